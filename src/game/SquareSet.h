@@ -1,0 +1,97 @@
+#pragma once
+
+#include "game/Canvas.h"
+#include "game/ShapeTable.h"
+#include "platform/Random.h"
+#include "platform/Sound.h"
+#include "platform/Timer.h"
+
+#include <cstdint>
+
+namespace tessarin {
+
+// One piece of one to five squares on a canvas: placed by its reference
+// square (x, y), drawn from its copy of the shape's offsets in one of four
+// directions. A shown piece is part of its canvas's map; every test lifts
+// it out of the map, looks, and puts it back. Shapes 7, 8 and 9 can be
+// blinking special pieces: the sinking single square, the take tool and
+// the add tool.
+class SquareSet {
+public:
+    SquareSet(RandomSource& random, Sound& sound);
+
+    bool CanRight();
+    int16_t x() const { return x_; }
+    void setx(int16_t v) { x_ = v; }
+    int16_t y() const { return y_; }
+    void sety(int16_t v) { y_ = v; }
+    int16_t Shape() const { return shape_; }
+    void setShape(int16_t v);
+    int16_t Direction() const { return direction_; }
+    void setDirection(int16_t v);
+    int16_t Color() const { return color_; }
+    void setColor(int16_t v) { color_ = v; }
+    int16_t Number() const { return number_; }
+    void setNumber(int16_t v) { number_ = v; }
+    int16_t Tag() const { return tag_; }
+    void setTag(int16_t v) { tag_ = v; }
+    bool Active() const { return active_; }
+    void setActive(bool v) { active_ = v; }
+    bool Visible() const { return visible_; }
+    void setVisible(bool v);
+    bool Blink() const { return blink_; }
+    void setBlink(bool v);
+    void DoDown();
+    void DoLeft();
+    void DoRight();
+    void Show(bool ShowImage);
+    void Hide(bool HideImage);
+    void DoRotate(int16_t RotateDirection);
+    bool CanRotate(int16_t RotateDirection);
+    bool CanDown();
+    bool CanLeft();
+    void AssignSetInfo(const ShapeBlock& NewArray);
+    Canvas* TheCanvas() const { return canvas_; }
+    void setTheCanvas(Canvas* c) { canvas_ = c; }
+    void DoAdd();
+    void DoTake();
+    void DoSpeed();
+    Timer* BlinkTimer() const { return blinkTimer_; }
+    void setBlinkTimer(Timer* t) { blinkTimer_ = t; }
+    bool CanAppear();
+    bool Sound() const { return sound_; }
+    void setSound(bool v) { sound_ = v; }
+
+    int16_t SavedCell() const { return savedCell_; }
+    const ShapeBlock& SetInfo() const { return setInfo_; }
+    // Column and row of square q at the current direction.
+    int16_t cellX(int q) const;
+    int16_t cellY(int q) const;
+
+private:
+    void move(int16_t dx, int16_t dy);
+    void setBlinkTimerEnabled(bool on);
+    void play(const char* name);
+    int16_t turned(int16_t RotateDirection) const;
+    int squareCount() const;
+
+    RandomSource& random_;
+    tessarin::Sound& player_;
+    int16_t x_ = 0;
+    int16_t y_ = 0;
+    int16_t shape_ = 0;
+    int16_t direction_ = 0;
+    int16_t color_ = 0;
+    int16_t number_ = 0;
+    int16_t tag_ = 0;
+    ShapeBlock setInfo_;
+    int16_t savedCell_ = Canvas::kEmpty;
+    bool active_ = true;
+    bool visible_ = true;
+    bool blink_ = false;
+    bool sound_ = true;
+    Canvas* canvas_ = nullptr;
+    Timer* blinkTimer_ = nullptr;
+};
+
+} // namespace tessarin
