@@ -1,0 +1,27 @@
+#pragma once
+
+#include "dialogs/Dialogs.h"
+#include "platform/WindowElements.h"
+
+namespace tessarin {
+
+// The About box: name, version and credits.
+class About {
+public:
+    explicit About(const ScreenSize& screen);
+    // Shows the box modally (created and centred on first use).
+    void Show(Dialogs& dialogs);
+    void cmdOk_Click();
+    void Form_Unload() { cmdOk_Click(); }
+
+    Window TheWindow;
+    Label lblAbout;
+    Label Label3;
+    Label lblCredits;
+    Label cmdOk;
+
+private:
+    ScreenSize screen_;
+};
+
+} // namespace tessarin

@@ -1,0 +1,212 @@
+#pragma once
+
+#include "dialogs/About.h"
+#include "dialogs/Custom.h"
+#include "dialogs/Dialogs.h"
+#include "dialogs/DuelResult.h"
+#include "dialogs/InputBox.h"
+#include "dialogs/MessageBox.h"
+#include "driver/DuelTally.h"
+#include "driver/PlayerKeys.h"
+#include "game/Canvas.h"
+#include "game/CellImages.h"
+#include "game/ShapeTable.h"
+#include "game/SquareSet.h"
+#include "modes/MenuTree.h"
+#include "modes/Records.h"
+#include "platform/Random.h"
+#include "platform/Sound.h"
+#include "platform/Surface.h"
+#include "platform/Timer.h"
+#include "platform/WindowElements.h"
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tessarin {
+
+// What the game runs on: the app, a test or a tool each bring their own.
+struct Services {
+    TimerHost& timers;
+    Sound& sound;
+    RandomSource& random;
+    Clock& clock;
+    Dialogs& dialogs;
+    ScreenSize screen;
+    std::filesystem::path workingFolder;
+};
+
+// The main window's game logic: settings, per-player objects, timers, the
+// window elements it lays out, and the handlers of every window event.
+// Public fields are the window's state record; the front end shows them and
+// calls the handlers, tests and tools drive and inspect them.
+class Tessarin {
+public:
+    // Mode codes.
+    static constexpr int16_t kStandard = 0;
+    static constexpr int16_t kCooperation = 1;
+    static constexpr int16_t kDuel = 2;
+    static constexpr int16_t kNoMode = 4;
+
+    explicit Tessarin(const Services& services);
+    ~Tessarin();
+    Tessarin(const Tessarin&) = delete;
+    Tessarin& operator=(const Tessarin&) = delete;
+
+    // ---- Window events
+    void Form_Load();
+    void Form_KeyDown(int16_t KeyCode, int16_t Shift);
+    void Form_Paint();
+    void picCanvas_Paint(int16_t Index);
+    void Form_Unload();
+
+    // ---- Menu commands
+    void mnuOnePlayer_Click();
+    void mnuDuel_Click();
+    void mnuCooperation_Click();
+    void mnuNewGame_Click();
+    void mnuPause_Click();
+    void mnuStop_Click();
+    void mnuChangeName_Click();
+    void mnuBestScore_Click();
+    void mnuDuelResult_Click();
+    void mnuExit_Click();
+    void mnuLevel_Click(int16_t Index);
+    void mnuSpeed_Click(int16_t Index);
+    void mnuSound_Click();
+    void mnuPreview_Click();
+    void mnuGameA_Click();
+    void mnuGameB_Click();
+    void mnuCustom_Click();
+    void mnuHow_Click();
+    void mnuAbout_Click();
+    // Runs the command of a menu item by its name (and index for arrays);
+    // what the front end calls. Disabled items and separators do nothing.
+    void Click(const std::string& name, int index = -1);
+
+    // ---- Timer events
+    void tmrMain_Timer(int16_t Index);
+    void tmrDelete_Timer(int16_t Index);
+    void tmrBlink_Timer(int16_t Index);
+    void tmrPreBlink_Timer(int16_t Index);
+    void tmrGameOver_Timer();
+
+    // ---- Public operations
+    void PreToCur(int16_t Index);
+    int16_t MakeShape(int16_t ShapeNum, int16_t CannotBe);
+    void GameOver();
+    void DoForGameOver();
+
+    // ---- Settings and per-player objects
+    std::array<std::unique_ptr<SquareSet>, 3> Squares;
+    std::array<std::unique_ptr<SquareSet>, 3> Previews;
+    std::array<std::unique_ptr<Canvas>, 3> Fields;
+    std::array<std::unique_ptr<Canvas>, 3> PreviewFields;
+    ShapeInfoTable ShapeInfo;
+    std::unique_ptr<MessageBox> TheMessageBox;
+    std::unique_ptr<InputBox> TheInputBox;
+    int16_t Mode = kNoMode;
+    int16_t Level = 0;
+    int16_t Speed = 0;
+    bool Sound = true;
+    bool Preview = true;
+    std::string GameType = "A";
+    int16_t ShapeCount = 7;
+    bool Playing = false;
+    int16_t ClearingPlayer = 0;
+    RowArray DeliveredRows;
+    int16_t Winner = 0;
+    std::string Player1Name = "Player1";
+    std::string Player2Name = "Player2";
+
+    // Program-wide: keys, speed and rotate modes, fall intervals.
+    ControlSettings Controls;
+    std::array<int16_t, 10> SpeedTable{};
+
+    // Row clear and curtain state, shared by both players.
+    int16_t DeleteStep = 0;
+    int16_t CurtainRow = 0;
+    bool CurtainClearing = false;
+    DuelTallyTable DuelTally;
+    Records TheRecords;
+
+    // ---- Timers (created disabled)
+    std::array<std::unique_ptr<Timer>, 2> tmrMain;
+    std::array<std::unique_ptr<Timer>, 2> tmrDelete;
+    std::array<std::unique_ptr<Timer>, 2> tmrBlink;
+    std::array<std::unique_ptr<Timer>, 2> tmrPreBlink;
+    std::unique_ptr<Timer> tmrGameOver;
+
+    // ---- Window elements
+    Window TheWindow;
+    MenuTree Menus;
+    CellImages Images;
+    // Element 0 always exists; element 1 only while a two-player mode needs it.
+    std::array<std::unique_ptr<Surface>, 2> picCanvas;
+    std::array<std::unique_ptr<Surface>, 2> picPreviewer;
+    Label lblGame0, lblSpeed0, lblLines0, lblScore0, lblGame;
+    std::array<std::unique_ptr<Label>, 2> lblSpeed, lblLines, lblScore;
+    Label Label1, Label2, Label3;
+
+    // Dialogs, created on first use.
+    std::unique_ptr<DuelResult> TheDuelResult;
+    std::unique_ptr<Custom> TheCustom;
+    std::unique_ptr<About> TheAbout;
+
+    // True once the program has ended (Exit or the window closed): no
+    // event is handled after that.
+    bool Ended = false;
+    // The last failure to save the records, for the front end and tests.
+    std::string LastScoreFileError;
+
+    // Every label and surface of the window, in creation order.
+    std::vector<const Label*> labels() const;
+    std::vector<Surface*> surfaces();
+
+    const Services& services() const { return services_; }
+
+    // Window geometry, twips: the outer size less the frame and the menu bar
+    // gives the client area.
+    static constexpr int kFrameWidth = 90;
+    static constexpr int kFrameHeight = 660;
+
+private:
+    friend class TessarinTestAccess;
+
+    // Main loop
+    void MakePreview(int16_t Index);
+    static int16_t PreviewRow(int16_t shape, int16_t direction);
+    void InitShapeInfo();
+    void ShowCounters();
+
+    // Modes and layout
+    void modeCommand(int16_t newMode);
+    void SetupStandard();
+    void SetupDuel();
+    void SetupCooperation();
+    void takeDownMode();
+    void createObjects(int players, int fieldColumns, bool sharedField);
+    void centreWindow();
+    void loadElement1(bool canvasAndLabels);
+    void askNames(bool twoPlayers);
+
+    // Score file
+    void ReadScoreFile();
+    void WriteScoreFile();
+    void CreateScoreFile();
+
+    // Menus
+    MenuItem& mnu(const std::string& name, int index = -1);
+    void setEnabled(const std::string& name, bool on);
+
+    int playerCount() const;
+    std::string counterText(int value) const;
+
+    Services services_;
+};
+
+} // namespace tessarin
