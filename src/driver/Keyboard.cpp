@@ -1,0 +1,83 @@
+// The players' control keys.
+#include "driver/Tessarin.h"
+
+namespace tessarin {
+
+void Tessarin::Form_KeyDown(int16_t KeyCode, int16_t /*Shift*/) {
+    if (Ended || !Playing || Mode == kNoMode)
+        return;
+    const bool coop = Mode == kCooperation;
+    for (int player = 0; player < 2; ++player) {
+        // In Standard both key sets steer the one piece.
+        const int target = Mode == kStandard ? 0 : player;
+        SquareSet* s = Squares[target].get();
+        SquareSet* partner = Mode == kStandard ? nullptr : Squares[(target + 1) % 2].get();
+        if (!s)
+            continue;
+        const PlayerKeys& k = Controls.Keys[player];
+        enum class Action { None, Left, Right, Rotate, Down } action = Action::None;
+        if (KeyCode == k.Left)
+            action = Action::Left;
+        else if (KeyCode == k.Right)
+            action = Action::Right;
+        else if (KeyCode == k.Rotate)
+            action = Action::Rotate;
+        else if (KeyCode == k.Down)
+            action = Action::Down;
+        if (action == Action::None)
+            continue;
+
+        // The moving piece sees the partner's falling piece as an obstacle.
+        const bool liftPartner = coop && partner && partner->Active();
+        if (liftPartner)
+            partner->Show(true);
+
+        switch (action) {
+        case Action::Left:
+            if (s->CanLeft())
+                s->DoLeft();
+            break;
+        case Action::Right:
+            if (s->CanRight())
+                s->DoRight();
+            break;
+        case Action::Down:
+            if (Controls.SpeedMode != 0) {
+                if (s->CanDown())
+                    s->DoDown();
+            } else {
+                s->DoSpeed();
+            }
+            break;
+        case Action::Rotate:
+            // The tools look down their column without the partner's
+            // falling piece in the way (a landed partner is left alone).
+            if (s->Shape() == 8 && s->Blink()) {
+                if (liftPartner)
+                    partner->Hide(false);
+                s->DoTake();
+                if (liftPartner)
+                    partner->Show(true);
+            }
+            if (s->Shape() == 9 && s->Blink()) {
+                if (liftPartner)
+                    partner->Hide(false);
+                s->DoAdd();
+                s->Hide(false);
+                if (s->TheCanvas())
+                    s->TheCanvas()->DeleteFullLines();
+                s->Show(false);
+                ShowCounters();
+                if (liftPartner)
+                    partner->Show(true);
+            }
+            if (s->CanRotate(Controls.RotateMode))
+                s->DoRotate(Controls.RotateMode);
+            break;
+        case Action::None:
+            break;
+        }
+    }
+}
+
+} // namespace tessarin

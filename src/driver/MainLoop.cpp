@@ -1,0 +1,231 @@
+// New Game, the choice of the next piece, the hand-over and the fall tick.
+#include "driver/Tessarin.h"
+
+#include <cmath>
+
+namespace tessarin {
+
+void Tessarin::mnuNewGame_Click() {
+    if (Ended)
+        return;
+    // 1. The game runs; the menus that change a game's set-up wait.
+    Playing = true;
+    for (const char* name :
+         {"mnuOnePlayer", "mnuTwoPlayers", "mnuNewGame", "mnuBestScore", "mnuChangeName",
+          "mnuLevel0", "mnuSpeed0", "mnuPreview", "mnuGameA", "mnuGameB", "mnuCustom"})
+        setEnabled(name, false);
+    setEnabled("mnuPause", true);
+    setEnabled("mnuStop", true);
+    if (Mode == kNoMode)
+        return;
+
+    // 2. Fields: the starting level and fresh counters.
+    const int fields = Mode == kDuel ? 2 : 1;
+    for (int i = 0; i < fields; ++i) {
+        Canvas& f = *Fields[i];
+        f.CreateLevel(Level);
+        f.setScore(0);
+        f.setLines(0);
+        f.setSpeed(0);
+    }
+    // 3. The first falling piece and the real next piece of each player.
+    const int players = playerCount();
+    for (int16_t i = 0; i < players; ++i) {
+        MakePreview(i);
+        PreToCur(i);
+        Previews[i]->Hide(true);
+        MakePreview(i);
+    }
+    // 4. The fall starts at the chosen speed.
+    for (int i = 0; i < players; ++i)
+        tmrMain[i]->setEnabled(true);
+    for (int i = 0; i < players; ++i)
+        tmrMain[i]->setInterval(SpeedTable[Speed]);
+    // 5. Counters on show.
+    const int shown = Mode == kDuel ? 2 : 1;
+    for (int i = 0; i < shown; ++i) {
+        lblSpeed[i]->Caption = " " + std::to_string(Speed);
+        lblLines[i]->Caption = "0";
+        lblScore[i]->Caption = "0";
+    }
+    // 6. Nobody has won a new duel yet.
+    if (Mode == kDuel)
+        Winner = 2;
+}
+
+int16_t Tessarin::MakeShape(int16_t ShapeNum, int16_t CannotBe) {
+    // With fewer than two shapes there may be nothing else to choose.
+    if (ShapeNum < 2)
+        return 0;
+    for (;;) {
+        const double r = services_.random.next();
+        const double t = services_.clock.secondsSinceMidnight();
+        // Nearest 32-bit integer, halfway cases to the even neighbour.
+        const double n = std::nearbyint(t * r);
+        const auto whole = static_cast<int32_t>(n);
+        const auto shape = static_cast<int16_t>(whole % ShapeNum);
+        if (shape != CannotBe)
+            return shape;
+    }
+}
+
+void Tessarin::MakePreview(int16_t Index) {
+    SquareSet& p = *Previews[Index];
+    if (p.BlinkTimer())
+        p.BlinkTimer()->setEnabled(false);
+    p.setShape(MakeShape(ShapeCount, Squares[Index]->Shape()));
+    p.setDirection(static_cast<int16_t>(services_.random.next() * 4));
+    p.setx(2);
+    p.sety(PreviewRow(p.Shape(), p.Direction()));
+    p.setColor(static_cast<int16_t>(p.Shape() % 7));
+    p.setActive(true);
+    p.setTheCanvas(PreviewFields[Index].get());
+    p.AssignSetInfo(ShapeInfo.block(p.Shape()));
+    p.Show(true);
+    if (Sound)
+        services_.sound.PlayWave("appear.wav");
+}
+
+int16_t Tessarin::PreviewRow(int16_t shape, int16_t direction) {
+    // 1 when a square lies one row above the reference square, so that the
+    // top square of the piece starts in row 0.
+    static const ShapeInfoTable table = [] {
+        ShapeInfoTable t;
+        tessarin::InitShapeInfo(t);
+        return t;
+    }();
+    const ShapeBlock b = table.block(shape);
+    for (int q = 0; q < ShapeSquareCount(shape); ++q)
+        if (b.dy(direction, q) == -1)
+            return 1;
+    return 0;
+}
+
+void Tessarin::PreToCur(int16_t Index) {
+    SquareSet& cur = *Squares[Index];
+    const SquareSet& nxt = *Previews[Index];
+    cur.setShape(nxt.Shape());
+    cur.setDirection(nxt.Direction());
+    if (Mode == kCooperation)
+        cur.setx(Index == 0 ? 3 : 11);
+    else
+        cur.setx(5);
+    cur.sety(nxt.y());
+    cur.setColor(nxt.Color());
+    cur.setBlink(nxt.Blink());
+    cur.setActive(true);
+    cur.setSound(Sound);
+    cur.AssignSetInfo(ShapeInfo.block(cur.Shape()));
+    if (cur.CanAppear()) {
+        cur.Show(true);
+        return;
+    }
+    if (Mode == kDuel)
+        Winner = static_cast<int16_t>((Index + 1) % 2);
+    GameOver();
+}
+
+void Tessarin::tmrMain_Timer(int16_t Index) {
+    if (Ended || Mode == kNoMode || Index < 0 || Index > 1)
+        return;
+    if (Mode == kStandard) {
+        Canvas& f = *Fields[0];
+        if (f.Delete())
+            return;
+        if (Squares[0]->CanDown()) {
+            Squares[0]->DoDown();
+            return;
+        }
+        if (f.MarkFullLines()) {
+            f.StartDeleteTimer();
+            return;
+        }
+        PreToCur(0);
+        Previews[0]->Hide(true);
+        MakePreview(0);
+        return;
+    }
+    if (Mode == kDuel) {
+        Canvas& f = *Fields[Index];
+        if (f.Delete())
+            return;
+        if (Squares[Index]->CanDown()) {
+            Squares[Index]->DoDown();
+            return;
+        }
+        if (f.MarkFullLines()) {
+            // One row clear at a time: a player whose rows are full while
+            // the other clears waits with a deactivated piece.
+            if (!Fields[(Index + 1) % 2]->Delete())
+                f.StartDeleteTimer();
+            else
+                f.setDelete(false);
+            Squares[Index]->setActive(false);
+            return;
+        }
+        PreToCur(Index);
+        Previews[Index]->Hide(true);
+        MakePreview(Index);
+        return;
+    }
+    // Cooperation: two pieces on the one field.
+    Canvas& f = *Fields[0];
+    SquareSet& s = *Squares[Index];
+    SquareSet& partner = *Squares[(Index + 1) % 2];
+    if (f.Delete() && ClearingPlayer == Index)
+        return;
+    if (s.CanDown()) {
+        s.DoDown();
+        return;
+    }
+    // Only a falling partner is lifted: a partner that has landed is part of
+    // the settled squares, and after a clear its old cells may hold other
+    // squares that must not be overwritten.
+    const bool liftPartner = partner.Active();
+    if (liftPartner) {
+        partner.Hide(false);
+        if (s.CanDown()) {
+            // Resting on the partner's falling piece: wait.
+            partner.Show(false);
+            return;
+        }
+    }
+    s.setActive(false);
+    if (f.MarkFullLines()) {
+        f.StartDeleteTimer();
+        ClearingPlayer = Index;
+        if (liftPartner)
+            partner.Show(false);
+        return;
+    }
+    if (liftPartner)
+        partner.Show(false);
+    PreToCur(Index);
+    Previews[Index]->Hide(true);
+    MakePreview(Index);
+}
+
+void Tessarin::tmrBlink_Timer(int16_t Index) {
+    if (Ended || Index < 0 || Index > 1 || !Squares[Index])
+        return;
+    Squares[Index]->setVisible(!Squares[Index]->Visible());
+}
+
+void Tessarin::tmrPreBlink_Timer(int16_t Index) {
+    if (Ended || Index < 0 || Index > 1 || !Previews[Index])
+        return;
+    Previews[Index]->setVisible(!Previews[Index]->Visible());
+}
+
+void Tessarin::ShowCounters() {
+    const int shown = Mode == kDuel ? 2 : 1;
+    for (int i = 0; i < shown; ++i) {
+        if (!Fields[i] || !lblScore[i])
+            continue;
+        lblScore[i]->Caption = counterText(Fields[i]->Score());
+        lblLines[i]->Caption = counterText(Fields[i]->Lines());
+        lblSpeed[i]->Caption = counterText(Fields[i]->Speed() + Speed);
+    }
+}
+
+} // namespace tessarin

@@ -1,0 +1,83 @@
+// Pause, Stop, repainting and closing the window.
+#include "driver/Tessarin.h"
+
+namespace tessarin {
+
+void Tessarin::mnuPause_Click() {
+    if (Ended)
+        return;
+    MenuItem& pause = mnu("mnuPause");
+    pause.Checked = !pause.Checked;
+    // Each fall timer is inverted on its own, so resuming restores the
+    // state each one had.
+    if (Mode == kStandard) {
+        tmrMain[0]->setEnabled(!tmrMain[0]->Enabled());
+    } else if (Mode == kCooperation || Mode == kDuel) {
+        tmrMain[0]->setEnabled(!tmrMain[0]->Enabled());
+        tmrMain[1]->setEnabled(!tmrMain[1]->Enabled());
+    }
+}
+
+void Tessarin::mnuStop_Click() {
+    if (Ended)
+        return;
+    GameOver();
+}
+
+void Tessarin::Form_Paint() {
+    if (Ended || !Playing)
+        return;
+    auto repaint = [](const std::unique_ptr<Canvas>& c) {
+        if (c)
+            c->Repaint();
+    };
+    switch (Mode) {
+    case kStandard:
+        repaint(Fields[0]);
+        repaint(PreviewFields[0]);
+        break;
+    case kCooperation:
+        repaint(Fields[0]);
+        repaint(PreviewFields[0]);
+        repaint(PreviewFields[1]);
+        break;
+    case kDuel:
+        repaint(Fields[0]);
+        repaint(Fields[1]);
+        repaint(PreviewFields[0]);
+        repaint(PreviewFields[1]);
+        break;
+    default:
+        break;
+    }
+}
+
+void Tessarin::picCanvas_Paint(int16_t /*Index*/) {
+    Form_Paint();
+}
+
+void Tessarin::Form_Unload() {
+    if (Ended)
+        return;
+    // The objects of the mode go first: the pieces refer to the fields.
+    for (int i = 0; i < 3; ++i) {
+        Squares[i].reset();
+        Previews[i].reset();
+    }
+    for (int i = 0; i < 3; ++i) {
+        Fields[i].reset();
+        PreviewFields[i].reset();
+    }
+    for (int i = 0; i < 2; ++i) {
+        tmrMain[i]->setEnabled(false);
+        tmrDelete[i]->setEnabled(false);
+        tmrBlink[i]->setEnabled(false);
+        tmrPreBlink[i]->setEnabled(false);
+    }
+    tmrGameOver->setEnabled(false);
+    Playing = false;
+    Ended = true;
+    services_.dialogs.EndProgram();
+}
+
+} // namespace tessarin
