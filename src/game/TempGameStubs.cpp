@@ -7,41 +7,6 @@
 
 namespace tessarin {
 
-void RowArray::redim(int, int) {}
-int16_t RowArray::get(int, int) const {
-    return 8;
-}
-void RowArray::set(int, int, int16_t) {}
-Canvas::Canvas(RandomSource& r) : random_(r) {}
-void Canvas::ClearSquare(int16_t, int16_t) {}
-void Canvas::SetSquare(int16_t, int16_t, int16_t) {}
-void Canvas::setColumns(int16_t v) {
-    columns_ = v;
-}
-void Canvas::setRows(int16_t v) {
-    rows_ = v;
-}
-int16_t Canvas::GetMapUnit(int16_t, int16_t) const {
-    return 8;
-}
-void Canvas::SetMapUnit(int16_t, int16_t, int16_t) {}
-bool Canvas::isOccupied(int16_t, int16_t) const {
-    return false;
-}
-void Canvas::CreateLevel(int16_t) {}
-void Canvas::DeleteFullLines() {}
-bool Canvas::MarkFullLines() {
-    return false;
-}
-void Canvas::GetSquareToBeDelivered(RowArray&) const {}
-void Canvas::AddLines(const RowArray&, int16_t) {}
-void Canvas::StartDeleteTimer() {}
-void Canvas::DeleteShow() {}
-void Canvas::DeleteHide() {}
-void Canvas::Repaint() {}
-void Canvas::setPicSource(const Surface*, const Surface*, const Surface*, const Surface*,
-                          const Surface*, const Surface*, const Surface*) {}
-CellImages::CellImages() {}
 int16_t ShapeBlock::at(int, int, int) const {
     return 0;
 }
