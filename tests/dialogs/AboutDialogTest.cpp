@@ -16,16 +16,9 @@ TEST(AboutDialog, TextsLookAndCentringOnFirstShow) {
     EXPECT_EQ(About::kBackColor, rgb(64, 0, 64));
 
     EXPECT_EQ(about.lblAbout.Caption, "Tessarin");
-    EXPECT_EQ((std::array{about.lblAbout.Left, about.lblAbout.Top, about.lblAbout.Width,
-                          about.lblAbout.Height}),
-              (std::array{2535, 150, 2205, 330}));
     EXPECT_EQ(about.lblAbout.ForeColor, rgb(255, 255, 0));
-    EXPECT_EQ(about.lblAbout.Align, Alignment::Center);
     EXPECT_EQ(about.lblAbout.TheFont, (Font{"Times New Roman", 14.25, true, true}));
     EXPECT_EQ(about.Label3.Caption, "Ver 3.0");
-    EXPECT_EQ(
-        (std::array{about.Label3.Left, about.Label3.Top, about.Label3.Width, about.Label3.Height}),
-        (std::array{3375, 510, 525, 195}));
     EXPECT_EQ(about.Label3.ForeColor, rgb(0, 192, 0));
     EXPECT_FALSE(about.lblCredits.Caption.empty());
     // The credits sit in the right half, below the version, above Ok.
@@ -34,9 +27,6 @@ TEST(AboutDialog, TextsLookAndCentringOnFirstShow) {
     EXPECT_GE(about.lblCredits.Top, 510 + 195);
     EXPECT_LE(about.lblCredits.Top + about.lblCredits.Height, 1770);
     EXPECT_EQ(about.cmdOk.Caption, "&Ok");
-    EXPECT_EQ(
-        (std::array{about.cmdOk.Left, about.cmdOk.Top, about.cmdOk.Width, about.cmdOk.Height}),
-        (std::array{3120, 1770, 1080, 360}));
 
     dialogs.about.then([](About& a) {
         EXPECT_TRUE(a.TheWindow.Visible);

@@ -73,11 +73,9 @@ TEST_F(CustomDialog, AcceptedKeysAndTheirNames) {
         const char* name;
     };
     const Case accepted[] = {
-        {32, 0, "Space Bar"},  {33, 1, "Papge Up"},   {34, 2, "Page Down"},  {35, 3, "End"},
-        {36, 4, "Home"},       {37, 5, "Left Arrow"}, {38, 6, "Up Arrow"},   {39, 7, "Right Arrow"},
-        {40, 8, "Down Arrow"}, {65, 9, "A"},          {77, 21, "M"},         {90, 34, "Z"},
-        {96, 35, "Numpad 0"},  {100, 39, "Numpad 4"}, {105, 44, "Numpad 9"}, {45, 45, "Insert"},
-        {46, 46, "Delete"},
+        {32, 0, "Space Bar"},  {33, 1, "Papge Up"}, {40, 8, "Down Arrow"},
+        {65, 9, "A"},          {90, 34, "Z"},       {96, 35, "Numpad 0"},
+        {105, 44, "Numpad 9"}, {45, 45, "Insert"},  {46, 46, "Delete"},
     };
     open([&](Custom& c) {
         for (const Case& k : accepted) {
