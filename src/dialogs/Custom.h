@@ -43,6 +43,11 @@ private:
     void Form_Load();
     void ShowKeys();
     void ShowModes();
+    // The name a key box shows for a key code (from KeyNames); empty for a
+    // key the dialog does not accept.
+    std::string KeyName(int16_t KeyCode) const;
+    void KeyDown(std::array<int16_t, 5>& keys, std::array<std::string, 4>& boxes, int16_t Index,
+                 int16_t KeyCode);
 
     ControlSettings& settings_;
     Dialogs& dialogs_;

@@ -15,6 +15,9 @@ namespace tessarin {
 // table on show and removed again by Ok.
 class DuelResult {
 public:
+    // The window's background, light grey.
+    static constexpr uint32_t kBackColor = rgb(192, 192, 192);
+
     DuelResult(Dialogs& dialogs, Sound& sound, const ScreenSize& screen);
     void ShowRecord(const Records& records);
     void ShowDuelResult(const DuelTallyTable& tally);
@@ -32,6 +35,7 @@ public:
 private:
     void BuildGrid(int16_t Rows, int16_t Cols, const std::string& Kind);
     void ClearGrid(int16_t Rows, int16_t Cols, const std::string& Kind);
+    void KeepDesignLabelsOnly();
 
     Dialogs& dialogs_;
     Sound& sound_;
