@@ -293,7 +293,7 @@ TEST_F(ModeSetup, EachModeFromStartUp) {
         expectLayout(mode);
         expectObjects(mode);
         expectMenus(mode);
-        // Choosing a mode neither sounds nor starts a timer.
+        // Choosing a mode starts no timer.
         EXPECT_EQ(timers.untilNext(), -1);
     }
 }
