@@ -188,11 +188,14 @@ private:
     void SetupStandard();
     void SetupDuel();
     void SetupCooperation();
+    void askNames(bool twoPlayers);
     void takeDownMode();
-    void createObjects(int players, int fieldColumns, bool sharedField);
+    void sizeWindow(int width, int height);
     void centreWindow();
     void loadElement1(bool canvasAndLabels);
-    void askNames(bool twoPlayers);
+    void showSurfaces();
+    void createObjects(int16_t newMode);
+    void placeLabels(int valueLeft, int edge);
 
     // Score file
     void ReadScoreFile();

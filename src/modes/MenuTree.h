@@ -8,8 +8,8 @@
 namespace tessarin {
 
 // The main window's menu bar: the four menus and everything below them, in
-// display order, with captions, access letters, shortcuts and the start-up
-// checked and enabled states of the items.
+// display order, with captions, access letters and shortcuts. Every item
+// starts enabled and unchecked; Form_Load sets the start-up states.
 class MenuTree {
 public:
     MenuTree();

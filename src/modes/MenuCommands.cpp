@@ -1,0 +1,120 @@
+// The option and skill menus, the names, the dialogs reached from the
+// menus, help and Exit.
+#include "driver/Tessarin.h"
+
+namespace tessarin {
+
+namespace {
+constexpr int16_t kLevels = 12;
+constexpr int16_t kSpeeds = 10;
+constexpr const char* kNamePrompt = "Please input your COOL name:";
+} // namespace
+
+void Tessarin::mnuLevel_Click(int16_t Index) {
+    // Only the menu's own items choose a level.
+    if (Index < 0 || Index >= kLevels)
+        return;
+    Level = Index;
+    for (int i = 0; i < kLevels; ++i)
+        mnu("mnuLevel", i).Checked = i == Index;
+}
+
+void Tessarin::mnuSpeed_Click(int16_t Index) {
+    // Speed indexes the fall intervals: nothing outside the menu's items.
+    if (Index < 0 || Index >= kSpeeds)
+        return;
+    Speed = Index;
+    for (int i = 0; i < kSpeeds; ++i)
+        mnu("mnuSpeed", i).Checked = i == Index;
+}
+
+void Tessarin::mnuSound_Click() {
+    Sound = !Sound;
+    mnu("mnuSound").Checked = Sound;
+    // The falling pieces there are now hear it at once; every later piece
+    // takes the setting when it starts to fall.
+    for (int i = 0; i < playerCount(); ++i)
+        if (Squares[i])
+            Squares[i]->setSound(Sound);
+}
+
+void Tessarin::mnuPreview_Click() {
+    Preview = !Preview;
+    mnu("mnuPreview").Checked = Preview;
+    // Only the surfaces change; the next pieces are still drawn on them.
+    for (int i = 0; i < playerCount(); ++i)
+        if (picPreviewer[i]) {
+            picPreviewer[i]->setVisible(Preview);
+            picPreviewer[i]->ZOrder();
+        }
+}
+
+void Tessarin::mnuGameA_Click() {
+    GameType = "A";
+    lblGame.Caption = "A";
+    ShapeCount = 7;
+    mnu("mnuGameA").Checked = true;
+    mnu("mnuGameB").Checked = false;
+}
+
+void Tessarin::mnuGameB_Click() {
+    GameType = "B";
+    lblGame.Caption = "B";
+    ShapeCount = 16;
+    mnu("mnuGameA").Checked = false;
+    mnu("mnuGameB").Checked = true;
+}
+
+// Cancel keeps a name; the window caption shows the mode, never the names.
+void Tessarin::mnuChangeName_Click() {
+    if (Mode == kStandard) {
+        Player1Name = TheInputBox->InputDlg("Input Name", kNamePrompt, Player1Name, 0);
+    } else if (Mode == kDuel || Mode == kCooperation) {
+        Player1Name = TheInputBox->InputDlg("Input Name--Player1", kNamePrompt, Player1Name, 0);
+        Player2Name = TheInputBox->InputDlg("Input Name--Player2", kNamePrompt, Player2Name, 0);
+    }
+}
+
+void Tessarin::mnuBestScore_Click() {
+    if (!TheDuelResult)
+        TheDuelResult =
+            std::make_unique<DuelResult>(services_.dialogs, services_.sound, services_.screen);
+    TheDuelResult->ShowRecord(TheRecords);
+}
+
+void Tessarin::mnuDuelResult_Click() {
+    if (!TheDuelResult)
+        TheDuelResult =
+            std::make_unique<DuelResult>(services_.dialogs, services_.sound, services_.screen);
+    TheDuelResult->ShowDuelResult(DuelTally);
+}
+
+void Tessarin::mnuCustom_Click() {
+    if (!TheCustom)
+        TheCustom = std::make_unique<Custom>(Controls, services_.dialogs, services_.sound,
+                                             services_.screen);
+    TheCustom->DoCustom();
+}
+
+// The help viewer runs on its own; where it cannot be started the game's
+// own How to Play window opens instead.
+void Tessarin::mnuHow_Click() {
+    if (!services_.dialogs.StartProgram("winhelp TESSARIN30.HLP"))
+        services_.dialogs.ShowHelp();
+}
+
+void Tessarin::mnuAbout_Click() {
+    // The about sound plays whatever the Sound setting, before the box opens.
+    services_.sound.PlayWave("about.wav");
+    if (!TheAbout)
+        TheAbout = std::make_unique<About>(services_.screen);
+    TheAbout->Show(services_.dialogs);
+}
+
+// Ends the program at once: no unload handling, nothing written.
+void Tessarin::mnuExit_Click() {
+    Ended = true;
+    services_.dialogs.EndProgram();
+}
+
+} // namespace tessarin
