@@ -8,7 +8,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
-#include <vector>
 
 namespace tessarin {
 
@@ -32,6 +31,19 @@ constexpr const char* kFieldNames[Records::kFields] = {"Player1Name", "Player2Na
 constexpr const char* kDefaults[kLines] = {
     "Anonymous", "Anonymous", "0", "0", "0", "Anonymous", "Anonymous", "0", "0", "0",
     "Player1",   "Player2",   "0", "0", "0", "Player1",   "Player2",   "0", "0", "0"};
+
+// The keys of the 20 slots.
+const std::array<std::string, kLines>& Keys() {
+    static const std::array<std::string, kLines> keys = [] {
+        std::array<std::string, kLines> k;
+        for (int slot = 0; slot < kLines; ++slot) {
+            k[static_cast<std::size_t>(slot)] = std::string(kRowNames[slot / Records::kFields]) +
+                                                kFieldNames[slot % Records::kFields];
+        }
+        return k;
+    }();
+    return keys;
+}
 
 // The second names of the Standard rows are carried by the file but never
 // read: those slots stay empty for the whole run.
@@ -59,16 +71,16 @@ void SetReason(std::string* reason, std::string text) {
     }
 }
 
-// One line of the file, 48 characters: the key padded to 25, "=", the value
-// (already in 1252, at most 21 characters) padded to 21, "/".
-std::string FormatLine(int slot, std::string_view value) {
-    std::string line(kLineWidth, ' ');
-    const std::string key = RecordKey(slot);
-    line.replace(0, key.size(), key);
-    line[kEqualsAt] = '=';
-    line.replace(kEqualsAt + 1, value.size(), value);
-    line[kSlashAt] = '/';
-    return line;
+// Appends one line of the file: the key padded to 25, "=", the value (already
+// in 1252, at most 21 characters) padded to 21, "/", CR LF.
+void AppendLine(std::string& out, int slot, std::string_view value) {
+    const std::string& key = Keys()[static_cast<std::size_t>(slot)];
+    out += key;
+    out.append(kKeyWidth - key.size(), ' ');
+    out += '=';
+    out += value;
+    out.append(kValueWidth - value.size(), ' ');
+    out += "/\r\n";
 }
 
 // The 1252 text a slot's value is stored as: it can neither end its line nor
@@ -93,39 +105,26 @@ std::string StoredValue(std::string_view utf8) {
     return value;
 }
 
-std::string RenderScoreFile(const Records& records) {
-    std::string bytes;
-    bytes.reserve(kLines * kStoredLine);
-    for (int slot = 0; slot < kLines; ++slot) {
-        const std::string value =
-            IsUnreadSlot(slot) ? std::string() : StoredValue(records.slots[slot]);
-        bytes += FormatLine(slot, value);
-        bytes += "\r\n";
-    }
-    return bytes;
-}
-
 void FillDefaults(Records& records) {
     for (int slot = 0; slot < kLines; ++slot) {
         records.slots[slot] = IsUnreadSlot(slot) ? std::string() : kDefaults[slot];
     }
 }
 
-// Reads one line's work string (its first 50 characters, padded with
-// spaces) into records if it is well-formed and carries one of the read keys.
+// Reads a line, in its first 50 characters, into records if it is
+// well-formed and carries one of the read keys. (Padding the line with spaces
+// to 50 would change nothing: spaces are trimmed.)
 void ReadLine(std::string_view line, Records& records) {
-    std::string work(line.substr(0, kReadWidth));
-    work.resize(kReadWidth, ' ');
-    const auto equals = work.find('=');
-    const auto slash = work.find('/');
-    if (equals == std::string::npos || slash == std::string::npos || slash < equals) {
+    const std::string_view view = line.substr(0, kReadWidth);
+    const auto equals = view.find('=');
+    const auto slash = view.find('/');
+    if (equals == std::string_view::npos || slash == std::string_view::npos || slash < equals) {
         return;
     }
-    const std::string_view view(work);
     const std::string_view key = TrimSpaces(view.substr(0, equals));
     const std::string_view value = TrimSpaces(view.substr(equals + 1, slash - equals - 1));
     for (int slot = 0; slot < kLines; ++slot) {
-        if (!IsUnreadSlot(slot) && key == RecordKey(slot)) {
+        if (!IsUnreadSlot(slot) && key == Keys()[static_cast<std::size_t>(slot)]) {
             records.slots[slot] = FromCodePage1252(value);
             return;
         }
@@ -184,54 +183,75 @@ int WriteAll(int fd, const char* data, std::size_t size) {
     return 0;
 }
 
-// Reads the first `count` lines of a file, each kept in its first 50
-// characters. A line ends at LF; a CR just before that LF (or at the very end
-// of the file) belongs to the line ending. Answers 0 or the error.
-int ReadFirstLines(const fs::path& path, int count, std::vector<std::string>& lines) {
+// Splits the start of a file into lines as its bytes arrive and reads each
+// of the first 20 into records. A line ends at LF. Only its first 50
+// characters are kept; a CR before the LF needs no care, as it comes after
+// any "/" that closes the line's value.
+class LineReader {
+public:
+    explicit LineReader(Records& records) : records_(records) {}
+
+    // Takes the next bytes; answers false once the 20 lines are read.
+    bool feed(std::string_view bytes) {
+        while (!bytes.empty() && !done()) {
+            const auto end = bytes.find('\n');
+            if (line_.size() < kReadWidth) {
+                line_.append(bytes.substr(0, std::min(end, kReadWidth - line_.size())));
+            }
+            started_ = true;
+            if (end == std::string_view::npos) {
+                break;
+            }
+            finishLine();
+            bytes.remove_prefix(end + 1);
+        }
+        return !done();
+    }
+
+    // The end of the file: a last line without LF still counts.
+    void finish() {
+        if (!done() && started_) {
+            finishLine();
+        }
+    }
+
+private:
+    bool done() const { return lines_ >= kLines; }
+
+    void finishLine() {
+        ReadLine(line_, records_);
+        ++lines_;
+        line_.clear();
+        started_ = false;
+    }
+
+    Records& records_;
+    int lines_ = 0;
+    std::string line_;
+    bool started_ = false; // bytes of a line not ended yet
+};
+
+// Reads the first 20 lines of a file into records. Answers 0 or the error.
+int ReadFileLines(const fs::path& path, Records& records) {
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!fd.valid()) {
         return errno;
     }
-    lines.clear();
-    std::string line; // the first 51 characters: a CR at 51 may still end the line
-    std::size_t length = 0;
-    char last = 0;
-    const auto finishLine = [&] {
-        if (length > 0 && last == '\r') {
-            --length;
-        }
-        line.resize(std::min(length, kReadWidth));
-        lines.push_back(line);
-        line.clear();
-        length = 0;
-        last = 0;
-    };
+    LineReader reader(records);
     char buf[4096];
-    while (static_cast<int>(lines.size()) < count) {
+    for (;;) {
         const ssize_t n = ReadSome(fd.get(), buf, sizeof buf);
         if (n < 0) {
             return errno;
         }
         if (n == 0) {
-            if (length > 0) {
-                finishLine();
-            }
-            break;
+            reader.finish();
+            return 0;
         }
-        for (ssize_t i = 0; i < n && static_cast<int>(lines.size()) < count; ++i) {
-            const char c = buf[i];
-            if (c == '\n') {
-                finishLine();
-                continue;
-            }
-            if (line.size() <= kReadWidth) {
-                line += c;
-            }
-            ++length;
-            last = c;
+        if (!reader.feed(std::string_view(buf, static_cast<std::size_t>(n)))) {
+            return 0;
         }
     }
-    return 0;
 }
 
 // Reads at most `limit` bytes from the start of a file. Answers 0 or the error.
@@ -344,6 +364,12 @@ bool CopyAtomically(const fs::path& source, const fs::path& target, bool sync,
 
 } // namespace
 
+void ReadScoreFileBytes(std::string_view bytes, Records& records) {
+    LineReader reader(records);
+    reader.feed(bytes);
+    reader.finish();
+}
+
 std::string& Records::at(int row, int field) {
     if (row < 0 || row >= kRows || field < 0 || field >= kFields) {
         thread_local std::string dummy;
@@ -365,15 +391,25 @@ std::string RecordKey(int slot) {
     if (slot < 0 || slot >= kLines) {
         return {};
     }
-    return std::string(kRowNames[slot / Records::kFields]) + kFieldNames[slot % Records::kFields];
+    return Keys()[static_cast<std::size_t>(slot)];
 }
 
 std::string DefaultScoreFileBytes() {
     std::string bytes;
     bytes.reserve(kLines * kStoredLine);
     for (int slot = 0; slot < kLines; ++slot) {
-        bytes += FormatLine(slot, kDefaults[slot]);
-        bytes += "\r\n";
+        AppendLine(bytes, slot, kDefaults[slot]);
+    }
+    return bytes;
+}
+
+std::string ScoreFileBytes(const Records& records) {
+    std::string bytes;
+    bytes.reserve(kLines * kStoredLine);
+    for (int slot = 0; slot < kLines; ++slot) {
+        const std::string value =
+            IsUnreadSlot(slot) ? std::string() : StoredValue(records.slots[slot]);
+        AppendLine(bytes, slot, value);
     }
     return bytes;
 }
@@ -387,7 +423,7 @@ bool IsWellFormedScoreFile(std::string_view bytes) {
         if (bytes.substr(slot * kStoredLine + kLineWidth, 2) != "\r\n" ||
             line.find_first_of("\r\n") != std::string_view::npos || line.find('=') != kEqualsAt ||
             line.find('/') != kSlashAt ||
-            TrimSpaces(line.substr(0, kKeyWidth)) != RecordKey(slot)) {
+            TrimSpaces(line.substr(0, kKeyWidth)) != Keys()[static_cast<std::size_t>(slot)]) {
             return false;
         }
     }
@@ -414,21 +450,20 @@ bool ScoreFile::ReadScoreFile(Records& records, std::string* reason) {
         FillDefaults(records);
         return false;
     }
-    std::vector<std::string> lines;
-    if (const int err = ReadFirstLines(path, kLines, lines); err != 0) {
+    // A read that breaks off half-way leaves nothing half-read in records.
+    Records read = records;
+    if (const int err = ReadFileLines(path, read); err != 0) {
         FillDefaults(records);
         SetReason(reason, ErrorText(err));
         return false;
     }
-    for (const std::string& line : lines) {
-        ReadLine(line, records);
-    }
+    records = std::move(read);
     return true;
 }
 
 bool ScoreFile::WriteScoreFile(const Records& records, std::string* reason) {
     // A missing file needs no default file first: every line is written.
-    return ReplaceScoreFile(RenderScoreFile(records), reason);
+    return ReplaceScoreFile(ScoreFileBytes(records), reason);
 }
 
 bool ScoreFile::CreateScoreFile(std::string* reason) {

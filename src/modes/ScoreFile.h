@@ -81,8 +81,12 @@ private:
     bool syncToDisk_ = true;
 };
 
-// The 20 default lines with their CR LF, byte for byte.
+// The file's content in memory, byte for byte as the methods above handle it
+// on disk: the 20 default lines; the 20 lines a save writes for records; a
+// read of the file's bytes into records.
 std::string DefaultScoreFileBytes();
+std::string ScoreFileBytes(const Records& records);
+void ReadScoreFileBytes(std::string_view bytes, Records& records);
 
 // True when bytes are exactly 20 lines, each of 48 characters and CR LF,
 // where line n carries the key of slot n (padding spaces allowed around

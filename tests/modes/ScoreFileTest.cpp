@@ -1,6 +1,6 @@
 #include "modes/ScoreFile.h"
 
-#include "modes/TempFolder.h"
+#include "support/TempFolder.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -284,6 +284,8 @@ TEST(ScoreFile, DamagedFilesKeepTheirGoodLinesAndAreBackedUp) {
         {"line without /", JoinCrLf({good0, "StandardAFinalScore      =9999", good12}), true},
         {"/ before =",
          JoinCrLf({"StandardAFinalScore /    =9999                 /", good0, good12}), true},
+        {"/ just before =",
+         JoinCrLf({good0, "StandardAFinalScore/=9999                  /", good12}), true},
         {"only line ends", std::string(30, '\n') + std::string(30, '\r'), false},
         {"binary junk", std::string("\0\xff\x80=\r\r\n/\x01\xfe", 10) + std::string(5000, '\x9d'),
          false},
