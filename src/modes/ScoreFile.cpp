@@ -277,9 +277,10 @@ int ReadPrefix(const fs::path& path, std::size_t limit, std::string& bytes) {
 
 // Replaces target by a file whose content `fill` writes into an open
 // descriptor (answering 0 or an error): a temporary file in the same folder
-// is written, flushed to disk (with sync) and renamed over the target, so the
-// target is at every moment either the old file or the whole new one. On failure the
-// temporary is removed and the target is untouched.
+// is written, flushed to disk (with sync) and renamed over the target, so
+// the target is at every moment either the old file or the whole new one.
+// The new file keeps the old one's permissions. On failure the temporary is
+// removed and the target is untouched.
 bool ReplaceAtomically(const fs::path& target, const std::function<int(int)>& fill, bool sync,
                        std::string* reason) {
     const fs::path temp = target.parent_path() /
@@ -288,6 +289,10 @@ bool ReplaceAtomically(const fs::path& target, const std::function<int(int)>& fi
     if (!fd.valid()) {
         SetReason(reason, ErrorText(errno));
         return false;
+    }
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+        ::fchmod(fd.get(), old.st_mode & 07777);
     }
     int err = fill(fd.get());
     if (err == 0 && sync && ::fsync(fd.get()) != 0) {

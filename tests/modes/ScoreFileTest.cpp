@@ -155,6 +155,13 @@ TEST(ScoreFile, SaveWritesEverySlotAndBlanksStandardSecondNames) {
               "CooperationBFinalScore   =123456               /");
     EXPECT_EQ(ReadFrom(dir).slots, r.slots);
 
+    // The saved file keeps the permissions it had.
+    std::filesystem::permissions(file.Path(), std::filesystem::perms::owner_read |
+                                                  std::filesystem::perms::owner_write);
+    ASSERT_TRUE(file.WriteScoreFile(r));
+    EXPECT_EQ(std::filesystem::status(file.Path()).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+
     // The Standard second names are never stored, whatever memory holds.
     Records odd = r;
     odd.at(Records::StandardA, Records::Player2Name) = "Zed";
