@@ -61,7 +61,10 @@ public:
     // file can be neither read nor created, Records receives the defaults in
     // memory and the answer is false.
     bool ReadScoreFile(Records& records, std::string* reason = nullptr);
-    // Replaces the file with the 20 lines of Records. On failure the old
+    // Replaces the file with the 20 lines of Records. A value is trimmed of
+    // spaces, its CR and LF become spaces, it is converted to 1252 with "/"
+    // (which would end it early) written as "?", and cut to 21 characters;
+    // the Standard Player2Name lines are always blank. On failure the old
     // file stays as it was.
     bool WriteScoreFile(const Records& records, std::string* reason = nullptr);
     // Replaces the file with the 20 default lines.
@@ -91,8 +94,9 @@ void ReadScoreFileBytes(std::string_view bytes, Records& records);
 // True when bytes are exactly 20 lines, each of 48 characters and CR LF,
 // where line n carries the key of slot n (padding spaces allowed around
 // it), its first "=" at column 26 and its first "/" at column 48, and no
-// CR inside. Such a file loses nothing but padding spaces when it is read
-// and saved again; any other file is backed up before a save replaces it.
+// CR inside. Such a file loses nothing but padding spaces (and the unread
+// Standard second names) when it is read and saved again; any other file is
+// backed up before a save replaces it.
 bool IsWellFormedScoreFile(std::string_view bytes);
 
 // Windows-1252 <-> UTF-8 (program text is UTF-8). A character 1252 cannot
