@@ -1,20 +1,24 @@
 #include "modes/Records.h"
 
+#include <cstddef>
+
 namespace tessarin {
 
 std::string& Records::at(int row, int field) {
-    if (row < 0 || row > 3 || field < 0 || field > 4) {
-        spare_.clear();
-        return spare_;
+    if (row < 0 || row >= kRows || field < 0 || field >= kFields) {
+        thread_local std::string dummy;
+        dummy.clear();
+        return dummy;
     }
-    return slots[static_cast<size_t>(5 * row + field)];
+    return slots[static_cast<std::size_t>(5 * row + field)];
 }
 
 const std::string& Records::at(int row, int field) const {
-    static const std::string empty;
-    if (row < 0 || row > 3 || field < 0 || field > 4)
+    if (row < 0 || row >= kRows || field < 0 || field >= kFields) {
+        static const std::string empty;
         return empty;
-    return slots[static_cast<size_t>(5 * row + field)];
+    }
+    return slots[static_cast<std::size_t>(5 * row + field)];
 }
 
 } // namespace tessarin

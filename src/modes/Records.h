@@ -5,8 +5,8 @@
 
 namespace tessarin {
 
-// The best results: 4 rows x 5 fields of text, slot = 5 * row + field,
-// which is also the order of the lines in the score file.
+// The best results: 4 rows x 5 fields of text, slot = 5*row + field. Slot
+// order is also the order of the lines in the score file.
 struct Records {
     enum Row : int { StandardA = 0, StandardB = 1, CooperationA = 2, CooperationB = 3 };
     enum Field : int {
@@ -16,15 +16,16 @@ struct Records {
         FinalLines = 3,
         FinalSpeed = 4
     };
-    std::array<std::string, 20> slots; // all empty at program start
+    static constexpr int kRows = 4;
+    static constexpr int kFields = 5;
+    static constexpr int kSlots = kRows * kFields;
 
-    // Outside 0 ... 3 x 0 ... 4 these give a spare slot, never memory
-    // outside the table.
+    std::array<std::string, kSlots> slots; // all empty at program start
+
+    // A row or field outside the table gives an empty dummy text (writes to
+    // it are dropped at the next such call), never a slot.
     std::string& at(int row, int field);
     const std::string& at(int row, int field) const;
-
-private:
-    std::string spare_;
 };
 
 } // namespace tessarin

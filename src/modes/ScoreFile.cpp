@@ -375,23 +375,6 @@ void ReadScoreFileBytes(std::string_view bytes, Records& records) {
     reader.finish();
 }
 
-std::string& Records::at(int row, int field) {
-    if (row < 0 || row >= kRows || field < 0 || field >= kFields) {
-        thread_local std::string dummy;
-        dummy.clear();
-        return dummy;
-    }
-    return slots[static_cast<std::size_t>(5 * row + field)];
-}
-
-const std::string& Records::at(int row, int field) const {
-    if (row < 0 || row >= kRows || field < 0 || field >= kFields) {
-        static const std::string empty;
-        return empty;
-    }
-    return slots[static_cast<std::size_t>(5 * row + field)];
-}
-
 std::string RecordKey(int slot) {
     if (slot < 0 || slot >= kLines) {
         return {};
