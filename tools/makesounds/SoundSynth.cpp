@@ -246,7 +246,8 @@ void putU32(std::vector<uint8_t>& out, uint32_t v) {
 }
 
 void putTag(std::vector<uint8_t>& out, const char (&tag)[5]) {
-    out.insert(out.end(), tag, tag + 4);
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<uint8_t>(tag[i]));
 }
 
 } // namespace
