@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
-# Builds the game and starts it in run/, the folder that holds its sound
-# files and its records ("Tessarin.ini").
+# Builds the game and its sound effects and starts it in run/, the folder
+# that holds its sound files and its records ("Tessarin.ini").
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 bash scripts/deps.sh
-BUILD_TARGET=tessarin bash scripts/build.sh build/release
+BUILD_TARGET="tessarin sounds" bash scripts/build.sh build/release
 mkdir -p run
+for name in about appear add take speed move rotate chord message Ding; do
+    cp -u "build/release/sounds/$name.wav" run/
+done
 cd run
 exec ../build/release/tessarin "$@"
