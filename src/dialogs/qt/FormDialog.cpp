@@ -1,0 +1,63 @@
+#include "dialogs/qt/FormDialog.h"
+
+#include "platform/qt/Looks.h"
+
+namespace tessarin::qt {
+
+FormDialog::FormDialog(int scale, QWidget* parent) : QDialog(parent), scale_(std::max(1, scale)) {
+    // Fixed frame with a close button only.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setModal(true);
+}
+
+int FormDialog::px(int twips) const {
+    return toPixels(twips, scale_);
+}
+
+QRect FormDialog::pxRect(int left, int top, int width, int height) const {
+    return toPixels(left, top, width, height, scale_);
+}
+
+void FormDialog::runModal(QPoint screenOrigin) {
+    Window& w = formWindow();
+    w.Loaded = true;
+    w.Visible = true;
+    refresh();
+    const QSize client = clientTwips();
+    setFixedSize(px(client.width()), px(client.height()));
+    move(screenOrigin + QPoint(px(w.Left), px(w.Top)));
+    if (!formWindow().Visible)
+        return;
+    running_ = true;
+    exec();
+    running_ = false;
+    hide();
+}
+
+void FormDialog::abandon() {
+    if (isVisible())
+        done(QDialog::Rejected);
+}
+
+void FormDialog::afterFormEvent() {
+    refresh();
+    if (!formWindow().Visible && isVisible())
+        done(QDialog::Accepted);
+}
+
+void FormDialog::reject() {
+    // The close button and Escape go to the form; the window closes only
+    // when the form hides it.
+    formClosed();
+    afterFormEvent();
+}
+
+void FormDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    raise();
+    activateWindow();
+    shown();
+}
+
+} // namespace tessarin::qt
