@@ -33,6 +33,8 @@ CustomWindow::CustomWindow(int scale, QWidget* parent) : FormDialog(scale, paren
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName(QStringLiteral("SSTab2"));
     tabs_->setGeometry(pxRect(kTabs.x(), kTabs.y(), kTabs.width(), kTabs.height()));
+    tabs_->setUsesScrollButtons(false);
+    tabs_->tabBar()->setExpanding(true);
 
     auto* keysPage = new QWidget;
     tabs_->addTab(keysPage, tr("Control Keys"));

@@ -9,6 +9,12 @@ FormDialog::FormDialog(int scale, QWidget* parent) : QDialog(parent), scale_(std
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setModal(true);
+    // Closing a dialog never ends the program, even while the main window
+    // is hidden (the names are asked then); only the game ends it.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    // The dialogs are laid out in twips for the small sans-serif type of
+    // their design; their controls use it too, so the texts fit.
+    setFont(toQFont(Font{}, scale_));
 }
 
 int FormDialog::px(int twips) const {

@@ -1,6 +1,7 @@
 #include "dialogs/qt/FormWindows.h"
 
 #include <QTextBrowser>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 namespace tessarin::qt {
@@ -10,8 +11,10 @@ HelpWindow::HelpWindow(int scale, QWidget* parent) : QDialog(parent) {
     setWindowTitle(tr("How to Play Tessarin"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
+    setAttribute(Qt::WA_QuitOnClose, false);
     browser_ = new QTextBrowser(this);
     browser_->setOpenExternalLinks(false);
+    browser_->document()->setDocumentMargin(12);
     browser_->setHtml(howToPlayPage());
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -51,13 +54,13 @@ program.</p>
 <h2>The modes</h2>
 <ul>
 <li><b>One Player</b>: one field, 11 squares wide and 18 high.</li>
-<li><b>Duel</b>: each player has a field of his own. Clear two or more rows with
+<li><b>Duel</b>: each player has a field of their own. Clear two or more rows with
 one piece and the rows you cleared are pushed into your opponent's field from
 below, holes and all. Whoever can no longer bring in a new piece loses the
 duel. Wins, points and lines are counted over a series of ten duels; see
 <b>Duel Result</b> in the Game menu.</li>
 <li><b>Cooperation</b>: both players share one wide field, 15 squares across,
-each steering a piece of his own. Work together: the score belongs to you
+each steering a piece of their own. Work together: the score belongs to you
 both.</li>
 </ul>
 

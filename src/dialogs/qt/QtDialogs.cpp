@@ -54,6 +54,7 @@ void QtDialogs::SystemMessage(const std::string& text, const std::string& title)
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), shown, QMessageBox::Ok);
     box.setObjectName(QStringLiteral("SystemMessage"));
+    box.setAttribute(Qt::WA_QuitOnClose, false);
     systemMessage_ = &box;
     box.exec();
     systemMessage_ = nullptr;

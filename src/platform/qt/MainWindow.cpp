@@ -220,8 +220,14 @@ void MainWindow::syncWindow() {
         placed_ = place;
         move(screenOrigin_ + QPoint(toPixels(w.Left, scale_), toPixels(w.Top, scale_)));
     }
-    if (isVisible() != w.Visible)
+    if (isVisible() != w.Visible) {
         setVisible(w.Visible);
+        if (w.Visible) {
+            // Back from the name dialogs: the keys go to the game again.
+            raise();
+            activateWindow();
+        }
+    }
 }
 
 void MainWindow::syncLabels() {

@@ -27,34 +27,58 @@ int automaticScale(const QScreen* screen) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tessarin"));
-    QApplication::setApplicationVersion(QStringLiteral("3.0"));
-    tessarin::qt::QtSound::quietAudioMessages();
+    QCoreApplication::setApplicationName(QStringLiteral("Tessarin"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("3.0"));
 
+    // The options are read before the window system is reached, so --help
+    // works without a display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Tessarin, a falling-block puzzle game for one or two players.\n"
                        "Sounds and the score file Tessarin.ini are read from the current "
                        "folder."));
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption scaleOption(
         QStringLiteral("scale"),
-        QStringLiteral("Draw the window and its dialogs N times as large (1 to 4)."),
+        QStringLiteral("Draw the window and its dialogs N times as large (1 to 4); by "
+                       "default the screen's density decides."),
         QStringLiteral("N"));
     parser.addOption(scaleOption);
-    parser.process(app);
-
-    int scale = automaticScale(QGuiApplication::primaryScreen());
+    // Unknown options are Qt's own (-platform, -style and the like) and go
+    // on to the application.
+    parser.parse(arguments);
+    if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
+        QString usage = parser.helpText();
+        usage.replace(QStringLiteral("<executable_name>"), QStringLiteral("tessarin"));
+        std::fputs(qPrintable(usage), stdout);
+        return 0;
+    }
+    if (parser.isSet(versionOption)) {
+        std::printf("Tessarin 3.0\n");
+        return 0;
+    }
+    int requestedScale = 0;
     if (parser.isSet(scaleOption)) {
         bool ok = false;
-        scale = parser.value(scaleOption).toInt(&ok);
-        if (!ok || scale < 1 || scale > 4) {
+        requestedScale = parser.value(scaleOption).toInt(&ok);
+        if (!ok || requestedScale < 1 || requestedScale > 4) {
             std::fprintf(stderr, "tessarin: --scale takes a whole number from 1 to 4\n");
             return 2;
         }
     }
+
+    QApplication app(argc, argv);
+    // The program ends when the game says so (Exit, or the main window's
+    // close button), not when its last window happens to close.
+    QApplication::setQuitOnLastWindowClosed(false);
+    tessarin::qt::QtSound::quietAudioMessages();
+
+    const int scale =
+        requestedScale > 0 ? requestedScale : automaticScale(QGuiApplication::primaryScreen());
     if (scale > 1) {
         QFont font = QApplication::font();
         if (font.pointSizeF() > 0)
