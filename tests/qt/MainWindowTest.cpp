@@ -44,6 +44,7 @@ void expectMenusMatch(const std::vector<MenuItem>& items, const QList<QAction*>&
 struct ShownWindow {
     explicit ShownWindow(GameRig& rig, int scale = 1) : window(*rig.game, scale) {
         window.setEndRequest([this] { endRequested = true; });
+        QObject::connect(&window, &MainWindow::exposed, [this] { ++exposures; });
         window.afterEvent();
         window.show();
         window.activateWindow();
@@ -52,6 +53,7 @@ struct ShownWindow {
     MainWindow window;
     bool endRequested = false;
     bool active = false;
+    int exposures = 0;
 };
 
 } // namespace
@@ -164,6 +166,8 @@ TEST(MainWindow, StartUpWindowHasItsClientSizeCaptionAndBanner) {
         ShownWindow shown(rig, scale);
         MainWindow& w = shown.window;
         EXPECT_EQ(w.clientArea()->size(), QSize(261, 114) * scale);
+        // Showing the window exposes it: the game is asked to redraw.
+        EXPECT_GE(shown.exposures, 1);
         EXPECT_EQ(w.windowTitle(), "Tessarin");
         // Fixed size: menu bar plus client area, not resizable.
         EXPECT_EQ(w.minimumSize(), w.maximumSize());

@@ -158,7 +158,10 @@ bool CustomWindow::eventFilter(QObject* watched, QEvent* event) {
             if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
                 return false;
             if (event->type() == QEvent::ShortcutOverride) {
-                // Keep every other key for the box, none for a shortcut.
+                // Alt with a letter still presses the button it names; every
+                // other key is the box's, none a shortcut.
+                if (key->modifiers().testFlag(Qt::AltModifier))
+                    return false;
                 event->accept();
                 return true;
             }

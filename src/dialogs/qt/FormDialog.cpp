@@ -27,7 +27,7 @@ QRect FormDialog::pxRect(int left, int top, int width, int height) const {
 
 void FormDialog::runModal(QPoint screenOrigin) {
     Window& w = formWindow();
-    w.Loaded = true;
+    // A modal show makes the form's window visible; its logic hides it.
     w.Visible = true;
     refresh();
     const QSize client = clientTwips();

@@ -101,10 +101,6 @@ ElementLabel::ElementLabel(QWidget* parent) : QWidget(parent) {}
 void ElementLabel::showLabel(const Label& label, int scale) {
     if (scale == scale_ && sameLook(label, label_))
         return;
-    const bool geometryOnly =
-        scale == scale_ && label.Caption == label_.Caption && label.TheFont == label_.TheFont &&
-        label.ForeColor == label_.ForeColor && label.BackColor == label_.BackColor &&
-        label.Transparent == label_.Transparent;
     label_ = label;
     scale_ = scale;
     setObjectName(QString::fromStdString(label.Name));
@@ -118,8 +114,7 @@ void ElementLabel::showLabel(const Label& label, int scale) {
     if (geometry() != r)
         setGeometry(r);
     setVisible(label.Visible);
-    if (!geometryOnly)
-        update();
+    update();
 }
 
 void ElementLabel::paintEvent(QPaintEvent*) {

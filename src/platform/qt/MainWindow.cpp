@@ -122,6 +122,7 @@ void MainWindow::handleKey(QKeyEvent* event) {
 void MainWindow::paintExposed() {
     if (game_.Ended || endRequested_)
         return;
+    emit exposed();
     game_.Form_Paint();
     afterEvent();
 }

@@ -57,6 +57,8 @@ signals:
     void commandTriggered(const QString& name, int index);
     // A key was handed to Form_KeyDown.
     void keyForwarded(int keyCode, int shift);
+    // The window was uncovered and the game asked to redraw (Form_Paint).
+    void exposed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -50,12 +50,19 @@ bool QtSound::audible() {
     return *audible_;
 }
 
+bool QtSound::anyPlaying() const {
+    for (const auto& [name, effect] : effects_)
+        if (effect->isPlaying())
+            return true;
+    return false;
+}
+
 bool QtSound::busy() const {
     return anyStarted_ && clock_() < busyUntil_;
 }
 
 void QtSound::PlayWave(const std::string& name) {
-    if (busy())
+    if (busy() || anyPlaying())
         return; // never cut a sound off
     const QString path = QString::fromStdString((folder_ / name).string());
     const std::optional<qint64> length = waveLength(path);

@@ -49,6 +49,7 @@ public:
 
 private:
     bool audible();
+    bool anyPlaying() const;
 
     std::filesystem::path folder_;
     MsClock clock_;
