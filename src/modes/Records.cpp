@@ -10,7 +10,7 @@ std::string& Records::at(int row, int field) {
         dummy.clear();
         return dummy;
     }
-    return slots[static_cast<std::size_t>(5 * row + field)];
+    return Values[static_cast<std::size_t>(5 * row + field)];
 }
 
 const std::string& Records::at(int row, int field) const {
@@ -18,7 +18,7 @@ const std::string& Records::at(int row, int field) const {
         static const std::string empty;
         return empty;
     }
-    return slots[static_cast<std::size_t>(5 * row + field)];
+    return Values[static_cast<std::size_t>(5 * row + field)];
 }
 
 } // namespace tessarin

@@ -20,7 +20,7 @@ struct Records {
     static constexpr int kFields = 5;
     static constexpr int kSlots = kRows * kFields;
 
-    std::array<std::string, kSlots> slots; // all empty at program start
+    std::array<std::string, kSlots> Values; // all empty at program start
 
     // A row or field outside the table gives an empty dummy text (writes to
     // it are dropped at the next such call), never a slot.

@@ -32,7 +32,7 @@ constexpr const char* kDefaults[kLines] = {
     "Anonymous", "Anonymous", "0", "0", "0", "Anonymous", "Anonymous", "0", "0", "0",
     "Player1",   "Player2",   "0", "0", "0", "Player1",   "Player2",   "0", "0", "0"};
 
-// The keys of the 20 slots.
+// The keys of the 20 Values.
 const std::array<std::string, kLines>& Keys() {
     static const std::array<std::string, kLines> keys = [] {
         std::array<std::string, kLines> k;
@@ -46,7 +46,7 @@ const std::array<std::string, kLines>& Keys() {
 }
 
 // The second names of the Standard rows are carried by the file but never
-// read: those slots stay empty for the whole run.
+// read: those Values stay empty for the whole run.
 bool IsUnreadSlot(int slot) {
     return slot == 5 * Records::StandardA + Records::Player2Name ||
            slot == 5 * Records::StandardB + Records::Player2Name;
@@ -107,7 +107,7 @@ std::string StoredValue(std::string_view utf8) {
 
 void FillDefaults(Records& records) {
     for (int slot = 0; slot < kLines; ++slot) {
-        records.slots[slot] = IsUnreadSlot(slot) ? std::string() : kDefaults[slot];
+        records.Values[slot] = IsUnreadSlot(slot) ? std::string() : kDefaults[slot];
     }
 }
 
@@ -125,7 +125,7 @@ void ReadLine(std::string_view line, Records& records) {
     const std::string_view value = TrimSpaces(view.substr(equals + 1, slash - equals - 1));
     for (int slot = 0; slot < kLines; ++slot) {
         if (!IsUnreadSlot(slot) && key == Keys()[static_cast<std::size_t>(slot)]) {
-            records.slots[slot] = FromCodePage1252(value);
+            records.Values[slot] = FromCodePage1252(value);
             return;
         }
     }
@@ -396,7 +396,7 @@ std::string ScoreFileBytes(const Records& records) {
     bytes.reserve(kLines * kStoredLine);
     for (int slot = 0; slot < kLines; ++slot) {
         const std::string value =
-            IsUnreadSlot(slot) ? std::string() : StoredValue(records.slots[slot]);
+            IsUnreadSlot(slot) ? std::string() : StoredValue(records.Values[slot]);
         AppendLine(bytes, slot, value);
     }
     return bytes;

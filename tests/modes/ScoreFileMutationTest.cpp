@@ -182,12 +182,12 @@ std::string ReadSaveAndReadBack(const std::string& input, int n) {
     Records second;
     ReadScoreFileBytes(saved, second);
     for (std::size_t slot = 0; slot < 20; ++slot) {
-        if (FitsTheFile(first.slots[slot])) {
-            EXPECT_EQ(second.slots[slot], first.slots[slot]) << "case " << n << " slot " << slot;
+        if (FitsTheFile(first.Values[slot])) {
+            EXPECT_EQ(second.Values[slot], first.Values[slot]) << "case " << n << " slot " << slot;
         }
     }
-    EXPECT_EQ(second.slots[1], "");
-    EXPECT_EQ(second.slots[6], "");
+    EXPECT_EQ(second.Values[1], "");
+    EXPECT_EQ(second.Values[6], "");
     // The saved file is a fixed point: saving what it gives changes nothing.
     EXPECT_EQ(ScoreFileBytes(second), saved) << "case " << n;
     return saved;
@@ -205,7 +205,7 @@ TEST(ScoreFileMutation, DamagedFilesAreReadAndSavedWellFormed) {
     const std::string defaults = DefaultScoreFileBytes();
     Records rich;
     for (std::size_t slot = 0; slot < 20; ++slot) {
-        rich.slots[slot] = slot % 5 >= 2 ? std::to_string(slot * 12345)
+        rich.Values[slot] = slot % 5 >= 2 ? std::to_string(slot * 12345)
                                          : "Zoë €uro-" + std::to_string(slot) + " Ÿ…x";
     }
     const std::string richBytes = ScoreFileBytes(rich);

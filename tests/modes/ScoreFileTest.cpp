@@ -119,7 +119,7 @@ TEST(ScoreFile, MissingFileIsCreatedByteForByteAndRead) {
     EXPECT_EQ(reason, "untouched");
     EXPECT_EQ(ReadBytes(file.Path()), JoinCrLf(kDefaultLines));
     EXPECT_EQ(ReadBytes(file.Path()).size(), 20u * 50u);
-    EXPECT_EQ(r.slots, DefaultRecords().slots);
+    EXPECT_EQ(r.Values, DefaultRecords().Values);
     EXPECT_EQ(r.at(Records::StandardA, Records::Player2Name), "");
     EXPECT_EQ(r.at(Records::StandardB, Records::Player2Name), "");
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"Tessarin.ini"});
@@ -153,7 +153,7 @@ TEST(ScoreFile, SaveWritesEverySlotAndBlanksStandardSecondNames) {
               "CooperationBPlayer1Name  =Ann                  /");
     EXPECT_EQ(SplitCrLf(ReadBytes(file.Path()))[17],
               "CooperationBFinalScore   =123456               /");
-    EXPECT_EQ(ReadFrom(dir).slots, r.slots);
+    EXPECT_EQ(ReadFrom(dir).Values, r.Values);
 
     // The saved file keeps the permissions it had.
     std::filesystem::permissions(file.Path(), std::filesystem::perms::owner_read |
@@ -167,7 +167,7 @@ TEST(ScoreFile, SaveWritesEverySlotAndBlanksStandardSecondNames) {
     odd.at(Records::StandardA, Records::Player2Name) = "Zed";
     ASSERT_TRUE(file.WriteScoreFile(odd));
     EXPECT_EQ(SplitCrLf(ReadBytes(file.Path()))[1], kBlankStandardAPlayer2);
-    EXPECT_EQ(ReadFrom(dir).slots, r.slots);
+    EXPECT_EQ(ReadFrom(dir).Values, r.Values);
 }
 
 TEST(ScoreFile, ReorderedLinesReadByKeyAndSaveInSlotOrder) {
@@ -184,7 +184,7 @@ TEST(ScoreFile, ReorderedLinesReadByKeyAndSaveInSlotOrder) {
     Records want = DefaultRecords();
     want.at(Records::StandardA, Records::FinalScore) = "900";
     want.at(Records::CooperationA, Records::FinalScore) = "77";
-    EXPECT_EQ(r.slots, want.slots);
+    EXPECT_EQ(r.Values, want.Values);
 
     ASSERT_TRUE(file.WriteScoreFile(r));
     EXPECT_EQ(SplitCrLf(ReadBytes(file.Path())),
@@ -271,7 +271,7 @@ TEST(ScoreFile, FileDeletedWhileRunningIsWrittenWhole) {
                            {5, "StandardBPlayer1Name     =Dee                  /"},
                            {6, kBlankStandardBPlayer2},
                            {7, "StandardBFinalScore      =4000                 /"}}));
-    EXPECT_EQ(ReadFrom(dir).slots, r.slots);
+    EXPECT_EQ(ReadFrom(dir).Values, r.Values);
 }
 
 TEST(ScoreFile, DamagedFilesKeepTheirGoodLinesAndAreBackedUp) {
@@ -314,7 +314,7 @@ TEST(ScoreFile, DamagedFilesKeepTheirGoodLinesAndAreBackedUp) {
         const std::string saved = ReadBytes(file.Path());
         EXPECT_TRUE(IsWellFormedScoreFile(saved));
         EXPECT_EQ(ReadBytes(file.BackupPath()), c.bytes);
-        EXPECT_EQ(ReadFrom(dir).slots, r.slots);
+        EXPECT_EQ(ReadFrom(dir).Values, r.Values);
 
         // The repaired file needs no further copy: the backup stays as it was.
         WriteBytes(file.BackupPath(), "earlier copy");
@@ -368,7 +368,7 @@ TEST(ScoreFile, FailedWritesReportAndLeaveTheOldFile) {
         reason.clear();
         EXPECT_FALSE(file.ReadScoreFile(r, &reason));
         EXPECT_EQ(reason, "Is a directory");
-        EXPECT_EQ(r.slots, DefaultRecords().slots);
+        EXPECT_EQ(r.Values, DefaultRecords().Values);
     }
     {
         SCOPED_TRACE("read-only file");
@@ -385,7 +385,7 @@ TEST(ScoreFile, FailedWritesReportAndLeaveTheOldFile) {
         EXPECT_EQ(dir.entries(), std::vector<std::string>{"Tessarin.ini"});
         Records back;
         EXPECT_TRUE(file.ReadScoreFile(back)) << "a read-only file is still read";
-        EXPECT_EQ(back.slots, DefaultRecords().slots);
+        EXPECT_EQ(back.Values, DefaultRecords().Values);
     }
     {
         SCOPED_TRACE("folder that does not exist: nothing can be created");
@@ -395,7 +395,7 @@ TEST(ScoreFile, FailedWritesReportAndLeaveTheOldFile) {
         std::string reason;
         EXPECT_FALSE(file.ReadScoreFile(r, &reason));
         EXPECT_EQ(reason, "No such file or directory");
-        EXPECT_EQ(r.slots, DefaultRecords().slots);
+        EXPECT_EQ(r.Values, DefaultRecords().Values);
         EXPECT_FALSE(file.WriteScoreFile(r, &reason));
     }
     {
@@ -434,7 +434,7 @@ TEST(ScoreFile, UnwritableFolderReportsAndKeepsTheFile) {
     Records r;
     EXPECT_FALSE(file.ReadScoreFile(r, &reason));
     EXPECT_EQ(reason, "Permission denied");
-    EXPECT_EQ(r.slots, DefaultRecords().slots);
+    EXPECT_EQ(r.Values, DefaultRecords().Values);
 }
 
 TEST(ScoreFile, ValuesAreConvertedCutAndKeptOnTheirLine) {
@@ -501,7 +501,7 @@ TEST(ScoreFile, RecordsAndKeys) {
 
     Records r;
     r.at(Records::CooperationB, Records::FinalLines) = "x";
-    EXPECT_EQ(r.slots[18], "x");
+    EXPECT_EQ(r.Values[18], "x");
     const std::pair<int, int> outside[] = {{-1, 0}, {4, 0}, {0, -1}, {0, 5}, {1, 99}};
     for (const auto& [row, field] : outside) {
         r.at(row, field) = "lost";
@@ -509,6 +509,6 @@ TEST(ScoreFile, RecordsAndKeys) {
         EXPECT_EQ(r.at(row, field), "");
     }
     Records empty;
-    empty.slots[18] = "x";
-    EXPECT_EQ(r.slots, empty.slots);
+    empty.Values[18] = "x";
+    EXPECT_EQ(r.Values, empty.Values);
 }

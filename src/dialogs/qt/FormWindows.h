@@ -1,14 +1,10 @@
 #pragma once
 
-// Qt defines "slots" as a macro; the records table has a member of that name.
-#pragma push_macro("slots")
-#undef slots
 #include "dialogs/About.h"
 #include "dialogs/Custom.h"
 #include "dialogs/DuelResult.h"
 #include "dialogs/Forms.h"
 #include "dialogs/qt/FormDialog.h"
-#pragma pop_macro("slots")
 
 #include <QImage>
 #include <QLineEdit>

@@ -1,10 +1,6 @@
 #pragma once
 
-// Qt defines "slots" as a macro; the records table has a member of that name.
-#pragma push_macro("slots")
-#undef slots
 #include "driver/Tessarin.h"
-#pragma pop_macro("slots")
 
 #include <QMainWindow>
 #include <QPoint>
