@@ -115,6 +115,10 @@ protected:
     // Queues random values for the next MakeShape draw and direction draw.
     void queueShape(int shape) { random.push((shape + 0.25) / kTime); }
     void queueDirection(int direction) { random.push((direction + 0.5) / 4); }
+    void queuePiece(int shape, int direction) {
+        queueShape(shape);
+        queueDirection(direction);
+    }
 
     // Puts `p` on its canvas as the owner does: shape, direction (which may
     // make a special piece blink), then the blink wanted, place, colour.
@@ -140,6 +144,20 @@ protected:
     void setNext(int i, int16_t shape, int16_t direction, bool blink = false) {
         SquareSet& p = *game->Previews[i];
         place(p, shape, direction, 2, TessarinTestAccess::PreviewRow(shape, direction), blink);
+    }
+
+    // Makes player i's game end at its next fall tick: its falling piece is
+    // set down on the floor at the far side of its entry column, and the
+    // rows where the next piece enters are filled.
+    void endOnNextTick(int i) {
+        const bool coop = game->Mode == Tessarin::kCooperation;
+        const int f = game->Mode == Tessarin::kDuel ? i : 0;
+        const int entry = coop ? (i == 0 ? 3 : 11) : 5;
+        const int16_t side = static_cast<int16_t>(entry < 7 ? field(f).Columns() - 1 : 1);
+        setPiece(i, 4, 0, side, 17);
+        for (int y = 0; y < 4; ++y)
+            for (int x = entry - 2; x <= entry + 2; ++x)
+                put(f, x, y, 6);
     }
 
     // ---- Fields
@@ -202,6 +220,26 @@ protected:
             s += c == Canvas::kEmpty ? '.' : (c < 0 ? '?' : static_cast<char>('0' + c));
         }
         return s;
+    }
+
+    // The dialogs shown so far, in order: a message as its text, a records
+    // or duel results window as its caption, a system message as
+    // "system: " and its text; separated by " | ".
+    std::string shown() {
+        std::string out;
+        for (const ScriptedDialogs::Call& c : dialogs.calls) {
+            std::string item;
+            if (c.kind == ScriptedDialogs::Kind::Message)
+                item = c.text;
+            else if (c.kind == ScriptedDialogs::Kind::DuelResult)
+                item = c.caption;
+            else if (c.kind == ScriptedDialogs::Kind::SystemMessage)
+                item = "system: " + c.text;
+            else
+                continue;
+            out += (out.empty() ? "" : " | ") + item;
+        }
+        return out;
     }
 
     // ---- Labels and menus
