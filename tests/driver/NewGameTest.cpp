@@ -165,21 +165,6 @@ TEST_F(NewGame, MakeShapeRoundsHalfToEvenAndNeverGivesTheExcludedShape) {
     EXPECT_EQ(b.size(), 16u);
     EXPECT_EQ(*b.begin(), 0);
     EXPECT_EQ(*b.rbegin(), 15);
-
-    // Through the game: consecutive pieces of a player always differ.
-    choose(Tessarin::kStandard);
-    game->mnuGameB_Click();
-    newGame();
-    int16_t last = game->Squares[0]->Shape();
-    for (int n = 0; n < 30; ++n) {
-        EXPECT_NE(game->Previews[0]->Shape(), last);
-        last = game->Previews[0]->Shape();
-        setPiece(0, 4, 0, 5, 17); // lands at the next tick
-        advance(700);
-        EXPECT_EQ(game->Squares[0]->Shape(), last);
-        fillRow(0, 16, 8); // the landed piece taken away
-        fillRow(0, 17, 8);
-    }
 }
 
 TEST_F(NewGame, FallTickMovesOneRowPerIntervalThenHandsOver) {
