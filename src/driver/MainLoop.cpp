@@ -141,6 +141,8 @@ void Tessarin::tmrMain_Timer(int16_t Index) {
             return;
         }
         PreToCur(0);
+        if (Ended) // closed from the game-over message
+            return;
         Previews[0]->Hide(true);
         MakePreview(0);
         return;
@@ -164,6 +166,8 @@ void Tessarin::tmrMain_Timer(int16_t Index) {
             return;
         }
         PreToCur(Index);
+        if (Ended)
+            return;
         Previews[Index]->Hide(true);
         MakePreview(Index);
         return;
@@ -201,6 +205,8 @@ void Tessarin::tmrMain_Timer(int16_t Index) {
     if (liftPartner)
         partner.Show(false);
     PreToCur(Index);
+    if (Ended)
+        return;
     Previews[Index]->Hide(true);
     MakePreview(Index);
 }

@@ -4,7 +4,10 @@
 namespace tessarin {
 
 void Tessarin::mnuPause_Click() {
-    if (Ended)
+    // Pause and Stop stay enabled while the game-over curtain runs; once
+    // the game has ended they do nothing, so the fall cannot start again
+    // and a game cannot end (and count in the duel tally) twice.
+    if (Ended || !Playing)
         return;
     MenuItem& pause = mnu("mnuPause");
     pause.Checked = !pause.Checked;
@@ -19,7 +22,7 @@ void Tessarin::mnuPause_Click() {
 }
 
 void Tessarin::mnuStop_Click() {
-    if (Ended)
+    if (Ended || !Playing)
         return;
     GameOver();
 }

@@ -78,7 +78,7 @@ TEST(SquareSetProperties, ShapeSetsNumberAndClearsBlinkButNotTheTimer) {
     EXPECT_TRUE(f.blinkTimer.Enabled());
     f.piece.setBlink(false);
     EXPECT_FALSE(f.blinkTimer.Enabled());
-    EXPECT_EQ(f.random.draws, 0);
+    EXPECT_EQ(f.random.drawn(), 0);
 }
 
 TEST(SquareSetProperties, DirectionDecidesBlinkWithOneDrawForShapes7To9) {
@@ -87,7 +87,7 @@ TEST(SquareSetProperties, DirectionDecidesBlinkWithOneDrawForShapes7To9) {
     f.piece.setShape(7);
     f.random.push({0.4999});
     f.piece.setDirection(2);
-    EXPECT_EQ(f.random.draws, 1);
+    EXPECT_EQ(f.random.drawn(), 1);
     EXPECT_TRUE(f.piece.Blink());
     EXPECT_TRUE(f.blinkTimer.Enabled());
     EXPECT_EQ(f.piece.Direction(), 2);
@@ -102,7 +102,7 @@ TEST(SquareSetProperties, DirectionDecidesBlinkWithOneDrawForShapes7To9) {
     f.piece.setDirection(1);
     EXPECT_FALSE(f.piece.Blink());
     EXPECT_FALSE(f.blinkTimer.Enabled());
-    EXPECT_EQ(f.random.draws, 3);
+    EXPECT_EQ(f.random.drawn(), 3);
 
     // The blinking square forgets the cell it covered when it is set up anew.
     f.random.push({0.1});
@@ -120,13 +120,13 @@ TEST(SquareSetProperties, DirectionDecidesBlinkWithOneDrawForShapes7To9) {
             for (double u : {0.0, 0.25, 0.75}) {
                 f.piece.setShape(shape);
                 f.blinkTimer.setEnabled(false);
-                const int before = f.random.draws;
+                const int before = f.random.drawn();
                 f.random.push({u});
                 f.piece.setDirection(d);
                 const bool tool = u < 0.5 && (d == 1 || d == 3);
                 EXPECT_EQ(f.piece.Blink(), tool) << shape << "/" << d << "/" << u;
                 EXPECT_EQ(f.blinkTimer.Enabled(), tool) << shape << "/" << d << "/" << u;
-                EXPECT_EQ(f.random.draws, before + 1);
+                EXPECT_EQ(f.random.drawn(), before + 1);
             }
         }
 
@@ -134,13 +134,13 @@ TEST(SquareSetProperties, DirectionDecidesBlinkWithOneDrawForShapes7To9) {
     for (int16_t shape : {0, 1, 2, 3, 4, 5, 6, 10, 11, 12, 13, 14, 15}) {
         f.piece.setShape(shape);
         f.piece.setBlink(true);
-        const int before = f.random.draws;
+        const int before = f.random.drawn();
         f.random.push({0.0});
         f.piece.setDirection(1);
         EXPECT_FALSE(f.piece.Blink()) << shape;
         EXPECT_FALSE(f.blinkTimer.Enabled()) << shape;
-        EXPECT_EQ(f.random.draws, before) << shape;
-        f.random.values.clear();
+        EXPECT_EQ(f.random.drawn(), before) << shape;
+        f.random.clear();
     }
 }
 
@@ -419,7 +419,7 @@ TEST(SquareSetRotation, SquarePlusSingleAndToolsNeverTurn) {
 TEST(SquareSetRotation, DoRotateTurnsDrawsAndPlaysWithoutDecidingBlink) {
     PieceField f;
     f.place(1, 0, 5, 5); // L: (5,4) (5,5) (5,6) (6,6)
-    const int draws = f.random.draws;
+    const int draws = f.random.drawn();
     f.piece.DoRotate(0); // counterclockwise: (4,5) (5,5) (6,5) (6,4)
     EXPECT_EQ(f.piece.Direction(), 1);
     EXPECT_EQ(cellsOf(f.piece), (Cells{{4, 5}, {5, 5}, {6, 5}, {6, 4}}));
@@ -442,7 +442,7 @@ TEST(SquareSetRotation, DoRotateTurnsDrawsAndPlaysWithoutDecidingBlink) {
     f.piece.DoRotate(0);
     EXPECT_EQ(f.piece.Direction(), 1);
     EXPECT_FALSE(f.piece.Blink());
-    EXPECT_EQ(f.random.draws, draws + 1); // only the draw of placing it
+    EXPECT_EQ(f.random.drawn(), draws + 1); // only the draw of placing it
 
     // A turning direction other than 0 or 1 is refused.
     f.sound.clear();
@@ -656,7 +656,7 @@ TEST(PieceSounds, PlayOnlyWhileSoundIsOn) {
 // ---------------------------------------------------------------- robustness
 
 TEST(SquareSetRobustness, NoCanvasOrTimerAnswersFalseAndDoesNothing) {
-    PieceTestRandom random;
+    test::ScriptedRandom random(0.75);
     RecordingSound sound;
     ShapeInfoTable table;
     InitShapeInfo(table);

@@ -1,5 +1,5 @@
 #include "modes/MenuTree.h"
-#include "modes/ModeFixture.h"
+#include "support/GameFixture.h"
 
 using namespace tessarin;
 
@@ -76,7 +76,7 @@ TEST(MenuTree, CaptionsOrderSeparatorsAndShortcuts) {
     EXPECT_FALSE(t.reachable("mnuNoSuchItem"));
 }
 
-class MenuCommands : public ModeFixture {
+class MenuCommands : public GameFixture {
 protected:
     int checkedCount(const std::string& name, int count) {
         int n = 0;
@@ -184,36 +184,33 @@ TEST_F(MenuCommands, GameVariant) {
 
 TEST_F(MenuCommands, ChangeNameCancelledKeepsNamesAndCaption) {
     choose(Tessarin::kDuel);
-    dialogs.cancel("Zed");
-    dialogs.cancel("Yan");
+    cancelName("Zed");
+    cancelName("Yan");
     game->Click("mnuChangeName");
     EXPECT_EQ(game->Player1Name, "Player1");
     EXPECT_EQ(game->Player2Name, "Player2");
     EXPECT_EQ(game->TheWindow.Caption, "Tessarin (Duel)");
 }
 
-// Needs the real name dialog (see nameDialogShows).
 TEST_F(MenuCommands, ChangeNameAsksByMode) {
     choose(Tessarin::kStandard);
-    if (!nameDialogShows())
-        GTEST_SKIP() << "the name dialog is still a placeholder";
-    dialogs.type("Ann");
+    dialogs.calls.clear();
+    typeName("Ann");
     game->Click("mnuChangeName");
-    EXPECT_EQ(dialogs.inputTitles, (std::vector<std::string>{"Input Name"}));
+    EXPECT_EQ(dialogs.inputCaptions(), (std::vector<std::string>{"Input Name"}));
     EXPECT_EQ(game->Player1Name, "Ann");
     EXPECT_EQ(game->Player2Name, "Player2");
     EXPECT_EQ(game->TheWindow.Caption, "Tessarin (Standard)");
 
     for (int16_t mode : {Tessarin::kDuel, Tessarin::kCooperation}) {
-        choose(mode); // both name dialogs cancelled
-        dialogs.inputTitles.clear();
-        dialogs.inputDefaults.clear();
-        dialogs.type("");
-        dialogs.type("Bob");
+        choose(mode); // both name dialogs left with Ok: the names stay
+        dialogs.calls.clear();
+        typeName("");
+        typeName("Bob");
         game->Click("mnuChangeName");
-        EXPECT_EQ(dialogs.inputTitles,
+        EXPECT_EQ(dialogs.inputCaptions(),
                   (std::vector<std::string>{"Input Name--Player1", "Input Name--Player2"}));
-        EXPECT_EQ(dialogs.inputDefaults, (std::vector<std::string>{"Ann", "Player2"}));
+        EXPECT_EQ(dialogs.inputBoxes(), (std::vector<std::string>{"Ann", "Player2"}));
         EXPECT_EQ(game->Player1Name, "");
         EXPECT_EQ(game->Player2Name, "Bob");
         game->Player1Name = "Ann";
@@ -240,13 +237,13 @@ TEST_F(MenuCommands, DialogsAreCreatedOnFirstUseAndReused) {
 TEST_F(MenuCommands, AboutPlaysItsSoundFirstWhateverTheSoundSetting) {
     game->Click("mnuSound"); // off
     std::vector<std::string> heardWhenOpened;
-    dialogs.onAbout = [&] { heardWhenOpened = sound.played; };
+    dialogs.about.then([&](About& box) {
+        heardWhenOpened = sound.played;
+        box.cmdOk_Click();
+    });
     game->Click("mnuAbout");
-    ASSERT_FALSE(sound.played.empty());
-    EXPECT_EQ(sound.played.front(), "about.wav");
-    if (dialogs.aboutShown > 0) {
-        EXPECT_EQ(heardWhenOpened, (std::vector<std::string>{"about.wav"}));
-    }
+    EXPECT_EQ(dialogs.count(ScriptedDialogs::Kind::About), 1u);
+    EXPECT_EQ(heardWhenOpened, (std::vector<std::string>{"about.wav"}));
     const About* box = game->TheAbout.get();
     ASSERT_NE(box, nullptr);
     sound.clear();
@@ -257,21 +254,23 @@ TEST_F(MenuCommands, AboutPlaysItsSoundFirstWhateverTheSoundSetting) {
 }
 
 TEST_F(MenuCommands, HowToPlayFallsBackToTheGamesHelp) {
+    using Kind = ScriptedDialogs::Kind;
     game->Click("mnuHow");
-    EXPECT_EQ(dialogs.startedPrograms, (std::vector<std::string>{"winhelp TESSARIN30.HLP"}));
-    EXPECT_EQ(dialogs.helpShown, 0);
+    ASSERT_EQ(dialogs.count(Kind::StartProgram), 1u);
+    EXPECT_EQ(dialogs.callsOf(Kind::StartProgram)[0].text, "winhelp TESSARIN30.HLP");
+    EXPECT_EQ(dialogs.count(Kind::Help), 0u);
 
-    dialogs.startProgramSucceeds = false;
+    dialogs.startProgramResult = false;
     game->Click("mnuHow");
-    EXPECT_EQ(dialogs.startedPrograms.size(), 2u);
-    EXPECT_EQ(dialogs.helpShown, 1);
+    EXPECT_EQ(dialogs.count(Kind::StartProgram), 2u);
+    EXPECT_EQ(dialogs.count(Kind::Help), 1u);
 }
 
 TEST_F(MenuCommands, ExitEndsAtOnce) {
     choose(Tessarin::kDuel);
     game->Click("mnuExit");
     EXPECT_TRUE(game->Ended);
-    EXPECT_EQ(dialogs.endProgramCalls, 1);
+    EXPECT_EQ(dialogs.count(ScriptedDialogs::Kind::EndProgram), 1u);
     // No command runs after the end.
     game->Click("mnuSound");
     game->Click("mnuOnePlayer");

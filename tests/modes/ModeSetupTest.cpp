@@ -1,4 +1,4 @@
-#include "modes/ModeFixture.h"
+#include "support/GameFixture.h"
 
 #include <map>
 #include <optional>
@@ -75,7 +75,7 @@ const char* modeName(int16_t mode) {
 
 } // namespace
 
-class ModeSetup : public ModeFixture {
+class ModeSetup : public GameFixture {
 protected:
     void expectBox(const Surface* s, const Box& b, bool visible, const char* what) {
         ASSERT_NE(s, nullptr) << what;
@@ -420,45 +420,44 @@ TEST_F(ModeSetup, SwitchStopsTimersRenewsObjectsAndKeepsSettings) {
 }
 
 TEST_F(ModeSetup, CancelledNameDialogsKeepNames) {
-    dialogs.cancel("Zed");
-    dialogs.cancel("");
+    cancelName("Zed");
+    cancelName("");
     choose(Tessarin::kDuel);
     EXPECT_EQ(game->Player1Name, "Player1");
     EXPECT_EQ(game->Player2Name, "Player2");
-    dialogs.cancel("Ann");
+    cancelName("Ann");
     choose(Tessarin::kStandard);
     EXPECT_EQ(game->Player1Name, "Player1");
     EXPECT_EQ(game->Player2Name, "Player2");
 }
 
-// Needs the real name dialog (see nameDialogShows).
 TEST_F(ModeSetup, NamesAskedWhileTheWindowIsHidden) {
-    if (!nameDialogShows())
-        GTEST_SKIP() << "the name dialog is still a placeholder";
     std::vector<bool> windowShown;
-    dialogs.onInput = [&](InputForm&) { windowShown.push_back(game->TheWindow.Visible); };
+    dialogs.whileOpen = [&] {
+        if (dialogs.calls.back().kind == ScriptedDialogs::Kind::Input)
+            windowShown.push_back(game->TheWindow.Visible);
+    };
 
-    dialogs.type("Ann");
+    typeName("Ann");
     choose(Tessarin::kStandard);
     EXPECT_EQ(game->Player1Name, "Ann");
-    EXPECT_EQ(dialogs.inputTitles, (std::vector<std::string>{"Input Name"}));
-    EXPECT_EQ(dialogs.inputDefaults, (std::vector<std::string>{"Player1"}));
+    EXPECT_EQ(dialogs.inputCaptions(), (std::vector<std::string>{"Input Name"}));
+    EXPECT_EQ(dialogs.inputBoxes(), (std::vector<std::string>{"Player1"}));
 
     // An emptied name confirmed with Ok is the empty name.
-    dialogs.inputTitles.clear();
-    dialogs.inputDefaults.clear();
-    dialogs.type("Bob");
-    dialogs.type("");
+    dialogs.calls.clear();
+    typeName("Bob");
+    typeName("");
     choose(Tessarin::kDuel);
     EXPECT_EQ(game->Player1Name, "Bob");
     EXPECT_EQ(game->Player2Name, "");
-    EXPECT_EQ(dialogs.inputTitles,
+    EXPECT_EQ(dialogs.inputCaptions(),
               (std::vector<std::string>{"Input Name--Player1", "Input Name--Player2"}));
-    EXPECT_EQ(dialogs.inputDefaults, (std::vector<std::string>{"Ann", "Player2"}));
+    EXPECT_EQ(dialogs.inputBoxes(), (std::vector<std::string>{"Ann", "Player2"}));
 
     // Cancel keeps the name even after it was edited.
-    dialogs.cancel("Zed");
-    dialogs.type("Cy");
+    cancelName("Zed");
+    typeName("Cy");
     choose(Tessarin::kCooperation);
     EXPECT_EQ(game->Player1Name, "Bob");
     EXPECT_EQ(game->Player2Name, "Cy");

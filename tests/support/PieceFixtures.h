@@ -1,7 +1,7 @@
 #pragma once
 
-// Fixtures for tests of the falling piece: a scripted random source, solid
-// 16 x 16 cell images of distinct colours, and a field with its surface,
+// Fixtures for tests of the falling piece: solid 16 x 16 cell images of
+// distinct colours, and a field with its surface, a scripted random source,
 // blink timer, sound recorder and one piece wired to them.
 
 #include "game/Canvas.h"
@@ -12,32 +12,13 @@
 #include "platform/Surface.h"
 #include "platform/Timer.h"
 #include "platform/VirtualTimerHost.h"
+#include "support/ScriptedRandom.h"
 
 #include <array>
 #include <cstdint>
-#include <deque>
-#include <initializer_list>
 #include <vector>
 
 namespace tessarin::piecetest {
-
-// Returns the queued values in order, then `fallback`; counts the draws.
-class PieceTestRandom : public RandomSource {
-public:
-    void push(std::initializer_list<double> vs) { values.insert(values.end(), vs); }
-    double next() override {
-        ++draws;
-        if (values.empty())
-            return fallback;
-        const double v = values.front();
-        values.pop_front();
-        return v;
-    }
-
-    std::deque<double> values;
-    double fallback = 0.75; // int(2 * 0.75) = 1: no blinking special piece
-    int draws = 0;
-};
 
 // Solid colour of the cell image for a code 0 ... 6, the empty image (8),
 // and the colour of a surface pixel never drawn.
@@ -112,7 +93,8 @@ struct PieceField {
         return s;
     }
 
-    PieceTestRandom random;
+    // int(2 * 0.75) = 1 once the queue is used up: no blinking special piece.
+    test::ScriptedRandom random = test::ScriptedRandom(0.75);
     RecordingSound sound;
     VirtualTimerHost host;
     Timer blinkTimer{host, 0, 250};

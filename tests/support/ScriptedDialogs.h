@@ -70,12 +70,14 @@ public:
 
     // One call, as it was made. For a modal show: the window's caption and
     // the text it shows (the prompt of the name window, the message of the
-    // message window) at the moment it opened. For a system message: its
-    // title and text. For a started program: its command line as text.
+    // message window) at the moment it opened, and for the name window the
+    // text its box held then. For a system message: its title and text. For
+    // a started program: its command line as text.
     struct Call {
         Kind kind;
         std::string caption;
         std::string text;
+        std::string box;
     };
 
     Script<InputForm> input;
@@ -101,8 +103,12 @@ public:
             f.cmdOk_Click();
         };
     }
-    static Script<InputForm>::Step cancelInput() {
-        return [](InputForm& f) { f.cmdCancel_Click(); };
+    static Script<InputForm>::Step cancelInput(std::string typedFirst = {}) {
+        return [typedFirst = std::move(typedFirst)](InputForm& f) {
+            if (!typedFirst.empty())
+                f.Text1 = typedFirst;
+            f.cmdCancel_Click();
+        };
     }
 
     // ---- Queries
@@ -126,6 +132,27 @@ public:
         for (const Call& c : calls)
             if (isModalShow(c.kind))
                 out.push_back(c.caption);
+        return out;
+    }
+    // The captions, or the box texts as they opened, of the name windows
+    // shown, in order.
+    std::vector<std::string> inputCaptions() const {
+        std::vector<std::string> out;
+        for (const Call& c : callsOf(Kind::Input))
+            out.push_back(c.caption);
+        return out;
+    }
+    std::vector<std::string> inputBoxes() const {
+        std::vector<std::string> out;
+        for (const Call& c : callsOf(Kind::Input))
+            out.push_back(c.box);
+        return out;
+    }
+    // The texts of the messages shown, in order.
+    std::vector<std::string> messages() const {
+        std::vector<std::string> out;
+        for (const Call& c : callsOf(Kind::Message))
+            out.push_back(c.text);
         return out;
     }
     // The texts of the system messages, in order.
@@ -163,7 +190,9 @@ public:
     // ---- Dialogs
 
     void ShowModal(InputForm& form) override {
-        run(Kind::Input, form, input, form.Label1.Caption, [](InputForm& f) { f.cmdOk_Click(); });
+        run(
+            Kind::Input, form, input, form.Label1.Caption, [](InputForm& f) { f.cmdOk_Click(); },
+            form.Text1);
     }
     void ShowModal(MessageForm& form) override {
         run(Kind::Message, form, message, form.Label1.Caption,
@@ -183,17 +212,17 @@ public:
         run(Kind::About, form, about, {}, [](About& f) { f.cmdOk_Click(); });
     }
     void SystemMessage(const std::string& text, const std::string& title) override {
-        calls.push_back({Kind::SystemMessage, title, text});
+        calls.push_back({Kind::SystemMessage, title, text, {}});
         if (whileOpen)
             whileOpen();
     }
     bool StartProgram(const std::string& commandLine) override {
-        calls.push_back({Kind::StartProgram, {}, commandLine});
+        calls.push_back({Kind::StartProgram, {}, commandLine, {}});
         return startProgramResult;
     }
-    void ShowHelp() override { calls.push_back({Kind::Help, {}, {}}); }
+    void ShowHelp() override { calls.push_back({Kind::Help, {}, {}, {}}); }
     void EndProgram() override {
-        calls.push_back({Kind::EndProgram, {}, {}});
+        calls.push_back({Kind::EndProgram, {}, {}, {}});
         programEnded = true;
     }
 
@@ -204,8 +233,9 @@ private:
     }
 
     template <class Form, class Close>
-    void run(Kind kind, Form& form, Script<Form>& script, std::string text, Close naturalClose) {
-        calls.push_back({kind, form.TheWindow.Caption, std::move(text)});
+    void run(Kind kind, Form& form, Script<Form>& script, std::string text, Close naturalClose,
+             std::string box = {}) {
+        calls.push_back({kind, form.TheWindow.Caption, std::move(text), std::move(box)});
         form.TheWindow.Visible = true; // a modal show shows the window
         if (whileOpen)
             whileOpen();

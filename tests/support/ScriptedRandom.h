@@ -7,8 +7,9 @@
 
 namespace tessarin::test {
 
-// A random source that answers the queued values in order and then the
-// fallback value forever; counts how many values were drawn.
+// A random source that answers the queued values in order and then, once
+// they are used up, the fallback value forever, or the values of another
+// source when one is given; counts how many values were drawn.
 class ScriptedRandom : public RandomSource {
 public:
     explicit ScriptedRandom(double fallback = 0.0) : fallback_(fallback) {}
@@ -19,12 +20,16 @@ public:
     void push(std::initializer_list<double> values) {
         queue_.insert(queue_.end(), values.begin(), values.end());
     }
+    void clear() { queue_.clear(); }
     void setFallback(double u) { fallback_ = u; }
+    // Draws from `source` whenever the queue is empty (nullptr: the
+    // fallback value again).
+    void fallBackTo(RandomSource* source) { source_ = source; }
 
     double next() override {
         ++drawn_;
         if (queue_.empty())
-            return fallback_;
+            return source_ ? source_->next() : fallback_;
         const double u = queue_.front();
         queue_.pop_front();
         return u;
@@ -36,6 +41,7 @@ public:
 private:
     std::deque<double> queue_;
     double fallback_;
+    RandomSource* source_ = nullptr;
     int drawn_ = 0;
 };
 
