@@ -31,13 +31,19 @@ QRect toPixels(int left, int top, int width, int height, int scale) {
 }
 
 QFont toQFont(const Font& font, int scale) {
+    // The layout was made for narrow faces: prefer faces with the metrics of
+    // Arial and Times, then the system's sans-serif and serif faces.
     QFont f;
     const std::string& name = font.Name;
     if (name.empty() || name.find("Sans") != std::string::npos) {
-        f.setFamily(QStringLiteral("Sans Serif"));
+        f.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
+                       QStringLiteral("Nimbus Sans"), QStringLiteral("Arial"),
+                       QStringLiteral("Helvetica"), QStringLiteral("Sans Serif")});
         f.setStyleHint(QFont::SansSerif);
     } else if (name.find("Times") != std::string::npos || name.find("Serif") != std::string::npos) {
-        f.setFamily(QStringLiteral("Serif"));
+        f.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"),
+                       QStringLiteral("Tinos"), QStringLiteral("Nimbus Roman"),
+                       QStringLiteral("Times"), QStringLiteral("Serif")});
         f.setStyleHint(QFont::Serif);
     } else {
         f.setFamily(QString::fromStdString(name));
