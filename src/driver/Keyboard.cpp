@@ -64,8 +64,14 @@ void Tessarin::Form_KeyDown(int16_t KeyCode, int16_t /*Shift*/) {
                     partner->Hide(false);
                 s->DoAdd();
                 s->Hide(false);
-                if (s->TheCanvas())
-                    s->TheCanvas()->DeleteFullLines();
+                if (Canvas* field = s->TheCanvas()) {
+                    const bool clearRunning = field->Delete();
+                    field->DeleteFullLines();
+                    // Rows that were blinking are gone with the others, and
+                    // the blink has stopped: the next clear starts afresh.
+                    if (clearRunning)
+                        DeleteStep = 0;
+                }
                 s->Show(false);
                 ShowCounters();
                 if (liftPartner)

@@ -85,6 +85,12 @@ void Tessarin::tmrDelete_Timer(int16_t Index) {
             // The falling piece is dropped; the next tick hands over the next.
             o.setActive(false);
             o.Hide(true);
+            // A sinking single square gives back the settled square it was
+            // passing over.
+            if (o.Shape() == 7 && o.Blink() && o.SavedCell() != Canvas::kEmpty) {
+                Fields[other]->SetMapUnit(o.x(), o.y(), o.SavedCell());
+                Fields[other]->SetSquare(o.x(), o.y(), o.SavedCell());
+            }
         } else {
             // A landed piece rises with its squares.
             o.sety(static_cast<int16_t>(o.y() - n));

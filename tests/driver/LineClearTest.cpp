@@ -167,3 +167,39 @@ TEST_F(LineClear, CooperationPartnerFallsOnAndNoGhostSquaresRemain) {
     EXPECT_EQ(drawnRow(0, 16), "...........0...");
     EXPECT_EQ(row(0, 13), "...............");
 }
+
+// Rows that leave the field by other means end the blink for good: the add
+// tool's removal of blinking rows leaves the next clear a whole blink, and
+// a sinking single square dropped by delivered rows gives back the settled
+// square it was passing over.
+TEST_F(LineClear, InterruptedBlinkAndDroppedSinkingSquareLeaveNoTrace) {
+    choose(Tessarin::kStandard);
+    game->Click("mnuGameB");
+    newGame();
+    fillRow(0, 16, 1, {5});
+    fillRow(0, 17, 2);
+    setPiece(0, 9, 1, 5, 14, true);
+    advance(1400); // the tool lands and vanishes; row 17 starts to blink
+    ASSERT_TRUE(field(0).Delete());
+    advance(200);
+    EXPECT_EQ(game->DeleteStep, 1);
+    press(keys(0).Rotate); // still active in Standard: the rows go at once
+    EXPECT_EQ(row(0, 17), "11111.11111");
+    EXPECT_FALSE(game->tmrDelete[0]->Enabled());
+    EXPECT_EQ(game->DeleteStep, 0);
+
+    choose(Tessarin::kDuel);
+    newGame();
+    fillRow(0, 16, 1, {5});
+    fillRow(0, 17, 2, {5});
+    setPiece(0, 0, 0, 5, 15);
+    put(1, 3, 11, 6);
+    setPiece(1, 7, 0, 3, 10, true);
+    advance(700); // player 1's rows are marked; the square sinks into (3, 11)
+    ASSERT_EQ(game->Squares[1]->SavedCell(), 6);
+    advance(600); // two rows arrive and the falling square is dropped
+    EXPECT_FALSE(game->Squares[1]->Active());
+    EXPECT_EQ(at(1, 3, 11), 6);
+    EXPECT_EQ(drawnOn(1, 3, 11), 6);
+    EXPECT_EQ(row(1, 17), "22222.22222");
+}
