@@ -173,6 +173,19 @@ TEST(QtSound, ASoundIsNotCutOffAndMissingFilesAreSilent) {
     EXPECT_EQ(sound.started(), 2);
     now += 40;
     EXPECT_FALSE(sound.busy());
+
+    // A sound the working folder lacks comes from the installed set; one it
+    // has is its own.
+    qttest::TempFolder installed;
+    writeWave(installed.path() / "chord.wav", 30);
+    writeWave(installed.path() / "move.wav", 500);
+    sound.setFallbackFolders({installed.path()});
+    sound.PlayWave("chord.wav");
+    EXPECT_EQ(sound.lastStarted(), "chord.wav");
+    now += 30;
+    sound.PlayWave("move.wav");
+    now += 100;
+    EXPECT_FALSE(sound.busy());
 }
 
 TEST(Looks, TwipsBecomePixelsOfTheScaleAndFontsMapToTheSystemFamilies) {

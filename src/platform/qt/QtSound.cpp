@@ -57,6 +57,18 @@ bool QtSound::anyPlaying() const {
     return false;
 }
 
+QString QtSound::find(const std::string& name) const {
+    const QString own = QString::fromStdString((folder_ / name).string());
+    if (QFile::exists(own))
+        return own;
+    for (const auto& folder : fallbacks_) {
+        const QString other = QString::fromStdString((folder / name).string());
+        if (QFile::exists(other))
+            return other;
+    }
+    return own;
+}
+
 bool QtSound::busy() const {
     return anyStarted_ && clock_() < busyUntil_;
 }
@@ -64,7 +76,7 @@ bool QtSound::busy() const {
 void QtSound::PlayWave(const std::string& name) {
     if (busy() || anyPlaying())
         return; // never cut a sound off
-    const QString path = QString::fromStdString((folder_ / name).string());
+    const QString path = find(name);
     const std::optional<qint64> length = waveLength(path);
     if (!length)
         return; // missing or unreadable: silent

@@ -9,6 +9,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QSoundEffect;
 
@@ -29,6 +30,11 @@ public:
     ~QtSound() override;
 
     void PlayWave(const std::string& name) override;
+    // Where a sound not found in the working folder is looked for next, in
+    // order: the installed game's sound folder, for one.
+    void setFallbackFolders(std::vector<std::filesystem::path> folders) {
+        fallbacks_ = std::move(folders);
+    }
 
     // True while the last sound started is still playing.
     bool busy() const;
@@ -51,7 +57,11 @@ private:
     bool audible();
     bool anyPlaying() const;
 
+    // The file a sound is played from: the first folder that has it.
+    QString find(const std::string& name) const;
+
     std::filesystem::path folder_;
+    std::vector<std::filesystem::path> fallbacks_;
     MsClock clock_;
     std::optional<bool> audible_;
     qint64 busyUntil_ = 0;

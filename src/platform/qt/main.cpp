@@ -9,6 +9,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QScreen>
+#include <QStandardPaths>
 #include <cstdio>
 #include <filesystem>
 
@@ -38,8 +39,8 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Tessarin, a falling-block puzzle game for one or two players.\n"
-                       "Sounds and the score file Tessarin.ini are read from the current "
-                       "folder."));
+                       "The records (Tessarin.ini) and the sounds are kept in the current "
+                       "folder;\nsounds missing there come from the installed game."));
     const QCommandLineOption helpOption = parser.addHelpOption();
     const QCommandLineOption versionOption = parser.addVersionOption();
     const QCommandLineOption scaleOption(
@@ -48,6 +49,11 @@ int main(int argc, char** argv) {
                        "default the screen's density decides."),
         QStringLiteral("N"));
     parser.addOption(scaleOption);
+    const QCommandLineOption userDataOption(
+        QStringLiteral("user-data"),
+        QStringLiteral("Keep the records in your own data folder (as the desktop menu "
+                       "starts the game) instead of the current folder."));
+    parser.addOption(userDataOption);
     // Unknown options are Qt's own (-platform, -style and the like) and go
     // on to the application.
     parser.parse(arguments);
@@ -98,8 +104,21 @@ int main(int argc, char** argv) {
     tessarin::SystemClock clock;
     tessarin::DefaultRandom random;
     tessarin::qt::QtTimerHost timers;
+    if (parser.isSet(userDataOption)) {
+        // Started from the desktop menu: a folder of the player's own.
+        const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        if (data.isEmpty() || !QDir().mkpath(data) || !QDir::setCurrent(data))
+            std::fprintf(stderr, "tessarin: cannot use the data folder %s; using %s\n",
+                         qPrintable(data), qPrintable(QDir::currentPath()));
+    }
     const std::filesystem::path folder = QDir::currentPath().toStdString();
     tessarin::qt::QtSound sound(folder);
+    // Sounds not in the working folder: next to a built program, then
+    // where an installed one keeps them.
+    const QString programDir = QCoreApplication::applicationDirPath();
+    sound.setFallbackFolders(
+        {(programDir + QStringLiteral("/sounds")).toStdString(),
+         (programDir + QStringLiteral("/../share/tessarin/sounds")).toStdString()});
     tessarin::qt::QtDialogs dialogs(scale);
     dialogs.setScreenOrigin(screenRect.topLeft());
 
