@@ -1,0 +1,206 @@
+#!/usr/bin/env bash
+# End-to-end: the real program on a real X display (Xvfb), played with keys
+# sent by xdotool, its window's pixels read back with ImageMagick.
+#   play_on_x.sh PATH/TO/tessarin
+# One Player: the name confirmed, F2, pieces dropped until the game ends,
+# the message dismissed with Enter, the curtain run out; the field's cells
+# are checked where the game put them and "Tessarin.ini" holds the 20
+# default lines. Then a Duel round with both players' keys, and Exit.
+set -euo pipefail
+
+game=$(readlink -f "$1")
+work=$(mktemp -d)
+xvfb_pid=""
+game_pid=""
+cleanup() {
+    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; [ -f "$work/shot.png" ] && cp "$work/shot.png" /tmp/tessarin-e2e-fail.png; exit 1; }
+step() { echo "-- $*"; }
+
+# Waits up to $1 seconds for the command in the remaining arguments to succeed.
+wait_for() {
+    local limit=$1; shift
+    local end=$((SECONDS + limit))
+    until "$@" >/dev/null 2>&1; do
+        [ $SECONDS -lt $end ] || return 1
+        sleep 0.05
+    done
+}
+
+# A display of our own.
+exec 3<> <(:)
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+read -r -t 10 display <&3 || fail "Xvfb did not start"
+export DISPLAY=":$display"
+unset XDG_RUNTIME_DIR
+export QT_QPA_PLATFORM=xcb
+
+cd "$work"
+"$game" >"$work/game.log" 2>&1 &
+game_pid=$!
+
+window_named() { xdotool search --onlyvisible --pid "$game_pid" --name "$1"; }
+main_window() {
+    local w
+    for w in $(window_named '^Tessarin'); do
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        [ "$WIDTH" = 265 ] && [ "$HEIGHT" = 126 ] && continue
+        echo "$w"
+        return 0
+    done
+    return 1
+}
+# The message window: a visible window of the game of the message window's
+# size (3975 x 1890 twips); having no caption of its own, it shows the
+# program's name.
+message_window() {
+    local w
+    for w in $(xdotool search --onlyvisible --pid "$game_pid" --name '' 2>/dev/null); do
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        [ "$WIDTH" = 265 ] && [ "$HEIGHT" = 126 ] && { echo "$w"; return 0; }
+    done
+    return 1
+}
+focus() { xdotool windowfocus --sync "$1"; }
+key() { xdotool key --clearmodifiers "$@"; }
+
+step "start-up"
+wait_for 20 window_named '^Tessarin$' || fail "the main window did not appear"
+main=$(main_window)
+
+# The default score file, byte for byte.
+expected="$work/expected.ini"
+: >"$expected"
+for line in \
+    "StandardAPlayer1Name     =Anonymous            /" \
+    "StandardAPlayer2Name     =Anonymous            /" \
+    "StandardAFinalScore      =0                    /" \
+    "StandardAFinalLines      =0                    /" \
+    "StandardAFinalSpeed      =0                    /" \
+    "StandardBPlayer1Name     =Anonymous            /" \
+    "StandardBPlayer2Name     =Anonymous            /" \
+    "StandardBFinalScore      =0                    /" \
+    "StandardBFinalLines      =0                    /" \
+    "StandardBFinalSpeed      =0                    /" \
+    "CooperationAPlayer1Name  =Player1              /" \
+    "CooperationAPlayer2Name  =Player2              /" \
+    "CooperationAFinalScore   =0                    /" \
+    "CooperationAFinalLines   =0                    /" \
+    "CooperationAFinalSpeed   =0                    /" \
+    "CooperationBPlayer1Name  =Player1              /" \
+    "CooperationBPlayer2Name  =Player2              /" \
+    "CooperationBFinalScore   =0                    /" \
+    "CooperationBFinalLines   =0                    /" \
+    "CooperationBFinalSpeed   =0                    /"; do
+    printf '%s\r\n' "$line" >>"$expected"
+done
+cmp -s "$expected" "$work/Tessarin.ini" || fail "Tessarin.ini does not hold the 20 default lines"
+
+# Keypad keys are player 2's with Num Lock on.
+key Num_Lock
+
+# Reads the colour of pixel (x, y) of window $1 as RRGGBB, from a fresh
+# picture of the screen when $4 is "new".
+shoot() { import -window root "$work/shot.png"; }
+pixel() {
+    local w=$1 x=$2 y=$3
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    convert "$work/shot.png" -format '%[hex:p{'$((X + x))','$((Y + y))'}]' info: | cut -c1-6
+}
+# Cell (cx, cy) of a field surface placed at (left, top) twips, its centre,
+# in the main window's own pixels: the client area lies below the menu bar.
+cell() {
+    local w=$1 clientHeight=$2 left=$3 top=$4 cx=$5 cy=$6
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    local bar=$((HEIGHT - clientHeight))
+    local px=$(( (left * 2 + 15) / 30 + 2 + 16 * cx + 8 ))
+    local py=$(( bar + (top * 2 + 15) / 30 + 2 + 16 * cy + 8 ))
+    pixel "$w" "$px" "$py"
+}
+is_black() { [ "$1" = "000000" ]; }
+
+step "One Player"
+focus "$main"
+key ctrl+o
+wait_for 10 window_named '^Input Name$' || fail "the name window did not open"
+key Return
+wait_for 10 window_named '^Tessarin \(Standard\)$' || fail "Standard did not come up"
+main=$(main_window)
+focus "$main"
+key F2
+
+# The first piece, dropped straight down, lands in the middle of the floor.
+key s
+stack_shows() {
+    shoot
+    local c0 c10 mid=0 x
+    c0=$(cell "$main" 363 1060 510 0 17)
+    c10=$(cell "$main" 363 1060 510 10 17)
+    for x in 3 4 5 6 7; do
+        is_black "$(cell "$main" 363 1060 510 "$x" 17)" || mid=1
+    done
+    is_black "$c0" && is_black "$c10" && [ $mid = 1 ]
+}
+wait_for 5 stack_shows || fail "the dropped piece is not on the field's floor"
+
+step "dropping pieces until the game ends"
+game_over() { message_window; }
+end=$((SECONDS + 40))
+until game_over >/dev/null 2>&1; do
+    [ $SECONDS -lt $end ] || fail "the game did not end"
+    focus "$main"
+    key s
+    sleep 0.1
+done
+msg=$(message_window)
+focus "$msg"
+key Return
+message_gone() { ! message_window; }
+wait_for 5 message_gone || fail "Enter did not close the message"
+# The curtain fills the field with red, then empties it.
+field_empty() {
+    shoot
+    local y
+    for y in 0 8 17; do
+        is_black "$(cell "$main" 363 1060 510 5 "$y")" || return 1
+    done
+}
+wait_for 10 field_empty || fail "the curtain did not empty the field"
+cmp -s "$expected" "$work/Tessarin.ini" || fail "a game without a record changed Tessarin.ini"
+
+step "Duel"
+focus "$main"
+key ctrl+d
+wait_for 10 window_named '^Input Name--Player1$' || fail "no name window for player 1"
+key Return
+wait_for 10 window_named '^Input Name--Player2$' || fail "no name window for player 2"
+key Return
+wait_for 10 window_named '^Tessarin \(Duel\)$' || fail "Duel did not come up"
+main=$(main_window)
+focus "$main"
+key F2
+# Player 1 takes the first piece to the left wall, player 2 to the right.
+key a a a a a s KP_3 KP_3 KP_3 KP_3 KP_3 KP_2
+walls_show() {
+    shoot
+    local y left=0 right=0
+    for y in 14 15 16 17; do
+        is_black "$(cell "$main" 363 510 510 0 "$y")" || left=1
+        is_black "$(cell "$main" 363 6060 510 10 "$y")" || right=1
+    done
+    is_black "$(cell "$main" 363 510 510 10 17)" && is_black "$(cell "$main" 363 6060 510 0 17)" &&
+        [ $left = 1 ] && [ $right = 1 ]
+}
+wait_for 5 walls_show || fail "the players' pieces did not reach their walls"
+
+step "Exit"
+key ctrl+x
+ended() { ! kill -0 "$game_pid"; }
+wait_for 10 ended || fail "Exit did not end the program"
+game_pid=""
+echo "end-to-end: 1 passed, 0 failed"
