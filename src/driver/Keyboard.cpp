@@ -1,4 +1,5 @@
 // The players' control keys.
+#include "driver/SinkingSquare.h"
 #include "driver/Tessarin.h"
 
 namespace tessarin {
@@ -43,7 +44,7 @@ void Tessarin::Form_KeyDown(int16_t KeyCode, int16_t /*Shift*/) {
             break;
         case Action::Down:
             if (Controls.SpeedMode != 0) {
-                if (s->CanDown())
+                if (!SinksIntoPartner(*s, partner) && s->CanDown())
                     s->DoDown();
             } else {
                 s->DoSpeed();

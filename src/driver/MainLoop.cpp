@@ -1,4 +1,5 @@
 // New Game, the choice of the next piece, the hand-over and the fall tick.
+#include "driver/SinkingSquare.h"
 #include "driver/Tessarin.h"
 
 #include <cmath>
@@ -173,6 +174,8 @@ void Tessarin::tmrMain_Timer(int16_t Index) {
     SquareSet& s = *Squares[Index];
     SquareSet& partner = *Squares[(Index + 1) % 2];
     if (f.Delete() && ClearingPlayer == Index)
+        return;
+    if (SinksIntoPartner(s, &partner))
         return;
     if (s.CanDown()) {
         s.DoDown();

@@ -8,6 +8,10 @@ void Tessarin::mnuPause_Click() {
         return;
     MenuItem& pause = mnu("mnuPause");
     pause.Checked = !pause.Checked;
+    // Pause stays on the menu during the game-over curtain, but a game that
+    // has ended does not start to fall again.
+    if (!Playing)
+        return;
     // Each fall timer is inverted on its own, so resuming restores the
     // state each one had.
     if (Mode == kStandard) {
@@ -19,7 +23,9 @@ void Tessarin::mnuPause_Click() {
 }
 
 void Tessarin::mnuStop_Click() {
-    if (Ended)
+    // Stop stays on the menu during the game-over curtain; a game that has
+    // already ended is not ended (and counted) a second time.
+    if (Ended || !Playing)
         return;
     GameOver();
 }
