@@ -65,10 +65,11 @@ TEST(SoakFindings, PauseAndStopDuringTheCurtainLeaveTheEndedGameAlone) {
 }
 
 // A piece of the shape set up by hand on its field, shown.
-void place(Tessarin& g, SquareSet& s, int16_t shape, int16_t x, int16_t y, bool blink) {
+void place(Tessarin& g, SquareSet& s, int16_t shape, int16_t direction, int16_t x, int16_t y,
+           bool blink) {
     s.Hide(true);
     s.setShape(shape);
-    s.setDirection(0);
+    s.setDirection(direction);
     s.setBlink(blink);
     s.setx(x);
     s.sety(y);
@@ -92,8 +93,8 @@ TEST(SoakFindings, SinkingSquareWaitsAboveThePartnersFallingPiece) {
     Canvas& field = *g.Fields[0];
     SquareSet& partner = *g.Squares[0];
     SquareSet& square = *g.Squares[1];
-    place(g, partner, 4, 6, 4, false); // cells (5..6, 3..4)
-    place(g, square, 7, 6, 2, true);   // right above (6, 3)
+    place(g, partner, 4, 0, 6, 4, false); // cells (5..6, 3..4)
+    place(g, square, 7, 0, 6, 2, true);   // right above (6, 3)
     ASSERT_EQ(filledCells(field), 5);
 
     // By the fall tick and by the step-by-step down key.
@@ -117,14 +118,63 @@ TEST(SoakFindings, SinkingSquareWaitsAboveThePartnersFallingPiece) {
     EXPECT_EQ(square.y(), above + 1);
 
     // Dropped at once, it sinks through the partner's piece to the floor.
-    place(g, partner, 4, 6, 10, false);
-    place(g, square, 7, 6, 2, true);
+    place(g, partner, 4, 0, 6, 10, false);
+    place(g, square, 7, 0, 6, 2, true);
     g.Controls.SpeedMode = 0;
     g.Form_KeyDown(g.Controls.Keys[1].Down, 0);
     EXPECT_EQ(square.y(), field.Rows() - 1);
     EXPECT_EQ(filledCells(field), 5);
     for (int q = 0; q < 4; ++q)
         EXPECT_EQ(field.GetMapUnit(partner.cellX(q), partner.cellY(q)), partner.Color());
+}
+
+// The same two pieces the other way round, found while looking into the
+// case above: a tool that blinked off left its cells empty in the map, the
+// partner's piece fell into them, and the tool blinking on overwrote the
+// partner's square. A piece blinking off is still in the way.
+TEST(SoakFindings, PartnerDoesNotFallIntoAToolThatBlinksOff) {
+    BotGame bot(nobodyPlays());
+    Tessarin& g = bot.game();
+    bot.chooseMode(Tessarin::kCooperation);
+    bot.click("mnuNewGame");
+    bot.click("mnuPause");
+    Canvas& field = *g.Fields[0];
+    SquareSet& piece = *g.Squares[0];
+    SquareSet& tool = *g.Squares[1];
+    place(g, piece, 4, 0, 6, 4, false); // cells (5..6, 3..4)
+    place(g, tool, 8, 1, 6, 6, true);   // upright take tool: cells (6, 6..7)
+    g.tmrBlink_Timer(1);                // off
+    ASSERT_FALSE(tool.Visible());
+    for (int tick = 0; tick < 4; ++tick)
+        g.tmrMain_Timer(0);
+    EXPECT_EQ(piece.y(), 5) << "resting on the tool";
+    g.tmrBlink_Timer(1); // on
+    for (int q = 0; q < 4; ++q)
+        EXPECT_EQ(field.GetMapUnit(piece.cellX(q), piece.cellY(q)), piece.Color());
+    EXPECT_EQ(filledCells(field), 6);
+}
+
+// Just after midnight the time of day times any random value rounds to 0,
+// so shape 0 was all the draw could give: with a shape 0 falling, choosing
+// the next piece went on until the clock moved (and for ever on a clock
+// that stands still).
+TEST(SoakFindings, NextPieceIsChosenJustAfterMidnight) {
+    BotOptions options = nobodyPlays();
+    options.clockStart = 0.2;
+    BotGame bot(options);
+    for (const int16_t shapes : {7, 16})
+        for (int draw = 0; draw < 50; ++draw) {
+            const int16_t shape = bot.game().MakeShape(shapes, 0);
+            EXPECT_GT(shape, 0);
+            EXPECT_LT(shape, shapes);
+        }
+
+    options.clockStart = 86400 - 20;
+    options.strategy = {Strategy::Greedy, Strategy::Greedy};
+    BotGame night(options);
+    bot::GameSetup setup;
+    setup.maxMs = 60'000;
+    EXPECT_GT(night.playGame(setup).pieces, 20);
 }
 
 } // namespace
