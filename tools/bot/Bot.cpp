@@ -176,21 +176,6 @@ int Board::clearFullRows() {
     return count;
 }
 
-int Board::holes() const {
-    int n = 0;
-    for (int x = 0; x < columns_; ++x)
-        for (int y = top(x) + 1; y < rows_; ++y)
-            n += taken(x, y) ? 0 : 1;
-    return n;
-}
-
-int Board::height() const {
-    int h = 0;
-    for (int x = 0; x < columns_; ++x)
-        h = std::max(h, rows_ - top(x));
-    return h;
-}
-
 // Row and column transitions, holes and wells, weighted as in the classic
 // one-piece evaluation, over columns from ... to (the walls, the floor and
 // the columns beyond count as taken).
@@ -616,10 +601,6 @@ void BotGame::act(int p) {
     }
 }
 
-void BotGame::press(int, int16_t code) {
-    key(code);
-}
-
 // One key per turn: turn the piece, bring it over its column, trigger a
 // tool, drop it.
 void BotGame::actGreedy(int p) {
@@ -641,9 +622,9 @@ void BotGame::actGreedy(int p) {
             // The turn was refused in this row (the top of the field, a
             // wall): move over meanwhile, or wait for the piece to fall.
             if (x0 != plan.x)
-                press(p, x0 < plan.x ? keys.Right : keys.Left);
+                key(x0 < plan.x ? keys.Right : keys.Left);
         } else {
-            press(p, keys.Rotate);
+            key(keys.Rotate);
             if (st.piece == s && s->Direction() == d0) {
                 st.failedRow = y0;
                 ++st.turnFailures;
@@ -653,7 +634,7 @@ void BotGame::actGreedy(int p) {
         // Blocked sideways (the partner's piece, a ledge): try again a row
         // lower.
         if (y0 != st.blockedRow) {
-            press(p, x0 < plan.x ? keys.Right : keys.Left);
+            key(x0 < plan.x ? keys.Right : keys.Left);
             if (st.piece == s && s->x() == x0) {
                 st.blockedRow = y0;
                 ++st.stuck;
@@ -662,9 +643,9 @@ void BotGame::actGreedy(int p) {
     } else if (st.pressesLeft > 0) {
         --st.pressesLeft;
         ++totals_.toolPresses;
-        press(p, keys.Rotate);
+        key(keys.Rotate);
     } else {
-        press(p, keys.Down);
+        key(keys.Down);
         // Step-by-step down keeps pressing until the piece is replaced.
         again = g.Controls.SpeedMode != 0;
         if (!again)
@@ -697,7 +678,7 @@ void BotGame::actRandom(int p) {
         const int16_t k[5] = {vk::F2, vk::Return, vk::Escape, vk::letter('Q'), vk::Space};
         code = k[random_.below(5)];
     }
-    press(p, code);
+    key(code);
     if (g.Playing)
         st.nextAction = now() + 1 + random_.below(std::max(1, 2 * options_.randomGapMs));
 }

@@ -113,8 +113,6 @@ public:
     // How good a position is over columns from ... to, higher is better:
     // few holes, low and even.
     double score(int from, int to) const;
-    int holes() const;
-    int height() const;
 
 private:
     bool rowFull(int y) const;
@@ -266,7 +264,6 @@ private:
     void act(int player);
     void actGreedy(int player);
     void actRandom(int player);
-    void press(int player, int16_t code);
     void dialogOpen();
     int players() const;
 
