@@ -10,18 +10,21 @@
 #                     (default 30; 0 skips it)
 #   --floor-name T    title of the floor's main window (default "Floor")
 #   --game-name T     title of the game's main window (default "Tessarin")
+#   --run-dir DIR     folder the programs start in, e.g. run/ with the game's
+#                     sounds, where the game may also save records (default:
+#                     an empty temporary folder)
 #
 # Per run: the time from launch until the main window is mapped (xwininfo
-# polled back to back, a few ms apart, at most 20 s), VmRSS once it shows, the CPU time
-# (utime + stime from /proc/PID/stat) over the idle seconds, and for the
-# game the CPU time over a Duel at speed 9 played by keys: Ctrl+D chooses
+# polled back to back, a few ms apart, at most 20 s), VmRSS once it shows,
+# the CPU time (utime + stime from /proc/PID/stat) over the idle seconds,
+# and for the game the CPU time over a Duel at speed 9 played by keys: Ctrl+D chooses
 # Duel, Enter confirms the two names, Alt+S S 9 picks Speed 9 through the
 # menu's access keys, F2 starts a game; then game keys every 50 ms, and
 # every second Enter on any dialog (a duel's message) and F2 (the next
 # duel). Prints a Markdown table with the medians and the game/floor ratios.
 set -euo pipefail
 
-runs=5 idle=10 duel=30 floor_name=Floor game_name=Tessarin
+runs=5 idle=10 duel=30 floor_name=Floor game_name=Tessarin run_dir=""
 while [ $# -gt 0 ]; do
     case $1 in
     --runs) runs=$2; shift 2 ;;
@@ -29,6 +32,7 @@ while [ $# -gt 0 ]; do
     --duel) duel=$2; shift 2 ;;
     --floor-name) floor_name=$2; shift 2 ;;
     --game-name) game_name=$2; shift 2 ;;
+    --run-dir) run_dir=$(realpath "$2"); shift 2 ;;
     -*) echo "unknown option $1" >&2; exit 2 ;;
     *) break ;;
     esac
@@ -118,7 +122,7 @@ duel() {
 # One run: prints "start_ms rss_kb idle_cpu_percent [duel_cpu_percent]".
 measure() {
     local binary=$1 title=$2 with_duel=$3 t0 id rss c0 c1 d
-    mkdir -p "$work/run" && cd "$work/run"
+    if [ -n "$run_dir" ]; then cd "$run_dir"; else mkdir -p "$work/run" && cd "$work/run"; fi
     t0=$(now_ms)
     "$binary" >"$work/app.log" 2>&1 &
     app_pid=$!

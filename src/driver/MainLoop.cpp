@@ -1,5 +1,5 @@
 // New Game, the choice of the next piece, the hand-over and the fall tick.
-#include "driver/SinkingSquare.h"
+#include "driver/Partner.h"
 #include "driver/Tessarin.h"
 
 #include <algorithm>

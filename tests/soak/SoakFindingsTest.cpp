@@ -154,6 +154,55 @@ TEST(SoakFindings, PartnerDoesNotFallIntoAToolThatBlinksOff) {
     EXPECT_EQ(filledCells(field), 6);
 }
 
+// A tool that a down key had landed vanished but stayed active until its
+// player's next tick: meanwhile its keys still worked (a take tool went on
+// taking squares, a move brought it back on the field), and in Cooperation
+// the partner's keys put it back into the map as three squares of nobody's.
+// A tool that lands is done with.
+TEST(SoakFindings, ALandedToolIsGoneUntilTheNextPiece) {
+    {
+        BotGame bot(nobodyPlays());
+        Tessarin& g = bot.game();
+        bot.chooseMode(Tessarin::kStandard);
+        bot.click("mnuNewGame");
+        bot.click("mnuPause");
+        Canvas& field = *g.Fields[0];
+        SquareSet& tool = *g.Squares[0];
+        tool.Hide(true);
+        for (const int16_t y : {16, 17})
+            field.SetMapUnit(5, y, 3);
+        place(g, tool, 8, 1, 5, 0, true); // an upright take tool over the stack
+        const PlayerKeys& keys = g.Controls.Keys[0];
+        g.Form_KeyDown(keys.Down, 0);
+        EXPECT_FALSE(tool.Visible());
+        for (const int16_t key : {keys.Rotate, keys.Left, keys.Rotate, keys.Right})
+            g.Form_KeyDown(key, 0);
+        EXPECT_EQ(filledCells(field), 2);
+        g.tmrMain_Timer(0); // the next piece
+        EXPECT_TRUE(tool.Active());
+        EXPECT_EQ(filledCells(field), 2 + ShapeSquareCount(tool.Shape()));
+    }
+    {
+        BotGame bot(nobodyPlays());
+        Tessarin& g = bot.game();
+        bot.chooseMode(Tessarin::kCooperation);
+        bot.click("mnuNewGame");
+        bot.click("mnuPause");
+        SquareSet& piece = *g.Squares[0];
+        SquareSet& tool = *g.Squares[1];
+        place(g, piece, 0, 0, 1, 2, false); // upright straight piece
+        place(g, tool, 9, 1, 7, 5, true);   // upright add tool
+        g.Form_KeyDown(g.Controls.Keys[1].Down, 0);
+        for (int i = 0; i < 6; ++i)
+            g.Form_KeyDown(g.Controls.Keys[0].Right, 0);
+        g.Form_KeyDown(g.Controls.Keys[0].Down, 0);
+        g.Form_KeyDown(g.Controls.Keys[1].Rotate, 0);
+        EXPECT_EQ(piece.x(), 7);
+        EXPECT_EQ(piece.y(), 15) << "on the floor, where the tool vanished";
+        EXPECT_EQ(filledCells(*g.Fields[0]), 4);
+    }
+}
+
 // Just after midnight the time of day times any random value rounds to 0,
 // so shape 0 was all the draw could give: with a shape 0 falling, choosing
 // the next piece went on until the clock moved (and for ever on a clock

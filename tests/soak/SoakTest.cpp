@@ -40,11 +40,11 @@ int soakGames() {
 #if defined(__SANITIZE_ADDRESS__) && defined(NDEBUG)
     return 1000;
 #elif defined(__SANITIZE_ADDRESS__)
-    return 500;
+    return 400;
 #elif defined(NDEBUG)
     return 3000;
 #else
-    return 1200;
+    return 1000;
 #endif
 }
 
