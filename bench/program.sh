@@ -54,12 +54,18 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A display of our own; Xvfb writes its number once it is ready.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 400); do [ -s "$work/display" ] && break; sleep 0.05; done
-[ -s "$work/display" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
-export DISPLAY=":$(cat "$work/display")"
+# A display of our own; Xvfb writes its number once it is ready. Started
+# again before a run should it have gone (another program on the machine
+# may end it).
+start_xvfb() {
+    rm -f "$work/display"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    xvfb_pid=$!
+    for _ in $(seq 400); do [ -s "$work/display" ] && break; sleep 0.05; done
+    [ -s "$work/display" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+    export DISPLAY=":$(cat "$work/display")"
+}
+start_xvfb
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 
@@ -67,10 +73,18 @@ now_ms() { local t=${EPOCHREALTIME/[.,]/}; echo $((t / 1000)); }
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 hz=$(getconf CLK_TCK)
 
-# Waits until a window of that title is mapped; prints its id.
+# Whether a process runs (a zombie does not).
+alive() {
+    local _pid _name state
+    read -r _pid _name state _ <"/proc/$1/stat" 2>/dev/null && [ "$state" != Z ]
+}
+
+# Waits until a window of that title is mapped; prints its id. Gives up
+# after 20 s, or as soon as the program has ended.
 wait_window() {
     local title=$1 deadline=$(($(now_ms) + 20000)) info
     while [ "$(now_ms)" -lt "$deadline" ]; do
+        [ -n "$app_pid" ] && ! alive "$app_pid" && return 1
         if info=$(xwininfo -name "$title" 2>/dev/null) && [[ $info == *IsViewable* ]]; then
             awk '/Window id:/ { print $4 }' <<<"$info"
             return 0
@@ -122,11 +136,26 @@ duel() {
 # One run: prints "start_ms rss_kb idle_cpu_percent [duel_cpu_percent]".
 measure() {
     local binary=$1 title=$2 with_duel=$3 t0 id rss c0 c1 d
+    xwininfo -root >/dev/null 2>&1 || start_xvfb
     if [ -n "$run_dir" ]; then cd "$run_dir"; else mkdir -p "$work/run" && cd "$work/run"; fi
-    t0=$(now_ms)
-    "$binary" >"$work/app.log" 2>&1 &
-    app_pid=$!
-    id=$(wait_window "$title") || { echo "no window \"$title\" from $binary" >&2; exit 1; }
+    local attempt
+    for attempt in 1 2; do
+        t0=$(now_ms)
+        "$binary" >"$work/app.log" 2>&1 &
+        app_pid=$!
+        id=$(wait_window "$title") && break
+        kill "$app_pid" 2>/dev/null || true
+        wait "$app_pid" 2>/dev/null || true
+        app_pid=""
+        # Once more on a new display if the one we had has gone.
+        if [ "$attempt" = 1 ] && ! xwininfo -root >/dev/null 2>&1; then
+            start_xvfb
+            continue
+        fi
+        echo "no window \"$title\" from $binary:" >&2
+        cat "$work/app.log" >&2
+        exit 1
+    done
     local started=$(($(now_ms) - t0))
     rss=$(awk '/VmRSS/ { print $2 }' "/proc/$app_pid/status")
     c0=$(cpu_ticks "$app_pid")

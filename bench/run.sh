@@ -30,6 +30,7 @@ out=build/bench/out
 mkdir -p "$out"
 
 echo "== engine benchmarks"
+load=$(cut -d' ' -f1-3 /proc/loadavg)
 cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DTESSARIN_BENCH=ON -DTESSARIN_GUI=ON \
     -DTESSARIN_TESTS=OFF >/dev/null
 targets=(engine_bench bench_floor)
@@ -64,6 +65,8 @@ stat() { awk -v k="$1" '$1 == k":" { print $2 }' "$out/fuzz.txt" | tail -1; }
         "$(awk '/MemTotal/ { printf "%.1f GiB", $2 / 1048576 }' /proc/meminfo) memory;" \
         "$(. /etc/os-release && echo "$PRETTY_NAME"), $(g++ --version | head -1)," \
         "Google Benchmark $(dpkg-query -W -f='${Version}' libbenchmark-dev 2>/dev/null || echo '?')."
+    echo "Load average when the benchmarks started: $load (other work on the machine slows every"
+    echo "figure down)."
     echo
     echo "## Engine (Release build, medians of 5 repetitions)"
     echo
