@@ -1,4 +1,5 @@
 // The players' control keys.
+#include "driver/Partner.h"
 #include "driver/Tessarin.h"
 
 namespace tessarin {
@@ -43,7 +44,7 @@ void Tessarin::Form_KeyDown(int16_t KeyCode, int16_t /*Shift*/) {
             break;
         case Action::Down:
             if (Controls.SpeedMode != 0) {
-                if (s->CanDown())
+                if (!SinksIntoPartner(*s, partner) && s->CanDown())
                     s->DoDown();
             } else {
                 s->DoSpeed();
@@ -52,14 +53,14 @@ void Tessarin::Form_KeyDown(int16_t KeyCode, int16_t /*Shift*/) {
         case Action::Rotate:
             // The tools look down their column without the partner's
             // falling piece in the way (a landed partner is left alone).
-            if (s->Shape() == 8 && s->Blink()) {
+            if (s->Shape() == 8 && s->Blink() && s->Active()) {
                 if (liftPartner)
                     partner->Hide(false);
                 s->DoTake();
                 if (liftPartner)
                     partner->Show(true);
             }
-            if (s->Shape() == 9 && s->Blink()) {
+            if (s->Shape() == 9 && s->Blink() && s->Active()) {
                 if (liftPartner)
                     partner->Hide(false);
                 s->DoAdd();

@@ -1,9 +1,37 @@
 // New Game, the choice of the next piece, the hand-over and the fall tick.
+#include "driver/Partner.h"
 #include "driver/Tessarin.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tessarin {
+
+namespace {
+
+// A blinking piece that is off for the moment still takes up its cells:
+// for the length of the other player's tick its squares are in the map
+// (not drawn), so that the other piece neither falls nor appears into them.
+class BlinkingObstacle {
+public:
+    explicit BlinkingObstacle(SquareSet& piece)
+        : piece_(piece), lent_(piece.Active() && !piece.Visible()) {
+        if (lent_)
+            piece_.Show(false);
+    }
+    ~BlinkingObstacle() {
+        if (lent_ && piece_.Visible())
+            piece_.Hide(false);
+    }
+    BlinkingObstacle(const BlinkingObstacle&) = delete;
+    BlinkingObstacle& operator=(const BlinkingObstacle&) = delete;
+
+private:
+    SquareSet& piece_;
+    bool lent_;
+};
+
+} // namespace
 
 void Tessarin::mnuNewGame_Click() {
     if (Ended)
@@ -57,8 +85,14 @@ int16_t Tessarin::MakeShape(int16_t ShapeNum, int16_t CannotBe) {
     // With fewer than two shapes there may be nothing else to choose.
     if (ShapeNum < 2)
         return 0;
-    for (;;) {
-        const double r = services_.random.next();
+    // Just after midnight t * r rounds to 0 whatever r is: with CannotBe 0
+    // the draw would repeat until the clock moves on (for ever on a clock
+    // that stands still). After that many draws in vain the other shapes
+    // are chosen from r alone.
+    constexpr int kDraws = 64;
+    double r = 0.0;
+    for (int draw = 0; draw < kDraws; ++draw) {
+        r = services_.random.next();
         const double t = services_.clock.secondsSinceMidnight();
         // Nearest 32-bit integer, halfway cases to the even neighbour.
         const double n = std::nearbyint(t * r);
@@ -67,6 +101,10 @@ int16_t Tessarin::MakeShape(int16_t ShapeNum, int16_t CannotBe) {
         if (shape != CannotBe)
             return shape;
     }
+    int other = std::min(static_cast<int>(std::clamp(r, 0.0, 1.0) * (ShapeNum - 1)), ShapeNum - 2);
+    if (other >= CannotBe)
+        ++other;
+    return static_cast<int16_t>(other);
 }
 
 void Tessarin::MakePreview(int16_t Index) {
@@ -177,6 +215,9 @@ void Tessarin::tmrMain_Timer(int16_t Index) {
     SquareSet& s = *Squares[Index];
     SquareSet& partner = *Squares[(Index + 1) % 2];
     if (f.Delete() && ClearingPlayer == Index)
+        return;
+    const BlinkingObstacle obstacle(partner);
+    if (SinksIntoPartner(s, &partner))
         return;
     if (s.CanDown()) {
         s.DoDown();

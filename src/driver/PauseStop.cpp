@@ -22,6 +22,8 @@ void Tessarin::mnuPause_Click() {
 }
 
 void Tessarin::mnuStop_Click() {
+    // Stop stays on the menu during the game-over curtain; a game that has
+    // already ended is not ended (and counted) a second time.
     if (Ended || !Playing)
         return;
     GameOver();

@@ -266,10 +266,13 @@ bool SquareSet::CanDown() {
         return true;
     }
 
-    // Landed.
-    if ((shape_ == 8 || shape_ == 9) && blink_)
-        Hide(true); // a tool vanishes
-    else if (shape_ == 7 && blink_)
+    // Landed. A tool vanishes, and is done with: nothing may move it,
+    // trigger it or show it again until the next piece takes the object
+    // over.
+    if ((shape_ == 8 || shape_ == 9) && blink_) {
+        Hide(true);
+        active_ = false;
+    } else if (shape_ == 7 && blink_)
         Show(true); // the sinking square settles over whatever it covered
     else
         Show(false);

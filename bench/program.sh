@@ -1,0 +1,210 @@
+#!/usr/bin/env bash
+# Start-up time, memory and CPU of Qt programs under Xvfb, the game against
+# the floor (an empty Qt main window with a menu bar, bench/floor).
+#
+#   bench/program.sh [options] FLOOR [GAME]
+#
+#   --runs N          runs of each program (default 5); medians are reported
+#   --idle S          seconds of idle CPU measured per run (default 10)
+#   --duel S          seconds of Duel CPU measured per run of the game
+#                     (default 30; 0 skips it)
+#   --floor-name T    title of the floor's main window (default "Floor")
+#   --game-name T     title of the game's main window (default "Tessarin")
+#   --run-dir DIR     folder the programs start in, e.g. run/ with the game's
+#                     sounds, where the game may also save records (default:
+#                     an empty temporary folder)
+#
+# Per run: the time from launch until the main window is mapped (xwininfo
+# polled back to back, a few ms apart, at most 20 s), VmRSS once it shows,
+# the CPU time (utime + stime from /proc/PID/stat) over the idle seconds,
+# and for the game the CPU time over a Duel at speed 9 played by keys: Ctrl+D chooses
+# Duel, Enter confirms the two names, Alt+S S 9 picks Speed 9 through the
+# menu's access keys, F2 starts a game; then game keys every 50 ms, and
+# every second Enter on any dialog (a duel's message) and F2 (the next
+# duel). Prints a Markdown table with the medians and the game/floor ratios.
+set -euo pipefail
+
+runs=5 idle=10 duel=30 floor_name=Floor game_name=Tessarin run_dir=""
+while [ $# -gt 0 ]; do
+    case $1 in
+    --runs) runs=$2; shift 2 ;;
+    --idle) idle=$2; shift 2 ;;
+    --duel) duel=$2; shift 2 ;;
+    --floor-name) floor_name=$2; shift 2 ;;
+    --game-name) game_name=$2; shift 2 ;;
+    --run-dir) run_dir=$(realpath "$2"); shift 2 ;;
+    -*) echo "unknown option $1" >&2; exit 2 ;;
+    *) break ;;
+    esac
+done
+[ $# -ge 1 ] || { sed -n '2,20p' "$0" >&2; exit 2; }
+floor=$(realpath "$1")
+game=${2:+$(realpath "$2")}
+for tool in Xvfb xwininfo xdotool; do
+    command -v $tool >/dev/null || { echo "$tool is needed (xvfb, x11-utils, xdotool)" >&2; exit 1; }
+done
+
+work=$(mktemp -d)
+xvfb_pid=""
+app_pid=""
+cleanup() {
+    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A display of our own; Xvfb writes its number once it is ready. Started
+# again before a run should it have gone (another program on the machine
+# may end it).
+start_xvfb() {
+    rm -f "$work/display"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    xvfb_pid=$!
+    for _ in $(seq 400); do [ -s "$work/display" ] && break; sleep 0.05; done
+    [ -s "$work/display" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+    export DISPLAY=":$(cat "$work/display")"
+}
+start_xvfb
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+
+now_ms() { local t=${EPOCHREALTIME/[.,]/}; echo $((t / 1000)); }
+cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
+hz=$(getconf CLK_TCK)
+
+# Whether a process runs (a zombie does not).
+alive() {
+    local _pid _name state
+    read -r _pid _name state _ <"/proc/$1/stat" 2>/dev/null && [ "$state" != Z ]
+}
+
+# Waits until a window of that title is mapped; prints its id. Gives up
+# after 20 s, or as soon as the program has ended.
+wait_window() {
+    local title=$1 deadline=$(($(now_ms) + 20000)) info
+    while [ "$(now_ms)" -lt "$deadline" ]; do
+        [ -n "$app_pid" ] && ! alive "$app_pid" && return 1
+        if info=$(xwininfo -name "$title" 2>/dev/null) && [[ $info == *IsViewable* ]]; then
+            awk '/Window id:/ { print $4 }' <<<"$info"
+            return 0
+        fi
+    done
+    return 1
+}
+
+# Presses keys in a window.
+keys() {
+    local id=$1; shift
+    xdotool windowfocus --sync "$id" key --clearmodifiers "$@" 2>/dev/null || true
+}
+
+# Enter on every visible window but the main one (messages and name dialogs).
+dismiss_dialogs() {
+    local main=$1 w
+    for w in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do
+        [ "$(printf '0x%x' "$w")" = "$main" ] && continue
+        keys "$w" Return
+    done
+}
+
+duel() {
+    local id=$1 seconds=$2 t0 c0 end game_keys=(a d w s a d KP_1 KP_3 KP_5 KP_2 KP_1 KP_3)
+    keys "$id" ctrl+d
+    for player in 1 2; do
+        local dialog
+        dialog=$(wait_window "Input Name--Player$player") && keys "$dialog" Return
+    done
+    keys "$id" alt+s s 9
+    keys "$id" F2
+    c0=$(cpu_ticks "$app_pid")
+    t0=$(now_ms)
+    end=$((t0 + seconds * 1000))
+    local next_round=$((t0 + 1000))
+    while [ "$(now_ms)" -lt "$end" ]; do
+        keys "$id" "${game_keys[RANDOM % ${#game_keys[@]}]}"
+        if [ "$(now_ms)" -ge "$next_round" ]; then
+            dismiss_dialogs "$id"
+            keys "$id" F2
+            next_round=$((next_round + 1000))
+        fi
+        sleep 0.05
+    done
+    echo "$(($(cpu_ticks "$app_pid") - c0)) $(($(now_ms) - t0))"
+}
+
+# One run: prints "start_ms rss_kb idle_cpu_percent [duel_cpu_percent]".
+measure() {
+    local binary=$1 title=$2 with_duel=$3 t0 id rss c0 c1 d
+    xwininfo -root >/dev/null 2>&1 || start_xvfb
+    if [ -n "$run_dir" ]; then cd "$run_dir"; else mkdir -p "$work/run" && cd "$work/run"; fi
+    local attempt
+    for attempt in 1 2; do
+        t0=$(now_ms)
+        "$binary" >"$work/app.log" 2>&1 &
+        app_pid=$!
+        id=$(wait_window "$title") && break
+        kill "$app_pid" 2>/dev/null || true
+        wait "$app_pid" 2>/dev/null || true
+        app_pid=""
+        # Once more on a new display if the one we had has gone.
+        if [ "$attempt" = 1 ] && ! xwininfo -root >/dev/null 2>&1; then
+            start_xvfb
+            continue
+        fi
+        echo "no window \"$title\" from $binary:" >&2
+        cat "$work/app.log" >&2
+        exit 1
+    done
+    local started=$(($(now_ms) - t0))
+    rss=$(awk '/VmRSS/ { print $2 }' "/proc/$app_pid/status")
+    c0=$(cpu_ticks "$app_pid")
+    sleep "$idle"
+    c1=$(cpu_ticks "$app_pid")
+    local idle_cpu
+    idle_cpu=$(awk -v t=$((c1 - c0)) -v hz="$hz" -v s="$idle" 'BEGIN { printf "%.2f", 100 * t / hz / s }')
+    local duel_cpu=""
+    if [ "$with_duel" = 1 ] && [ "$duel" -gt 0 ]; then
+        duel "$id" "$duel" >"$work/duel"
+        read -r ticks ms <"$work/duel"
+        duel_cpu=$(awk -v t="$ticks" -v hz="$hz" -v ms="$ms" 'BEGIN { printf "%.2f", 100 * t / hz / (ms / 1000) }')
+    fi
+    kill "$app_pid" 2>/dev/null || true
+    wait "$app_pid" 2>/dev/null || true
+    app_pid=""
+    cd "$work"
+    echo "$started $rss $idle_cpu $duel_cpu"
+}
+
+median() { sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) print "-"; else if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+# Medians of the runs of one program: "start rss idle duel".
+program() {
+    local binary=$1 title=$2 with_duel=$3 i
+    : >"$work/runs"
+    for i in $(seq "$runs"); do
+        measure "$binary" "$title" "$with_duel" >>"$work/runs"
+        echo "  $(basename "$binary") run $i: $(tail -1 "$work/runs")" >&2
+    done
+    local col out=""
+    for col in 1 2 3 4; do
+        out+="$(awk -v c=$col 'NF >= c { print $c }' "$work/runs" | median) "
+    done
+    echo "$out"
+}
+
+program "$floor" "$floor_name" 0 >"$work/floor.medians"
+read -r f_start f_rss f_idle _ <"$work/floor.medians"
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "-" || b == "-" || b == 0) print "-"; else printf "%.2f", a / b }'; }
+
+echo "| program | start-up to mapped window (ms) | resident memory (MiB) | idle CPU (%) | Duel CPU at speed 9 (%) |"
+echo "|---|---|---|---|---|"
+printf '| floor (empty main window with menu bar) | %s | %.1f | %s | - |\n' "$f_start" "$(awk -v k="$f_rss" 'BEGIN { print k / 1024 }')" "$f_idle"
+if [ -n "$game" ]; then
+    program "$game" "$game_name" 1 >"$work/game.medians"
+    read -r g_start g_rss g_idle g_duel <"$work/game.medians"
+    printf '| game | %s | %.1f | %s | %s |\n' "$g_start" "$(awk -v k="$g_rss" 'BEGIN { print k / 1024 }')" "$g_idle" "$g_duel"
+    printf '| game / floor | %s | %s | %s | - |\n' "$(ratio "$g_start" "$f_start")" "$(ratio "$g_rss" "$f_rss")" "$(ratio "$g_idle" "$f_idle")"
+fi
+echo
+echo "Medians of $runs runs each under Xvfb (1280 x 1024 x 24, no window manager); idle CPU over $idle s; the Duel over ${duel} s."

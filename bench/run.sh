@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# Builds and runs the benchmarks and writes bench/RESULTS.md:
+#
+#   bash bench/run.sh [--game] [--fuzz-seconds S]
+#
+# - the engine benchmarks (Release build in build/bench), five repetitions,
+#   medians reported;
+# - the score-file fuzzer (clang build in build/fuzz) for S seconds
+#   (default 60) from the seed corpus bench/fuzz/corpus;
+# - the program measurements under Xvfb (bench/program.sh): the floor (an
+#   empty Qt main window with a menu bar) and, with --game, the game itself
+#   against it.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+
+with_game=0 fuzz_seconds=60
+while [ $# -gt 0 ]; do
+    case $1 in
+    --game) with_game=1; shift ;;
+    --fuzz-seconds) fuzz_seconds=$2; shift 2 ;;
+    *) echo "unknown option $1" >&2; exit 2 ;;
+    esac
+done
+
+TESSARIN_DEPS_EXTRA="libbenchmark-dev clang" bash scripts/deps.sh
+jobs=$(nproc)
+results=bench/RESULTS.md
+out=build/bench/out
+mkdir -p "$out"
+
+echo "== engine benchmarks"
+load=$(cut -d' ' -f1-3 /proc/loadavg)
+cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DTESSARIN_BENCH=ON -DTESSARIN_GUI=ON \
+    -DTESSARIN_TESTS=OFF >/dev/null
+targets=(engine_bench bench_floor)
+[ "$with_game" = 1 ] && targets+=(tessarin)
+cmake --build build/bench -j "$jobs" --target "${targets[@]}"
+build/bench/bench/engine_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+    --benchmark_counters_tabular=false | tee "$out/engine.txt"
+
+echo "== score file fuzzing (${fuzz_seconds} s)"
+cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DTESSARIN_BENCH=ON -DTESSARIN_GUI=OFF -DTESSARIN_TESTS=OFF >/dev/null
+cmake --build build/fuzz -j "$jobs" --target score_file_fuzz
+mkdir -p build/fuzz/corpus
+fuzz_status=0
+(cd build/fuzz && bench/score_file_fuzz -max_total_time="$fuzz_seconds" -print_final_stats=1 \
+    corpus "$top/bench/fuzz/corpus") >"$out/fuzz.txt" 2>&1 || fuzz_status=$?
+tail -8 "$out/fuzz.txt"
+
+echo "== program measurements"
+game_args=()
+[ "$with_game" = 1 ] && game_args=(build/bench/tessarin)
+bash bench/program.sh build/bench/bench/floor/bench_floor "${game_args[@]}" | tee "$out/program.txt"
+
+# ---- RESULTS.md
+stat() { awk -v k="$1" '$1 == k":" { print $2 }' "$out/fuzz.txt" | tail -1; }
+{
+    echo "# Benchmark results"
+    echo
+    echo "Written by \`bash bench/run.sh$([ "$with_game" = 1 ] && echo " --game")\` on $(date -u '+%Y-%m-%d %H:%M UTC')."
+    echo
+    echo "Machine: $(nproc) CPUs, $(lscpu | sed -n 's/^Model name: *//p' | head -1)," \
+        "$(awk '/MemTotal/ { printf "%.1f GiB", $2 / 1048576 }' /proc/meminfo) memory;" \
+        "$(. /etc/os-release && echo "$PRETTY_NAME"), $(g++ --version | head -1)," \
+        "Google Benchmark $(dpkg-query -W -f='${Version}' libbenchmark-dev 2>/dev/null || echo '?')."
+    echo "Load average when the benchmarks started: $load (other work on the machine slows every"
+    echo "figure down)."
+    echo
+    echo "## Engine (Release build, medians of 5 repetitions)"
+    echo
+    echo "| benchmark | wall time | CPU time | repetitions | counters |"
+    echo "|---|---|---|---|---|"
+    awk '/_median/ {
+        name = $1; sub(/_median$/, "", name)
+        counters = ""
+        for (i = 7; i <= NF; ++i) counters = counters " " $i
+        printf "| %s | %s %s | %s %s | %s |%s |\n", name, $2, $3, $4, $5, $6, counters
+    }' "$out/engine.txt"
+    echo
+    echo "Debian's Google Benchmark library warns that it was built as DEBUG; that"
+    echo "concerns the library's own bookkeeping, not the code measured."
+    echo
+    echo "- BM_FallTick: one tick of the fall timer in Standard, the piece tested, moved a"
+    echo "  row and drawn (the piece is lifted back to the top, untimed, before it lands)."
+    echo "- BM_KeyMove: one key press that moves the piece a column."
+    echo "- BM_RepaintCooperationField: every cell of the 15 x 18 field redrawn from the map."
+    echo "- BM_FourRowClear: four full rows under four partly filled ones, from marking"
+    echo "  through both blink steps to their removal, the rows above dropping."
+    echo "- BM_GreedyGame10000Pieces: the greedy bot plays Standard, Game A, from speed 0"
+    echo "  on virtual time until 10,000 pieces have fallen (counted across games, should"
+    echo "  one end: \`games\` says how many were needed); timers, drawing, keys and row"
+    echo "  clears all run. \`virtual_h\` is the game time played, \`pieces_per_s\` the"
+    echo "  pieces per second of real time."
+    echo
+    echo "## Score file fuzzing"
+    echo
+    if [ "$fuzz_status" = 0 ]; then
+        echo "libFuzzer (clang, AddressSanitizer and UndefinedBehaviorSanitizer) ran for" \
+            "$fuzz_seconds s from the seed corpus in \`bench/fuzz/corpus\`: $(stat stat::number_of_executed_units)" \
+            "inputs, $(stat stat::average_exec_per_sec) per second, $(stat stat::new_units_added) new" \
+            "units found, no failure."
+    else
+        echo "**The fuzzer failed (status $fuzz_status)**; see \`$out/fuzz.txt\`."
+    fi
+    echo
+    echo "## Program (Xvfb)"
+    echo
+    cat "$out/program.txt"
+    echo
+    echo "CPU time comes from /proc/PID/stat in clock ticks of 1/$(getconf CLK_TCK) s: over 10 s of"
+    echo "idling, 0.1 % is the smallest share that shows."
+    if [ "$with_game" = 0 ]; then
+        echo
+        echo "The game itself is measured against the floor with \`bash bench/run.sh --game\`."
+    fi
+} >"$results"
+echo "== wrote $results"
+[ "$fuzz_status" = 0 ]
