@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (ScoreFileBytes(again) != saved)
         std::abort();
     // A well-formed file loses nothing but padding when read and saved.
-    if (IsWellFormedScoreFile(bytes) && again.slots != records.slots)
+    if (IsWellFormedScoreFile(bytes) && again.Values != records.Values)
         std::abort();
     // The code page round trip keeps every byte.
     if (ToCodePage1252(FromCodePage1252(bytes)) != bytes)

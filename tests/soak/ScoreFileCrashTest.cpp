@@ -56,7 +56,7 @@ std::string bytesOf(const fs::path& path) {
 Records version(int k) {
     Records r;
     for (int slot = 0; slot < Records::kSlots; ++slot)
-        r.slots[static_cast<size_t>(slot)] =
+        r.Values[static_cast<size_t>(slot)] =
             slot % Records::kFields < 2 ? "Saver " + std::to_string(k) : std::to_string(k);
     return r;
 }
