@@ -4,13 +4,14 @@
 namespace tessarin {
 
 void Tessarin::mnuPause_Click() {
-    // Pause and Stop stay enabled while the game-over curtain runs; once
-    // the game has ended they do nothing, so the fall cannot start again
-    // and a game cannot end (and count in the duel tally) twice.
-    if (Ended || !Playing)
+    if (Ended)
         return;
     MenuItem& pause = mnu("mnuPause");
     pause.Checked = !pause.Checked;
+    // Pause stays on the menu during the game-over curtain, but a game that
+    // has ended does not start to fall again.
+    if (!Playing)
+        return;
     // Each fall timer is inverted on its own, so resuming restores the
     // state each one had.
     if (Mode == kStandard) {

@@ -169,22 +169,23 @@ TEST_F(LineClear, CooperationPartnerFallsOnAndNoGhostSquaresRemain) {
 }
 
 // Rows that leave the field by other means end the blink for good: the add
-// tool's removal of blinking rows leaves the next clear a whole blink, and
-// a sinking single square dropped by delivered rows gives back the settled
-// square it was passing over.
+// tool's removal of the rows the partner's clear is blinking leaves the
+// next clear a whole blink, and a sinking single square dropped by
+// delivered rows gives back the settled square it was passing over.
 TEST_F(LineClear, InterruptedBlinkAndDroppedSinkingSquareLeaveNoTrace) {
-    choose(Tessarin::kStandard);
+    choose(Tessarin::kCooperation);
     game->Click("mnuGameB");
     newGame();
-    fillRow(0, 16, 1, {5});
-    fillRow(0, 17, 2);
-    setPiece(0, 9, 1, 5, 14, true);
-    advance(1400); // the tool lands and vanishes; row 17 starts to blink
+    fillRow(0, 16, 1, {0});
+    fillRow(0, 17, 2, {0});
+    setPiece(0, 4, 0, 1, 17); // the O fills the holes of both rows
+    setPiece(1, 9, 1, 12, 2, true);
+    advance(700); // player 1 lands; both rows start to blink
     ASSERT_TRUE(field(0).Delete());
     advance(200);
     EXPECT_EQ(game->DeleteStep, 1);
-    press(keys(0).Rotate); // still active in Standard: the rows go at once
-    EXPECT_EQ(row(0, 17), "11111.11111");
+    press(keys(1).Rotate); // the add tool drops a square; full rows go at once
+    EXPECT_EQ(row(0, 17), "............2..");
     EXPECT_FALSE(game->tmrDelete[0]->Enabled());
     EXPECT_EQ(game->DeleteStep, 0);
 
