@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <functional>
@@ -428,7 +429,31 @@ fs::path ScoreFile::BackupPath() const {
     return folder_ / kBackupName;
 }
 
+// A program killed in the middle of a save leaves its temporary file
+// behind ("Tessarin.ini.<pid>.tmp"); those of programs no longer running
+// are removed, so they do not pile up.
+static void RemoveStaleTemporaries(const fs::path& folder) {
+    std::error_code ec;
+    const std::string prefix = std::string(ScoreFile::kFileName) + ".";
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() <= prefix.size() + 4 || name.compare(0, prefix.size(), prefix) != 0 ||
+            name.compare(name.size() - 4, 4, ".tmp") != 0)
+            continue;
+        const std::string digits = name.substr(prefix.size(), name.size() - prefix.size() - 4);
+        if (digits.empty() || digits.size() > 9 ||
+            digits.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        const auto pid = static_cast<pid_t>(std::stol(digits));
+        if (pid != ::getpid() && ::kill(pid, 0) != 0 && errno == ESRCH) {
+            std::error_code ignored;
+            fs::remove(it->path(), ignored);
+        }
+    }
+}
+
 bool ScoreFile::ReadScoreFile(Records& records, std::string* reason) {
+    RemoveStaleTemporaries(folder_);
     const fs::path path = Path();
     std::error_code ec;
     // A folder that cannot be searched says nothing about the file: try to

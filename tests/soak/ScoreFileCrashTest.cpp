@@ -130,12 +130,15 @@ TEST(ScoreFileCrash, KilledSavesLeaveTheOldOrTheNewFileWhole) {
         next = told + 2;
     }
     EXPECT_EQ(damaged, 0);
-    // The file reads as the last version, whatever the kills left about.
+    // The file reads as the last version, whatever the kills left about,
+    // and the next start clears away the killed savers' temporaries.
+    const int leftBehind = folder.temporaries();
     Records read;
     ASSERT_TRUE(file.ReadScoreFile(read));
     EXPECT_EQ(ScoreFileBytes(read), bytesOf(file.Path()));
+    EXPECT_EQ(folder.temporaries(), 0);
     std::cout << "[ crashes  ] " << kKills << " savers killed, " << next - 2 << " saves done; "
-              << folder.temporaries() << " kills hit the writing of the new file (its "
+              << leftBehind << " kills hit the writing of the new file (its "
               << "temporary is left in the folder), " << newer
               << " hit a save that had replaced the file\n";
 }
