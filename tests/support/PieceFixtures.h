@@ -1,7 +1,7 @@
 #pragma once
 
-// A field wired as the window wires it, drawn with the game's cell images,
-// with a scripted random source, both timers, a sound recorder and a piece.
+// A field wired as the window wires it, drawn with the game's cell images
+// (their top-left pixels differ), with timers, sound and a piece.
 
 #include "game/Canvas.h"
 #include "game/CellImages.h"
@@ -29,8 +29,8 @@ inline std::string repeat(const std::string& row, int n) {
     return s;
 }
 
-// Shapes 0 ... 15 split by '|': the squares (dx dy in signed digits) in
-// order for directions 0 / 1 / 2 / 3; one group serves all four, two 0 = 2, 1 = 3.
+// Shapes 0 ... 15 split by '|': the squares (dx dy, signed digits) in order for
+// directions 0 / 1 / 2 / 3; one group serves all four, two serve 0 = 2 and 1 = 3.
 inline const std::string kShapes =
     "0-1 00 01 02/-20 -10 00 10|"
     "0-1 00 01 11/-10 00 10 1-1/00 -1-1 01 0-1/-10 -11 00 10|"
@@ -95,15 +95,9 @@ struct Field {
         if (show)
             piece.Show(true);
     }
-    Cells cells() const {
-        Cells c;
-        for (int q = 0; q < piece.Number(); ++q)
-            c.insert({piece.cellX(q), piece.cellY(q)});
-        return c;
-    }
 
-    // Settled squares ('0' ... '6', '.' empty) in the map and on screen from
-    // (x, y) on, along the row ('/' starts the next row) or down the column.
+    // Squares ('0' ... '6', '.' empty) put in the map and drawn, from (x, y)
+    // along the row ('/' starts the next) or down the column.
     void put(int x, int y, const std::string& cells, bool down = false) {
         for (int cx = x; char c : cells) {
             if (c == '/') {
@@ -118,28 +112,21 @@ struct Field {
 
     static char letter(int v) { return v == 8 ? '.' : v >= 0 && v <= 6 ? char('0' + v) : '?'; }
     char at(int x, int y) const { return letter(canvas.GetMapUnit(int16_t(x), int16_t(y))); }
-    // The code whose image the 16 x 16 pixels at (16x, 16y) are, ' ' if
-    // never drawn, '?' if anything else.
+    // What the cell shows, by the pixel at (16x, 16y): ' ' never drawn, '?' unknown.
     char shown(int x, int y) const {
-        for (int c = 0; c <= 8; ++c) {
-            bool same = c != 7;
-            for (int i = 0; i < 256 && same; ++i)
-                same = out.pixel(16 * x + i % 16, 16 * y + i / 16) ==
-                       (c == 8 ? im.picBlack : im.colour(c % 7)).pixel(i % 16, i / 16);
-            if (same)
+        for (int c = 0; c <= 8; ++c)
+            if (c != 7 &&
+                out.pixel(16 * x, 16 * y) == (c == 8 ? im.picBlack : im.colour(c)).pixel(0, 0))
                 return letter(c);
-        }
         return out.pixel(16 * x, 16 * y) == kUndrawn ? ' ' : '?';
     }
-    // Map and screen of the cells, two letters a cell.
     std::string look(const Cells& cells) const {
         std::string s;
         for (auto [x, y] : cells)
             s += {at(x, y), shown(x, y)};
         return s;
     }
-    // Map or screen rows from y0 down, each ended by '/', with the spare
-    // column and row if `spare`; `col` gives column x of the field.
+    // Map or screen rows from y0 down, ended by '/', with the spare cells if `spare`.
     std::string text(bool screen = false, int y0 = 0, bool spare = true) const {
         std::string s;
         for (int y = y0; y < canvas.Rows() + spare; ++y, s += '/')
@@ -154,7 +141,7 @@ struct Field {
             s += screen ? shown(x, y) : at(x, y);
         return s;
     }
-    // Score, Lines, Speed, Delete and the delete timer (D, T or -), marked rows.
+    // Score, Lines, Speed, Delete and delete timer (D, T or -), marked rows.
     std::string state() const {
         std::string s = std::to_string(canvas.Score()) + " " + std::to_string(canvas.Lines()) +
                         " " + std::to_string(canvas.Speed()) + " " + "-D"[canvas.Delete()] +
