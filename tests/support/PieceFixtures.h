@@ -1,7 +1,6 @@
 #pragma once
 
-// A field wired as the window wires it, drawn with the game's cell images
-// (their top-left pixels differ), with timers, sound and a piece.
+// An 11 x 18 field wired as the window wires it, with timers, sound and a piece.
 
 #include "game/Canvas.h"
 #include "game/CellImages.h"
@@ -19,7 +18,6 @@ namespace tessarin::gametest {
 
 using Cells = std::set<std::pair<int, int>>;
 using Offsets = std::vector<std::vector<std::vector<std::pair<int, int>>>>; // [shape][direction]
-inline constexpr uint32_t kUndrawn = 0xFF777777u;
 inline const std::string kNone = "...........", kFull = "01234560123";
 
 inline std::string repeat(const std::string& row, int n) {
@@ -69,11 +67,10 @@ inline Cells cellsAt(const Offsets& t, int shape, int dir, int x, int y) {
 }
 
 struct Field {
-    explicit Field(int16_t columns = 11, int16_t rows = 18)
-        : out((columns + 1) * 16, (rows + 1) * 16) {
-        out.fill(kUndrawn);
-        canvas.setColumns(columns);
-        canvas.setRows(rows);
+    Field() {
+        out.fill(0xFF777777u);
+        canvas.setColumns(11);
+        canvas.setRows(18);
         canvas.setPicOutput(&out);
         canvas.setPicSource(&im.picRed, &im.picOrange, &im.picYellow, &im.picGreen, &im.picCyan,
                             &im.picBlue, &im.picPurple);
@@ -95,30 +92,29 @@ struct Field {
         if (show)
             piece.Show(true);
     }
-
     // Squares ('0' ... '6', '.' empty) put in the map and drawn, from (x, y)
     // along the row ('/' starts the next) or down the column.
     void put(int x, int y, const std::string& cells, bool down = false) {
-        for (int cx = x; char c : cells) {
-            if (c == '/') {
+        for (int cx = x; char c : cells)
+            if (c == '/')
                 cx = x, ++y;
-                continue;
+            else {
+                canvas.SetMapUnit(int16_t(cx), int16_t(y), int16_t(c == '.' ? 8 : c - '0'));
+                canvas.SetSquare(int16_t(cx), int16_t(y), int16_t(c == '.' ? 8 : c - '0'));
+                ++(down ? y : cx);
             }
-            canvas.SetMapUnit(int16_t(cx), int16_t(y), int16_t(c == '.' ? 8 : c - '0'));
-            canvas.SetSquare(int16_t(cx), int16_t(y), int16_t(c == '.' ? 8 : c - '0'));
-            ++(down ? y : cx);
-        }
     }
 
     static char letter(int v) { return v == 8 ? '.' : v >= 0 && v <= 6 ? char('0' + v) : '?'; }
     char at(int x, int y) const { return letter(canvas.GetMapUnit(int16_t(x), int16_t(y))); }
-    // What the cell shows, by the pixel at (16x, 16y): ' ' never drawn, '?' unknown.
+    // What the cell shows, by its pixel at (16x, 16y) (the images' top-left
+    // pixels differ): a code, ' ' when never drawn or '?'.
     char shown(int x, int y) const {
         for (int c = 0; c <= 8; ++c)
             if (c != 7 &&
                 out.pixel(16 * x, 16 * y) == (c == 8 ? im.picBlack : im.colour(c)).pixel(0, 0))
                 return letter(c);
-        return out.pixel(16 * x, 16 * y) == kUndrawn ? ' ' : '?';
+        return out.pixel(16 * x, 16 * y) == 0xFF777777u ? ' ' : '?';
     }
     std::string look(const Cells& cells) const {
         std::string s;
@@ -129,19 +125,19 @@ struct Field {
     // Map or screen rows from y0 down, ended by '/', with the spare cells if `spare`.
     std::string text(bool screen = false, int y0 = 0, bool spare = true) const {
         std::string s;
-        for (int y = y0; y < canvas.Rows() + spare; ++y, s += '/')
-            for (int x = 0; x < canvas.Columns() + spare; ++x)
+        for (int y = y0; y < 18 + spare; ++y, s += '/')
+            for (int x = 0; x < 11 + spare; ++x)
                 s += screen ? shown(x, y) : at(x, y);
         return s;
     }
     std::string rows(int y0 = 0, bool screen = false) const { return text(screen, y0, false); }
     std::string col(int x, bool screen = false) const {
         std::string s;
-        for (int y = 0; y < canvas.Rows(); ++y)
+        for (int y = 0; y < 18; ++y)
             s += screen ? shown(x, y) : at(x, y);
         return s;
     }
-    // Score, Lines, Speed, Delete and delete timer (D, T or -), marked rows.
+    // Score, Lines, Speed, Delete (D) and the delete timer (T), marked rows.
     std::string state() const {
         std::string s = std::to_string(canvas.Score()) + " " + std::to_string(canvas.Lines()) +
                         " " + std::to_string(canvas.Speed()) + " " + "-D"[canvas.Delete()] +
@@ -150,13 +146,17 @@ struct Field {
             s += " " + std::to_string(canvas.FullLineRows()[k]);
         return s;
     }
+    // The piece's Blink (B), its blink timer (T) and Visible (V).
+    std::string flags() const {
+        return {"-B"[piece.Blink()], "-T"[blinkTimer.Enabled()], "-V"[piece.Visible()]};
+    }
 
     test::ScriptedRandom random = test::ScriptedRandom(0.75); // int(2 * 0.75) = 1: no blinking
     RecordingSound sound;
     VirtualTimerHost host;
     Timer blinkTimer{host, 0, 250}, deleteTimer{host, 1, 200};
     CellImages im;
-    Surface out;
+    Surface out{12 * 16, 19 * 16};
     Canvas canvas{random};
     ShapeInfoTable table;
     SquareSet piece{random, sound};
