@@ -30,14 +30,13 @@ inline std::string repeat(const std::string& row, int n) {
 // Shapes 0 ... 15 split by '|': the squares (dx dy, signed digits) in order for
 // directions 0 / 1 / 2 / 3; one group serves all four, two serve 0 = 2 and 1 = 3.
 inline const std::string kShapes =
-    "0-1 00 01 02/-20 -10 00 10|"
-    "0-1 00 01 11/-10 00 10 1-1/00 -1-1 01 0-1/-10 -11 00 10|"
+    "0-1 00 01 02/-20 -10 00 10|0-1 00 01 11/-10 00 10 1-1/00 -1-1 01 0-1/-10 -11 00 10|"
     "0-1 00 01 1-1/-1-1 -10 00 10/-11 01 00 0-1/-10 00 10 11|"
-    "0-1 00 01 10/-10 0-1 00 10/-10 01 00 0-1/-10 01 00 10|"
-    "-10 00 -1-1 0-1|0-1 00 11 10/0-1 -10 00 1-1|00 01 10 1-1/-1-1 00 10 0-1|"
-    "00|00 -10/01 00|-10 00 10/0-1 00 01|00 -10 01/00 01 10/10 00 0-1/0-1 00 -10|"
-    "-10 -11 00 11 10/0-1 00 01 11 1-1/-1-1 -10 00 10 1-1/-1-1 -11 01 00 0-1|"
-    "-10 01 00 10 0-1|-1-1 -10 00 10 11/-11 01 00 0-1 1-1|"
+    "0-1 00 01 10/-10 0-1 00 10/-10 01 00 0-1/-10 01 00 10|-10 00 -1-1 0-1|"
+    "0-1 00 11 10/0-1 -10 00 1-1|00 01 10 1-1/-1-1 00 10 0-1|00|00 -10/01 00|"
+    "-10 00 10/0-1 00 01|00 -10 01/00 01 10/10 00 0-1/0-1 00 -10|"
+    "-10 -11 00 11 10/0-1 00 01 11 1-1/-1-1 -10 00 10 1-1/-1-1 -11 01 00 0-1|-10 01 00 10 0-1|"
+    "-1-1 -10 00 10 11/-11 01 00 0-1 1-1|"
     "-1-1 -10 -11 00 10/-11 0-1 00 01 11/-10 00 1-1 10 11/-1-1 0-1 00 01 1-1|"
     "-1-1 0-1 00 01 11/-11 -10 00 10 1-1";
 
@@ -92,8 +91,7 @@ struct Field {
         if (show)
             piece.Show(true);
     }
-    // Squares ('0' ... '6', '.' empty) put in the map and drawn, from (x, y)
-    // along the row ('/' starts the next) or down the column.
+    // Squares ('0' ... '6', '.') set and drawn from (x, y) on; '/' starts a row.
     void put(int x, int y, const std::string& cells, bool down = false) {
         for (int cx = x; char c : cells)
             if (c == '/')
@@ -107,12 +105,10 @@ struct Field {
 
     static char letter(int v) { return v == 8 ? '.' : v >= 0 && v <= 6 ? char('0' + v) : '?'; }
     char at(int x, int y) const { return letter(canvas.GetMapUnit(int16_t(x), int16_t(y))); }
-    // What the cell shows, by its pixel at (16x, 16y) (the images' top-left
-    // pixels differ): a code, ' ' when never drawn or '?'.
+    // The code whose image's top-left pixel is at (16x, 16y); ' ' undrawn.
     char shown(int x, int y) const {
-        for (int c = 0; c <= 8; ++c)
-            if (c != 7 &&
-                out.pixel(16 * x, 16 * y) == (c == 8 ? im.picBlack : im.colour(c)).pixel(0, 0))
+        for (int c : {0, 1, 2, 3, 4, 5, 6, 8})
+            if (out.pixel(16 * x, 16 * y) == (c == 8 ? im.picBlack : im.colour(c)).pixel(0, 0))
                 return letter(c);
         return out.pixel(16 * x, 16 * y) == 0xFF777777u ? ' ' : '?';
     }
