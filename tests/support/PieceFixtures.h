@@ -80,16 +80,15 @@ struct Field {
         piece.setBlinkTimer(&blinkTimer);
     }
 
-    // A new piece as the window sets it up, shown with drawing if `show`.
-    void place(int shape, int dir, int x, int y, bool show = true) {
+    // A new piece as the window sets it up, then shown.
+    void place(int shape, int dir, int x, int y) {
         piece.setShape(int16_t(shape));
         piece.setDirection(int16_t(dir));
         piece.setx(int16_t(x));
         piece.sety(int16_t(y));
         piece.setColor(int16_t(shape % 7));
         piece.AssignSetInfo(table.block(shape));
-        if (show)
-            piece.Show(true);
+        piece.Show(true);
     }
     // Squares ('0' ... '6', '.') set and drawn from (x, y) on; '/' starts a row.
     void put(int x, int y, const std::string& cells, bool down = false) {
