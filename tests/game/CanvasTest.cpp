@@ -83,9 +83,8 @@ TEST(Canvas, ScoreTableSpeedAndCounterLimits) {
         EXPECT_EQ(f.text(), repeat("............", 19));
         return f.state();
     };
-    // At most four rows are marked, yet DeleteFullLines finds them all.
     std::string got;
-    for (int n = 0; n <= 5; ++n)
+    for (int n = 0; n <= 5; ++n) // at most four rows are marked, yet all are removed
         got += clear(n) + "|";
     EXPECT_EQ(got, "0 0 0 --|100 1 0 -- 17|500 3 0 -- 17 16|1300 6 0 -- 17 16 15|"
                    "2800 10 0 -- 17 16 15 14|2800 15 0 -- 17 16 15 14|");
@@ -107,11 +106,13 @@ TEST(Canvas, CreateLevel) {
     EXPECT_EQ(f.random.drawn(), 0);
     DefaultRandom seeded(12345);
     f.random.fallBackTo(&seeded);
+    f.random.push({.9, .9, .9, .9, .9, .9, .9, .9, .9, .9, .9}); // an empty first try at row 17
     f.canvas.CreateLevel(11);
-    EXPECT_EQ(f.rows().substr(0, 7 * 12), repeat(kNone, 7));
-    for (int y = 7; y < 18; ++y)
-        EXPECT_NE(f.rows(y).substr(0, 11), kNone) << y;
-    std::string drawn = f.rows(7);
-    std::replace(drawn.begin(), drawn.end(), '.', ' ');
-    EXPECT_EQ(f.rows(7, true), drawn); // cells not chosen are not drawn
+    std::string map = f.rows(), screen = f.rows(0, true);
+    for (int y = 0; y < 18; ++y)
+        EXPECT_EQ(map.substr(12 * y, 11) == kNone, y < 7) << y;
+    std::replace(map.begin(), map.end(), '.', ' ');
+    EXPECT_EQ(screen, map); // cells not chosen are not drawn
+    EXPECT_NEAR(18 * 11 - std::count(map.begin(), map.end(), ' '), 121 / 4.0, 8); // a quarter
+    EXPECT_EQ(std::set<char>(map.begin(), map.end()).size(), 9u); // in all seven colours
 }
