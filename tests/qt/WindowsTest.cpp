@@ -1,0 +1,273 @@
+#include "dialogs/qt/FormWindows.h"
+#include "dialogs/qt/QtDialogs.h"
+#include "driver/Tessarin.h"
+#include "platform/VirtualTimerHost.h"
+#include "platform/qt/Looks.h"
+#include "platform/qt/MainWindow.h"
+#include "platform/qt/SurfaceWidget.h"
+#include "support/TempFolder.h"
+
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace tessarin;
+using namespace tessarin::qt;
+
+namespace {
+
+const ScreenSize kScreen{15360, 11520};
+
+// A game on virtual time, loaded, on the real dialogs.
+struct GameRig {
+    GameRig() { game.Form_Load(); }
+    tessarin::testing::TempFolder folder;
+    VirtualTimerHost timers;
+    RecordingSound sound;
+    DefaultRandom random;
+    FixedClock clock;
+    QtDialogs dialogs{2};
+    Tessarin game{{timers, sound, random, clock, dialogs, kScreen, folder.path()}};
+};
+
+struct Shown : MainWindow {
+    explicit Shown(Tessarin& game, int scale = 1) : MainWindow(game, scale) {
+        setEndRequest([this] { endRequested = true; });
+        connect(this, &MainWindow::exposed, [this] { ++exposures; });
+        afterEvent();
+        show();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(this));
+    }
+    // Widget w as the screen shows it.
+    QImage shot(QWidget* w) {
+        QCoreApplication::processEvents();
+        const QPoint at = w->mapTo(this, QPoint(0, 0));
+        return screen()->grabWindow(winId(), at.x(), at.y(), w->width(), w->height()).toImage();
+    }
+    bool endRequested = false;
+    int exposures = 0;
+};
+
+// Runs f inside the next modal loop; a window f leaves open fails the test, and closes.
+void duringModal(std::function<void()> f) {
+    QTimer::singleShot(0, qApp, [f = std::move(f)] {
+        f();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<FormDialog*>(w); d && d->isVisible()) {
+                ADD_FAILURE() << "left open: " << d->objectName().toStdString();
+                d->abandon();
+            }
+    });
+}
+
+void expectMenusMatch(const std::vector<MenuItem>& items, const QList<QAction*>& actions) {
+    ASSERT_EQ(actions.size(), qsizetype(items.size()));
+    for (size_t i = 0; i < items.size(); ++i) {
+        SCOPED_TRACE(items[i].Name);
+        QAction* a = actions[qsizetype(i)];
+        EXPECT_EQ(a->isSeparator(), items[i].isSeparator());
+        if (items[i].isSeparator())
+            continue;
+        EXPECT_EQ(a->text().toStdString(), items[i].Caption);
+        EXPECT_EQ(a->shortcut().toString(QKeySequence::PortableText).toStdString(),
+                  items[i].Shortcut);
+        ASSERT_EQ(a->menu() != nullptr, !items[i].Items.empty());
+        if (a->menu())
+            expectMenusMatch(items[i].Items, a->menu()->actions());
+    }
+}
+
+} // namespace
+
+TEST(MainWindow, MenusFollowTheTreeShortcutsRunCommandsAndOtherKeysReachTheGame) {
+    GameRig rig;
+    Shown w(rig.game);
+    expectMenusMatch(MenuTree().Bar, w.menuBar()->actions());
+    EXPECT_FALSE(w.action("mnuLevel0")->isEnabled()); // the whole submenu
+    EXPECT_FALSE(w.action("mnuLevel", 1)->isCheckable());
+    QSignalSpy commands(&w, &MainWindow::commandTriggered);
+    std::vector<std::pair<int, int>> keys;
+    QObject::connect(&w, &MainWindow::keyForwarded, [&](int code, int shift) {
+        if (code < 16 || code > 18) // not the modifier keys themselves
+            keys.push_back({code, shift});
+    });
+    QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier);
+    QTest::keyClick(&w, Qt::Key_F2); // its item is disabled: a key for the game
+    ASSERT_EQ(commands.size(), 1);
+    EXPECT_FALSE(w.action("mnuSound")->isCheckable()); // unchecked: no mark at all
+    QTest::keyClick(&w, Qt::Key_1, Qt::KeypadModifier);
+    QTest::keyClick(&w, Qt::Key_W, Qt::ShiftModifier);
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_D, Qt::NoModifier, "d", true);
+    QApplication::sendEvent(&w, &repeat);
+    QTest::keyClick(w.menuBar(), Qt::Key_A); // the window sees keys before its controls
+    EXPECT_EQ(keys,
+              (std::vector<std::pair<int, int>>{{113, 0}, {97, 0}, {87, 1}, {68, 0}, {65, 0}}));
+    w.close(); // the close button unloads the game and ends the program
+    EXPECT_TRUE(w.endRequested && rig.game.Ended);
+}
+
+TEST(MainWindow, APlayerChoosesEachModeAndPlaysAGameThroughTheRealWindowsAtTwiceTheSize) {
+    GameRig rig;
+    Tessarin& game = rig.game;
+    Shown w(game, 2);
+    // The caption, the client size and the visible surfaces, left to right.
+    auto layout = [&] {
+        std::map<int, QString> parts{
+            {-1, QString::asprintf("%s %dx%d:", qPrintable(w.windowTitle()),
+                                   w.clientArea()->width(), w.clientArea()->height())}};
+        for (SurfaceWidget* s : w.surfaceWidgets())
+            if (s->isVisible())
+                parts[s->x()] =
+                    QString::asprintf(" %d,%d %dx%d", s->x(), s->y(), s->width(), s->height());
+        QString all;
+        for (const auto& [x, text] : parts)
+            all += text;
+        return all;
+    };
+    EXPECT_EQ(layout(), "Tessarin 522x228:");
+    EXPECT_EQ(w.minimumSize(), w.maximumSize());
+    EXPECT_GE(w.exposures, 1);
+    // Dialogs answered as a player would: a name typed and Enter (One Player's cancelled);
+    // other keys and a click on the frame of a message, then Enter, Space the next time.
+    std::vector<std::string> seen;
+    int messages = 0;
+    rig.dialogs.setBeforeModal([&] {
+        w.sync();
+        duringModal([&] {
+            if (InputWindow* in = rig.dialogs.inputWindow(); in && in->isVisible()) {
+                const bool cancel = in->windowTitle() == "Input Name";
+                QTest::keyClicks(in->text1(), cancel ? "X" : "Bob");
+                cancel ? QTest::mouseClick(in->cancelButton(), Qt::LeftButton)
+                       : QTest::keyClick(in->text1(), Qt::Key_Return);
+            } else if (MessageWindow* m = rig.dialogs.messageWindow(); m && m->isVisible()) {
+                for (Qt::Key other : {Qt::Key_A, Qt::Key_Escape, Qt::Key_F1})
+                    QTest::keyClick(m, other);
+                QTest::mouseClick(m->frame1(), Qt::LeftButton, {}, QPoint(20, 10));
+                seen.push_back(m->label1()->label().Caption + (m->isVisible() ? "" : " (gone)"));
+                QTest::keyClick(m, ++messages == 1 ? Qt::Key_Return : Qt::Key_Space);
+            } else if (RecordsWindow* r = rig.dialogs.recordsWindow(); r && r->isVisible()) {
+                const Label& l = game.TheDuelResult->lblCell.back();
+                EXPECT_EQ(r->cellLabels().back()->geometry(),
+                          toPixels(l.Left, l.Top, l.Width, l.Height, 2));
+                const QPoint header = r->headerLabels()[0]->geometry().topLeft() + QPoint(3, 3);
+                seen.push_back(std::to_string(r->cellLabels().size()) + " cells, headers " +
+                               r->grab().toImage().pixelColor(header).name().toStdString());
+                QTest::mouseClick(r->okButton(), Qt::LeftButton);
+            } else if (AboutWindow* a = rig.dialogs.aboutWindow(); a && a->isVisible()) {
+                seen.push_back("about");
+                QTest::mouseClick(a->okButton(), Qt::LeftButton);
+            }
+        });
+    });
+    w.action("mnuBestScore")->trigger();
+    const char* modes[][2] = {
+        {"mnuDuel", "Tessarin (Duel) 1246x726: 68,68 360x584 468,68 136x136 628,68 136x136 "
+                    "808,68 360x584"},
+        {"mnuCooperation",
+         "Tessarin (Cooperation) 1086x746: 133,75 136x136 321,75 488x584 861,75 136x136"},
+        {"mnuOnePlayer", "Tessarin (Standard) 877x726: 141,68 360x584 581,68 136x136"}};
+    for (const auto& [command, expected] : modes) {
+        w.action(command)->trigger();
+        if (game.Mode == Tessarin::kDuel)
+            w.action("mnuDuelResult")->trigger(); // a smaller grid: the extra labels go
+        EXPECT_EQ(layout(), expected);
+        EXPECT_EQ(w.surfaceWidgets().size(), game.surfaces().size());
+        EXPECT_FALSE(w.labelWidget("Label1")->isVisible());
+    }
+    EXPECT_EQ(game.Player1Name + game.Player2Name, "BobBob");
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, Qt::Key_F2);
+    ASSERT_TRUE(game.Playing);
+
+    QWidget* field = w.clientArea()->childAt(200, 100);
+    EXPECT_EQ(w.shot(field).pixelColor(0, 0), QColor(128, 128, 128)); // the sunken frame
+    auto lit = [&] { // the first and the last lit column of the field on the screen
+        const QImage shot = w.shot(field);
+        QPoint span(-1, -1);
+        for (int x = 4; x < shot.width() - 4; ++x)
+            for (int y = 4; y < shot.height() - 4; ++y)
+                if (shot.pixelColor(x, y) != Qt::black)
+                    span = {span.x() < 0 ? x : span.x(), x};
+        return span;
+    };
+    const QPoint start = lit();
+    QTest::keyClick(&w, Qt::Key_A);
+    EXPECT_EQ(lit(), start - QPoint(32, 32));
+    QTest::keyClick(&w, Qt::Key_D);
+    QTest::keyClick(&w, Qt::Key_D);
+    EXPECT_EQ(lit(), start + QPoint(32, 32));
+
+    w.action("mnuAbout")->trigger();
+    for (int i = 0; i < 100 && game.Playing; ++i) {
+        QTest::keyClick(&w, Qt::Key_S);
+        rig.timers.advance(2000);
+        w.afterEvent();
+    }
+    rig.timers.advance(5000); // the curtain
+    w.afterEvent();
+    EXPECT_EQ(lit(), QPoint(-1, -1));
+    w.action("mnuNewGame")->trigger();
+    w.action("mnuStop")->trigger();
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"20 cells, headers #ffc080", "8 cells, headers #ffc080",
+                                        "about", "Sorry,Bob. You lose!", "Sorry,Bob. You lose!"}));
+    bool quit = false;
+    rig.dialogs.setOnEnd([&] { quit = true; });
+    w.action("mnuExit")->trigger();
+    EXPECT_TRUE(quit && w.endRequested);
+}
+
+TEST(QtDialogs, KeyBoxesTakeThePressedKeyRefuseDuplicatesAndCancelKeepsTheOldKeys) {
+    ControlSettings settings;
+    settings.Keys[0] = {65, 68, 83, 87};
+    settings.Keys[1] = {97, 99, 98, 101};
+    RecordingSound dings;
+    QtDialogs d;
+    Custom form(settings, d, dings, kScreen);
+    std::vector<QString> shown;
+    duringModal([&] {
+        CustomWindow* w = d.customWindow();
+        QTest::keyClick(w->keyBox(0, 1), Qt::Key_Q);
+        QTest::keyClick(w->keyBox(0, 2), Qt::Key_Return); // refused, and no button takes it
+        QTest::keyClick(w->keyBox(0, 2), Qt::Key_5);      // refused
+        QTest::keyClick(w->keyBox(1, 2), Qt::Key_9, Qt::KeypadModifier);
+        for (QLineEdit* box : {w->keyBox(0, 1), w->keyBox(0, 2), w->keyBox(1, 2)})
+            shown.push_back(box->text());
+        QTest::mouseClick(w->rotateOption(1), Qt::LeftButton);
+        QTest::keyClick(w->keyBox(1, 3), Qt::Key_W); // player 1's already
+        auto ok = [&] { // answers a duplicate message, which leaves the dialog open
+            QTimer::singleShot(0, qApp, [&] {
+                if (QMessageBox* box = d.systemMessage()) {
+                    shown.push_back(box->windowTitle() + ": " + box->text());
+                    box->accept();
+                }
+            });
+            QTest::mouseClick(w->command1(0), Qt::LeftButton);
+            shown.push_back(w->isVisible() ? "open" : "closed");
+        };
+        ok();
+        QTest::keyClick(w->keyBox(1, 3), Qt::Key_5, Qt::KeypadModifier);
+        ok();
+    });
+    form.DoCustom();
+    EXPECT_EQ(shown, (std::vector<QString>{"Q", "S", "Numpad 9",
+                                           "Tessarin: Duplicate Control Key!\n\nSelect Again",
+                                           "open", "closed"}));
+    EXPECT_EQ(settings.Keys[0], (PlayerKeys{65, 81, 83, 87}));
+    EXPECT_EQ(settings.Keys[1], (PlayerKeys{97, 99, 105, 101}));
+    duringModal([&] {
+        QTest::keyClick(d.customWindow()->keyBox(0, 0), Qt::Key_Z);
+        QTest::mouseClick(d.customWindow()->command1(1), Qt::LeftButton);
+    });
+    form.DoCustom();
+    EXPECT_EQ(settings.Keys[0], (PlayerKeys{65, 81, 83, 87}));
+    EXPECT_EQ(settings.RotateMode, 1);
+}
