@@ -87,6 +87,7 @@ struct Field {
         piece.setx(int16_t(x));
         piece.sety(int16_t(y));
         piece.setColor(int16_t(shape % 7));
+        piece.setActive(true); // as the owner does for every new piece
         piece.AssignSetInfo(table.block(shape));
         piece.Show(true);
     }
