@@ -76,9 +76,12 @@ TEST_F(ModeSetup, EveryModeFromStartUpAndFromEveryOtherMode) {
             restart();
             choose(previous);
             for (auto* t : {&game->tmrMain, &game->tmrBlink, &game->tmrPreBlink})
-                (*t)[0]->setEnabled(true), (*t)[1]->setEnabled(true);
-            if (previous != Tessarin::kNoMode) // a game's worth of state in the old objects
-                game->Fields[0]->setScore(900), game->Squares[0]->setx(7);
+                for (auto& timer : *t)
+                    timer->setEnabled(true);
+            if (previous != Tessarin::kNoMode) { // a game's worth of state in the old objects
+                game->Fields[0]->setScore(900);
+                game->Squares[0]->setx(7);
+            }
             choose(mode);
             const Tessarin& g = *game;
             EXPECT_EQ(seen(), view);
@@ -109,10 +112,9 @@ TEST_F(ModeSetup, EveryModeFromStartUpAndFromEveryOtherMode) {
             }
             EXPECT_TRUE(timers.untilNext() == -1 && g.Fields[0]->Score() == 0 &&
                         g.Squares[0]->x() == 0);
-            // Nothing else of the previous mode is left.
             if (previous == Tessarin::kNoMode)
                 fromStart[mode] = snapshot();
-            EXPECT_EQ(snapshot(), fromStart[mode]);
+            EXPECT_EQ(snapshot(), fromStart[mode]); // nothing else of the previous mode is left
         }
 }
 

@@ -95,19 +95,19 @@ TEST(ScoreFile, LinesAreReadByKeyAndSavedInSlotOrder) {
     TempFolder dir;
     ScoreFile file(dir.path());
     auto lines = kDefaultLines;
-    lines[0] = "   StandardAPlayer1Name=   Ann   Lee   /";     // padding around key and value
-    lines[2] = Line("standardAFinalScore", "999");             // other case: skipped
-    lines[3] = Line("StandardAFinalLines", "5");               //
-    lines[4] = Line("StandardAFinalLines", "6");               // the later one wins
-    lines[12] = Line("CooperationAFinalScore", "AC/DC") + "/"; // up to the first "/"
-    lines[5] += std::string(20, ' ');                          // 68 characters
+    lines[0] = "   StandardAPlayer1Name=   A  B   /";        // padding around key and value
+    lines[2] = Line("standardAFinalScore", "999");           // other case: skipped
+    lines[3] = Line("StandardAFinalLines", "5");             //
+    lines[4] = Line("StandardAFinalLines", "6");             // the later one wins
+    lines[12] = Line("CooperationAFinalScore", "A/D") + "/"; // up to the first "/"
+    lines[5] = "StandardBPlayer1Name     =B" + std::string(22, ' ') + "/";  // "/" at 50
     lines[13] = "CooperationAFinalLines   =7" + std::string(23, ' ') + "/"; // "/" at 51
     std::swap(lines[9], lines[19]);                                         // order does not matter
     lines.push_back(Line("StandardBFinalScore", "555")); // after line 20: never read
     const std::string original = Join(lines);
     WriteBytes(file.Path(), original);
     Records r; // slots whose lines are missing or unread keep their values
-    for (auto [slot, value] : {std::pair{2, "kept"}, {4, "was"}, {13, "too"}})
+    for (auto [slot, value] : {std::pair{2, "k"}, {4, "w"}, {13, "t"}})
         r.Values[std::size_t(slot)] = value;
     ASSERT_TRUE(file.ReadScoreFile(r));
     std::filesystem::create_directories(file.BackupPath() / "x"); // no copy: the file stays
@@ -117,7 +117,7 @@ TEST(ScoreFile, LinesAreReadByKeyAndSavedInSlotOrder) {
     ASSERT_TRUE(file.WriteScoreFile(r));
     EXPECT_EQ(
         ReadBytes(file.Path()),
-        SavedWith({{0, "Ann   Lee"}, {2, "kept"}, {3, "6"}, {4, "was"}, {12, "AC"}, {13, "too"}}));
+        SavedWith({{0, "A  B"}, {2, "k"}, {3, "6"}, {4, "w"}, {5, "B"}, {12, "A"}, {13, "t"}}));
     EXPECT_EQ(ReadBytes(file.BackupPath()), original); // not the program's layout: kept
 }
 
@@ -125,7 +125,6 @@ TEST(ScoreFile, DamagedFilesKeepTheirGoodLinesAndAreBackedUp) {
     const std::string good = Line("StandardAPlayer1Name", "Ann"),
                       other = Line("CooperationAFinalScore", "321");
     const std::pair<std::string, bool> cases[] = {
-        // the bytes; whether the good lines are read
         {"", false},
         {std::string(30, '\n') + std::string(5000, '\x9d'), false},
         {Join({good, other}), true},                                   // fewer lines
