@@ -33,7 +33,7 @@ TEST(SquareSet, DirectionDecidesBlink) {
 
 // Every shape and direction at every place by one settled square: a test says yes
 // when the cells it needs (for a turn also the cells swept, by shape and direction
-// before it) are free and inside; 4, 7 and 12 never turn. The map is kept.
+// before it) are free and inside; 4, 7 and 12 never turn. Map and screen are kept.
 TEST(SquareSet, MoveAndTurnTests) {
     const Offsets shapes = parse(kShapes),
                   sweeps = parse("-21 -11 -12|-1-1/-11/11/1-1|11/1-1/-1-1/-11|-1-1 11 1-1/-11 1-1 "
