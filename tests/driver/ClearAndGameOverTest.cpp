@@ -51,14 +51,14 @@ TEST_F(LineClear, DuelClearsOneAtATimeAndDeliversTwoOrMoreRows) {
     // under player 2's rows, which rise with its landed piece
     EXPECT_EQ(row(1, 11, 7), "...........|.....0.....|.....0.....|.....0.....|44444044444|"
                              "11111.11111|22222.22222");
-    EXPECT_EQ(labels(0) + " " + labels(1), " 0| 2| 400  0| 0| 0");
+    EXPECT_EQ(labels(0) + " " + labels(1) + " " + piece(1), " 0| 2| 400  0| 0| 0 0/0 5,13 off");
     EXPECT_FALSE(game->tmrDelete[1]->Enabled());
     advance(100); // t = 1400: player 2's row is cleared at its tick
     EXPECT_TRUE(game->tmrDelete[1]->Enabled());
     advance(600); // t = 2000: one row delivers nothing
     EXPECT_EQ(row(1, 12, 6), "...........|.....0.....|.....0.....|.....0.....|11111.11111|"
                              "22222.22222");
-    EXPECT_EQ(labels(1), " 0| 1| 100");
+    EXPECT_EQ(labels(1) + " " + row(0, 15, 3), " 0| 1| 100 ...........|.....0.....|.....0.....");
 }
 
 // A landed piece in Cooperation keeps a stale record of where its squares
@@ -197,10 +197,9 @@ TEST_F(GameOver, DuelPauseRepaintStopAndWinners) {
 
     newGame(); // closing the window: all released, no message, no timer left
     game->Form_Unload();
-    EXPECT_TRUE(game->Ended && dialogs.programEnded);
+    EXPECT_TRUE(game->Ended && dialogs.programEnded && timers.untilNext() == -1);
     EXPECT_FALSE(game->Squares[1] || game->Previews[1] || game->Fields[1] ||
                  game->PreviewFields[0]);
-    EXPECT_EQ(timers.untilNext(), -1);
     EXPECT_EQ(shown(), "Ann Wins! | Bob Wins!");
 }
 

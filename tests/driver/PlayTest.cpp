@@ -1,5 +1,4 @@
-// The choice of the next piece, the fall tick and the players' keys. The
-// whole games check each mode's New Game.
+// The next piece, the fall tick and the keys (the whole games check New Game).
 #include "platform/VirtualKeys.h"
 #include "support/GameFixture.h"
 

@@ -1,5 +1,4 @@
-// Whole games, one per mode: from the choice of the mode through several
-// row clears, steered with the players' keys, to the end of the curtain.
+// Whole games, one per mode, from the choice of the mode to the curtain's end.
 #include "support/GameFixture.h"
 
 using namespace tessarin;

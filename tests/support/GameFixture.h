@@ -61,10 +61,12 @@ protected:
     void choose(int16_t mode, std::initializer_list<std::string> names = {}) {
         for (const std::string& n : names)
             typeName(n);
-        static void (Tessarin::*const command[])() = {&Tessarin::mnuOnePlayer_Click,
-                                                      &Tessarin::mnuCooperation_Click,
-                                                      &Tessarin::mnuDuel_Click};
-        (game.get()->*command[mode])();
+        if (mode == Tessarin::kStandard)
+            game->mnuOnePlayer_Click();
+        else if (mode == Tessarin::kDuel)
+            game->mnuDuel_Click();
+        else if (mode == Tessarin::kCooperation)
+            game->mnuCooperation_Click();
     }
     void start(int16_t mode, std::initializer_list<std::string> names = {}) {
         choose(mode, names);
