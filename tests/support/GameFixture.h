@@ -1,11 +1,8 @@
 #pragma once
 
-// The whole program under test: a main window on virtual time with recorded
-// sound, a scripted random source (queued values first, then a seeded
-// generator), a fixed clock, the scripted dialogs and a temporary working
-// folder, loaded as at start-up. Helpers choose modes, start games, run
-// time, press keys, place squares and read back maps, pixels, labels and
-// menus.
+// The whole program under test: virtual time, recorded sound, scripted random
+// values (then a seeded generator), a fixed clock, scripted dialogs and a
+// temporary working folder, loaded as at start-up.
 
 #include "driver/Tessarin.h"
 #include "platform/Random.h"
@@ -15,18 +12,14 @@
 #include "support/ScriptedRandom.h"
 #include "support/TempFolder.h"
 
-#include <cstdint>
+#include <algorithm>
 #include <functional>
 #include <gtest/gtest.h>
-#include <initializer_list>
-#include <memory>
 #include <sstream>
 #include <string>
-#include <vector>
 
 namespace tessarin {
 
-// The one way tests reach the window's private helpers.
 class TessarinTestAccess {
 public:
     static int16_t PreviewRow(int16_t shape, int16_t direction) {
@@ -36,8 +29,7 @@ public:
 
 class GameFixture : public ::testing::Test {
 protected:
-    // The time of day the clock shows, seconds.
-    static constexpr double kTime = 43200.0;
+    static constexpr double kTime = 43200.0; // the clock's time of day, seconds
 
     VirtualTimerHost timers;
     RecordingSound sound;
@@ -50,51 +42,40 @@ protected:
     testing::TempFolder folder;
     std::unique_ptr<Tessarin> game;
 
-    GameFixture() { random.fallBackTo(&generator); }
-    void SetUp() override { restart(); }
-    void TearDown() override { game.reset(); }
+    GameFixture() {
+        random.fallBackTo(&generator);
+        restart();
+    }
 
-    // A fresh program run in the same folder.
-    void restart() {
+    void restart() { // a fresh program run in the same folder
         game.reset();
         game = std::make_unique<Tessarin>(
             Services{timers, sound, random, clock, dialogs, screen, folder.path()});
         game->Form_Load();
     }
 
-    // ---- Names, modes, games
-
     void typeName(const std::string& text) { dialogs.input.then(ScriptedDialogs::typeAndOk(text)); }
     void cancelName(const std::string& typedFirst = {}) {
         dialogs.input.then(ScriptedDialogs::cancelInput(typedFirst));
     }
-
-    // The mode command; the name dialogs answer what is queued, or Ok.
-    void choose(int16_t mode) {
-        switch (mode) {
-        case Tessarin::kStandard:
-            game->mnuOnePlayer_Click();
-            break;
-        case Tessarin::kDuel:
-            game->mnuDuel_Click();
-            break;
-        case Tessarin::kCooperation:
-            game->mnuCooperation_Click();
-            break;
-        default:
-            break;
-        }
-    }
-    void choose(int16_t mode, std::initializer_list<std::string> names) {
+    void choose(int16_t mode, std::initializer_list<std::string> names = {}) {
         for (const std::string& n : names)
             typeName(n);
-        choose(mode);
+        if (mode == Tessarin::kStandard)
+            game->mnuOnePlayer_Click();
+        else if (mode == Tessarin::kDuel)
+            game->mnuDuel_Click();
+        else if (mode == Tessarin::kCooperation)
+            game->mnuCooperation_Click();
     }
-
+    void start(int16_t mode, std::initializer_list<std::string> names = {}) {
+        choose(mode, names);
+        newGame();
+    }
     void newGame() { game->Click("mnuNewGame"); }
+
     void advance(int64_t ms) { timers.advance(ms); }
-    // Runs time on tick by tick until `done` holds; false when it does not
-    // within limitMs.
+    // Runs time tick by tick until `done` holds; false if not within limitMs.
     bool runUntil(const std::function<bool()>& done, int64_t limitMs = 600000) {
         const int64_t end = timers.now() + limitMs;
         while (!done())
@@ -102,26 +83,25 @@ protected:
                 return false;
         return true;
     }
-    // Runs time to the end of the game-over curtain.
     bool finishCurtain() {
         return runUntil([&] { return !game->tmrGameOver->Enabled() && !game->Playing; });
     }
 
-    void press(int16_t key) { game->Form_KeyDown(key, 0); }
+    void press(int16_t key, int times = 1) {
+        for (int k = 0; k < times; ++k)
+            game->Form_KeyDown(key, 0);
+    }
     const PlayerKeys& keys(int player) const { return game->Controls.Keys[player]; }
 
-    // ---- Pieces
-
-    // Queues random values for the next MakeShape draw and direction draw.
-    void queueShape(int shape) { random.push((shape + 0.25) / kTime); }
-    void queueDirection(int direction) { random.push((direction + 0.5) / 4); }
-    void queuePiece(int shape, int direction) {
-        queueShape(shape);
-        queueDirection(direction);
+    // Random values for the next MakeShape draw and direction draw.
+    void queuePiece(int shape, int direction = -1) {
+        random.push((shape + 0.25) / kTime);
+        if (direction >= 0)
+            random.push((direction + 0.5) / 4);
     }
 
-    // Puts `p` on its canvas as the owner does: shape, direction (which may
-    // make a special piece blink), then the blink wanted, place, colour.
+    // Puts `p` on its canvas as its owner does (the direction may make a
+    // special piece blink, so the blink wanted comes after it).
     void place(SquareSet& p, int16_t shape, int16_t direction, int16_t x, int16_t y, bool blink) {
         if (p.Active())
             p.Hide(true);
@@ -135,118 +115,106 @@ protected:
         p.AssignSetInfo(game->ShapeInfo.block(shape));
         p.Show(true);
     }
-    // Replaces player i's falling piece.
     void setPiece(int i, int16_t shape, int16_t direction, int16_t x, int16_t y,
                   bool blink = false) {
         place(*game->Squares[i], shape, direction, x, y, blink);
     }
-    // Replaces player i's next piece, as a draw of the next piece would.
-    void setNext(int i, int16_t shape, int16_t direction, bool blink = false) {
-        SquareSet& p = *game->Previews[i];
-        place(p, shape, direction, 2, TessarinTestAccess::PreviewRow(shape, direction), blink);
+    // "shape/direction x,y" of a piece, and " off" when it is not active.
+    static std::string where(const SquareSet& s) {
+        return std::to_string(s.Shape()) + "/" + std::to_string(s.Direction()) + " " +
+               std::to_string(s.x()) + "," + std::to_string(s.y()) + (s.Active() ? "" : " off");
     }
+    std::string piece(int i) { return where(*game->Squares[i]); }
 
-    // Makes player i's game end at its next fall tick: its falling piece is
-    // set down on the floor at the far side of its entry column, and the
-    // rows where the next piece enters are filled.
+    // Player i's game (Standard or Duel) ends at its next fall tick: its piece
+    // is set on the floor, and the next finds no room.
     void endOnNextTick(int i) {
-        const bool coop = game->Mode == Tessarin::kCooperation;
-        const int f = game->Mode == Tessarin::kDuel ? i : 0;
-        const int entry = coop ? (i == 0 ? 3 : 11) : 5;
-        const int16_t side = static_cast<int16_t>(entry < 7 ? field(f).Columns() - 1 : 1);
-        setPiece(i, 4, 0, side, 17);
-        for (int y = 0; y < 4; ++y)
-            for (int x = entry - 2; x <= entry + 2; ++x)
-                put(f, x, y, 6);
+        setPiece(i, 4, 0, 1, 17);
+        fillRows(game->Mode == Tessarin::kDuel ? i : 0, 0, {6, 6, 6, 6}, {0});
     }
-
-    // ---- Fields
 
     Canvas& field(int i) { return *game->Fields[i]; }
     int16_t at(int f, int x, int y) {
         return field(f).GetMapUnit(static_cast<int16_t>(x), static_cast<int16_t>(y));
     }
-    // A settled square: in the map and drawn.
     void put(int f, int x, int y, int16_t code) {
         field(f).SetMapUnit(static_cast<int16_t>(x), static_cast<int16_t>(y), code);
         field(f).SetSquare(static_cast<int16_t>(x), static_cast<int16_t>(y), code);
     }
-    // Row y of field f full of `code` but for the hole columns.
-    void fillRow(int f, int y, int16_t code, std::initializer_list<int> holes = {}) {
-        for (int x = 0; x < field(f).Columns(); ++x) {
-            bool hole = false;
-            for (int h : holes)
-                hole = hole || h == x;
-            put(f, x, y, hole ? Canvas::kEmpty : code);
-        }
+    // Rows y, y + 1, ... of field f full of the codes in turn but for the holes.
+    void fillRows(int f, int y, std::initializer_list<int16_t> codes,
+                  std::initializer_list<int> holes = {}) {
+        for (int16_t code : codes)
+            for (int x = 0, r = y++; x < field(f).Columns(); ++x)
+                put(f, x, r, std::count(holes.begin(), holes.end(), x) ? Canvas::kEmpty : code);
     }
-    // Row y of a field's map as text: '.' empty, else the code's digit.
-    std::string row(int f, int y) {
+    // Rows y ... y + n - 1 of field f, '|' between: '.' empty, else the code's
+    // digit; from the map, or from the pixels ('?' for no cell image).
+    std::string row(int f, int y, int n = 1) { return text(f, y, n, false); }
+    std::string drawnRow(int f, int y, int n = 1) { return text(f, y, n, true); }
+    std::string text(int f, int y, int n, bool pixels) {
         std::string s;
-        for (int x = 0; x < field(f).Columns(); ++x) {
-            const int16_t c = at(f, x, y);
-            s += c == Canvas::kEmpty ? '.' : static_cast<char>('0' + c);
+        for (int r = y; r < y + n; ++r) {
+            s += r > y ? "|" : "";
+            for (int x = 0; x < field(f).Columns(); ++x) {
+                const int c = pixels ? drawnOn(f, x, r) : at(f, x, r);
+                s += c == Canvas::kEmpty ? '.' : (c < 0 ? '?' : static_cast<char>('0' + c));
+            }
         }
         return s;
     }
-    bool fieldEmpty(int f) {
-        for (int y = 0; y < field(f).Rows(); ++y)
-            if (row(f, y) != std::string(static_cast<size_t>(field(f).Columns()), '.'))
-                return false;
-        return true;
+    bool fieldEmpty(int f, int y = 0, int n = 18) {
+        return row(f, y, n).find_first_not_of(".|") == std::string::npos;
     }
 
-    // The code (0 ... 6, or 8 for the empty image) whose cell image the
-    // cell (x, y) of a surface shows pixel for pixel; -1 for none of them.
+    // The code (0 ... 6, or 8 for empty) whose image cell (x, y) of a surface
+    // shows pixel for pixel; -1 for none.
     int drawn(const Surface& s, int x, int y) {
         for (int code : {0, 1, 2, 3, 4, 5, 6, 8}) {
             const Surface& image =
                 code == Canvas::kEmpty ? game->Images.picBlack : game->Images.colour(code);
             bool same = true;
-            for (int py = 0; py < 16 && same; ++py)
-                for (int px = 0; px < 16 && same; ++px)
-                    same = s.pixel(16 * x + px, 16 * y + py) == image.pixel(px, py);
+            for (int p = 0; p < 256 && same; ++p)
+                same = s.pixel(16 * x + p % 16, 16 * y + p / 16) == image.pixel(p % 16, p / 16);
             if (same)
                 return code;
         }
         return -1;
     }
     int drawnOn(int f, int x, int y) { return drawn(*game->picCanvas[f], x, y); }
-    // Row y of a field's surface as text, like row().
-    std::string drawnRow(int f, int y) {
-        std::string s;
-        for (int x = 0; x < field(f).Columns(); ++x) {
-            const int c = drawnOn(f, x, y);
-            s += c == Canvas::kEmpty ? '.' : (c < 0 ? '?' : static_cast<char>('0' + c));
-        }
-        return s;
-    }
 
-    // The dialogs shown so far, in order: a message as its text, a records
-    // or duel results window as its caption, a system message as
-    // "system: " and its text; separated by " | ".
+    // The dialogs shown so far, " | " between: a message's text, a records or
+    // duel results window's caption, "system: " and a system message's text.
     std::string shown() {
+        using Kind = ScriptedDialogs::Kind;
         std::string out;
-        for (const ScriptedDialogs::Call& c : dialogs.calls) {
-            std::string item;
-            if (c.kind == ScriptedDialogs::Kind::Message)
-                item = c.text;
-            else if (c.kind == ScriptedDialogs::Kind::DuelResult)
-                item = c.caption;
-            else if (c.kind == ScriptedDialogs::Kind::SystemMessage)
-                item = "system: " + c.text;
-            else
-                continue;
-            out += (out.empty() ? "" : " | ") + item;
-        }
+        for (const ScriptedDialogs::Call& c : dialogs.calls)
+            if (c.kind == Kind::Message || c.kind == Kind::DuelResult ||
+                c.kind == Kind::SystemMessage)
+                out += (out.empty() ? "" : " | ") +
+                       (c.kind == Kind::DuelResult
+                            ? c.caption
+                            : (c.kind == Kind::SystemMessage ? "system: " : "") + c.text);
         return out;
     }
 
-    // ---- Labels and menus
-
-    std::string speedLabel(int i) { return game->lblSpeed[i]->Caption; }
-    std::string linesLabel(int i) { return game->lblLines[i]->Caption; }
-    std::string scoreLabel(int i) { return game->lblScore[i]->Caption; }
+    std::string labels(int i) {
+        return game->lblSpeed[i]->Caption + "|" + game->lblLines[i]->Caption + "|" +
+               game->lblScore[i]->Caption;
+    }
+    std::string recordRow(int r) {
+        std::string out;
+        for (int f = 0; f < Records::kFields; ++f)
+            out += (f ? "/" : "") + game->TheRecords.at(r, f);
+        return out;
+    }
+    std::string tally() {
+        std::string s;
+        for (const DuelTallyEntry& e : game->DuelTally)
+            s += e.Name + " " + std::to_string(e.Wins) + " " + std::to_string(e.TotalScore) + " " +
+                 std::to_string(e.TotalLines) + ";";
+        return s;
+    }
 
     const MenuItem& menu(const std::string& name, int index = -1) {
         const MenuItem* m = game->Menus.find(name, index);
@@ -254,27 +222,31 @@ protected:
         static const MenuItem none;
         return m ? *m : none;
     }
+    // '1' for each named menu item enabled, else '0'.
+    std::string enabled(std::initializer_list<const char*> names) {
+        std::string s;
+        for (const char* n : names)
+            s += menu(n).Enabled ? '1' : '0';
+        return s;
+    }
 
+    static std::string pos(int left, int top, int width, int height, bool visible) {
+        return std::to_string(left) + "," + std::to_string(top) + " " + std::to_string(width) +
+               "x" + std::to_string(height) + (visible ? " shown" : " hidden");
+    }
     static std::string pos(const Surface& s) {
-        std::ostringstream o;
-        o << s.Left() << "," << s.Top() << " " << s.Width() << "x" << s.Height()
-          << (s.Visible() ? " shown" : " hidden");
-        return o.str();
+        return pos(s.Left(), s.Top(), s.Width(), s.Height(), s.Visible());
     }
-
     static std::string pos(const Label& l) {
-        std::ostringstream o;
-        o << l.Left << "," << l.Top << " " << l.Width << "x" << l.Height
-          << (l.Visible ? " shown" : " hidden");
-        return o.str();
+        return pos(l.Left, l.Top, l.Width, l.Height, l.Visible);
     }
 
-    // Everything a player sees of the window, stacking aside.
+    // All a player sees of the window but the stacking.
     std::string snapshot() {
         std::ostringstream o;
         const Window& w = game->TheWindow;
-        o << "mode " << game->Mode << " '" << w.Caption << "' " << w.Left << "," << w.Top << " "
-          << w.Width << "x" << w.Height << (w.Visible ? " shown" : " hidden") << "\n";
+        o << "mode " << game->Mode << " '" << w.Caption << "' "
+          << pos(w.Left, w.Top, w.Width, w.Height, w.Visible) << "\n";
         for (Surface* s : game->surfaces())
             o << pos(*s) << " border " << s->Border() << " " << s->PixelWidth() << "x"
               << s->PixelHeight() << "\n";

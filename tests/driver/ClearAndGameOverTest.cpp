@@ -1,0 +1,218 @@
+// Row clears, the end of a game, Pause, Stop, repainting and closing.
+#include "support/GameFixture.h"
+
+#include <filesystem>
+
+using namespace tessarin;
+using LineClear = GameFixture;
+using GameOver = GameFixture;
+
+// Full rows blink for 600 ms, then go; a Stop meanwhile lets the clear end.
+TEST_F(LineClear, FullRowsBlinkThenGoEvenAfterStop) {
+    const std::filesystem::path file = folder / "Tessarin.ini";
+    start(Tessarin::kStandard);
+    game->TheRecords.at(Records::StandardA, Records::FinalScore) = "300";
+    const std::string before = tessarin::testing::ReadBytes(file);
+    field(0).setScore(300);
+    fillRows(0, 16, {1, 2}, {5});
+    put(0, 0, 15, 6);
+    setPiece(0, 0, 0, 5, 15); // an upright I in rows 14 ... 17 of column 5
+    advance(900);             // it landed on two full rows at 700
+    EXPECT_EQ(drawnRow(0, 16, 2) + " " + row(0, 16, 2),
+              "...........|........... 11111011111|22222022222");
+    advance(200); // shown again
+    EXPECT_EQ(drawnRow(0, 16, 2), row(0, 16, 2));
+    advance(199);
+    game->Click("mnuStop"); // as good as the best: no record
+    EXPECT_EQ(row(0, 17), "22222022222");
+    advance(1); // gone, 600 ms after they were marked
+    EXPECT_EQ(row(0, 15, 3), "...........|.....0.....|6....0.....");
+    EXPECT_EQ(drawnRow(0, 15, 3), row(0, 15, 3));
+    EXPECT_EQ(labels(0), " 0| 2| 700");
+    EXPECT_TRUE(!field(0).Delete() && !game->tmrDelete[0]->Enabled() &&
+                game->tmrGameOver->Enabled());
+    ASSERT_TRUE(finishCurtain());
+    EXPECT_EQ(shown(), "Sorry,You lose!");
+    EXPECT_EQ(tessarin::testing::ReadBytes(file), before);
+}
+
+TEST_F(LineClear, DuelClearsOneAtATimeAndDeliversTwoOrMoreRows) {
+    start(Tessarin::kDuel);
+    fillRows(0, 16, {1, 2}, {5});
+    fillRows(1, 17, {4}, {5});
+    setPiece(0, 0, 0, 5, 15);
+    setPiece(1, 0, 0, 5, 15);
+    advance(700); // both complete rows; only player 1's clear runs
+    EXPECT_TRUE(game->tmrDelete[0]->Enabled() && !game->tmrDelete[1]->Enabled());
+    press(keys(1).Left); // the waiting piece does not move
+    EXPECT_EQ(piece(0) + " " + piece(1), "0/0 5,15 off 0/0 5,15 off");
+
+    advance(600); // t = 1300: copies of player 1's rows without the I come in
+    // under player 2's rows, which rise with its landed piece
+    EXPECT_EQ(row(1, 11, 7), "...........|.....0.....|.....0.....|.....0.....|44444044444|"
+                             "11111.11111|22222.22222");
+    EXPECT_EQ(labels(0) + " " + labels(1) + " " + piece(1), " 0| 2| 400  0| 0| 0 0/0 5,13 off");
+    EXPECT_FALSE(game->tmrDelete[1]->Enabled());
+    advance(100); // t = 1400: player 2's row is cleared at its tick
+    EXPECT_TRUE(game->tmrDelete[1]->Enabled());
+    advance(600); // t = 2000: one row delivers nothing
+    EXPECT_EQ(row(1, 12, 6), "...........|.....0.....|.....0.....|.....0.....|11111.11111|"
+                             "22222.22222");
+    EXPECT_EQ(labels(1) + " " + row(0, 15, 3), " 0| 1| 100 ...........|.....0.....|.....0.....");
+}
+
+// A landed piece in Cooperation keeps a stale record of where its squares
+// were; after a clear moves them the partner's tick must not write it back.
+TEST_F(LineClear, CooperationPartnerFallsOnAndNoGhostSquaresRemain) {
+    choose(Tessarin::kCooperation);
+    game->mnuSpeed_Click(9); // both fall every 50 ms
+    newGame();
+    field(0).setLines(19);
+    fillRows(0, 17, {2}, {4, 5});
+    setPiece(0, 4, 0, 5, 17); // player 1's O completes row 17 at t = 50
+    setPiece(1, 0, 0, 11, 2); // player 2's upright I falls in column 11
+    advance(600);             // the clear runs; player 2 falls on
+    EXPECT_TRUE(field(0).Delete() && piece(1) == "0/0 11,14");
+    advance(51); // t = 651: the row is gone; player 2's piece is still there
+    EXPECT_EQ(row(0, 16, 2) + " " + piece(1), "...........0...|....44.....0... 0/0 11,15");
+    // From speed 9, 20 lines show speed 0 and fall every 700 ms; player 2
+    // keeps the interval of the starting speed.
+    EXPECT_EQ(labels(0), " 0| 20| 100");
+    EXPECT_EQ(game->tmrMain[0]->Interval() * 100 + game->tmrMain[1]->Interval(), 70050);
+    advance(49); // t = 700: player 2 lands while player 1's piece is stale
+    EXPECT_TRUE(game->Squares[1]->y() <= 1 && !game->Squares[0]->Active());
+    EXPECT_EQ(row(0, 13, 5), "...............|...........0...|...........0...|"
+                             "...........0...|....44.....0...");
+    EXPECT_EQ(drawnRow(0, 13, 5), row(0, 13, 5));
+}
+
+// Rows that leave by other means end the blink for good: the add tool's
+// removal of the rows the partner's clear is blinking leaves the next clear
+// a whole blink. A sinking single square dropped by delivered rows gives
+// back the square it covered.
+TEST_F(LineClear, InterruptedBlinkAndDroppedSinkingSquareLeaveNoTrace) {
+    choose(Tessarin::kCooperation);
+    game->Click("mnuGameB");
+    newGame();
+    fillRows(0, 16, {1, 2}, {0});
+    setPiece(0, 4, 0, 1, 17); // the O fills the holes of both rows
+    setPiece(1, 9, 1, 12, 2, true);
+    advance(900); // player 1 lands at 700; both rows blink
+    ASSERT_EQ(game->DeleteStep, 1);
+    press(keys(1).Rotate); // the add tool drops a square; full rows go at once
+    EXPECT_EQ(row(0, 17), "............2..");
+    EXPECT_FALSE(game->tmrDelete[0]->Enabled() || game->DeleteStep);
+
+    start(Tessarin::kDuel);
+    fillRows(0, 16, {1, 2}, {5});
+    setPiece(0, 0, 0, 5, 15);
+    put(1, 3, 11, 6);
+    setPiece(1, 7, 0, 3, 10, true);
+    advance(700); // player 1's rows are marked; the square sinks into (3, 11)
+    ASSERT_EQ(game->Squares[1]->SavedCell(), 6);
+    advance(600); // two rows arrive and the sinking square is dropped
+    EXPECT_TRUE(!game->Squares[1]->Active() && at(1, 3, 11) == 6 && drawnOn(1, 3, 11) == 6);
+}
+
+TEST_F(GameOver, AFailedSaveIsToldThenExitFromTheRecordsWindow) {
+    const std::filesystem::path file = folder / "Tessarin.ini";
+    std::filesystem::remove(file);
+    std::filesystem::create_directory(file);
+    start(Tessarin::kStandard);
+    field(0).setScore(900);
+    game->Click("mnuStop");
+    ASSERT_TRUE(finishCurtain());
+    ASSERT_EQ(dialogs.systemMessages().size(), 1u);
+    EXPECT_NE(dialogs.systemMessages()[0].find(file.string()), std::string::npos) << shown();
+
+    // Play goes on. Exit from the records window: the record is saved, no curtain.
+    std::filesystem::remove(file);
+    newGame();
+    field(0).setScore(1000);
+    dialogs.duelResult.then([&](DuelResult& d) {
+        game->Click("mnuExit");
+        d.Command1_Click();
+    });
+    game->Click("mnuStop");
+    EXPECT_TRUE(game->Ended && !game->tmrGameOver->Enabled());
+    EXPECT_NE(tessarin::testing::ReadBytes(file).find("1000"), std::string::npos);
+}
+
+TEST_F(GameOver, DuelPauseRepaintStopAndWinners) {
+    choose(Tessarin::kDuel, {"Ann", "Bob"});
+    game->mnuLevel_Click(3);
+    newGame();
+    EXPECT_TRUE(fieldEmpty(0, 4, 11) && fieldEmpty(1, 4, 11)); // each with rows of its own
+    EXPECT_EQ((row(0, 15, 3) + "|" + row(1, 15, 3)).find("..........."), std::string::npos);
+    EXPECT_NE(row(0, 15, 3), row(1, 15, 3));
+    const std::string start = piece(0) + " " + piece(1);
+    game->Click("mnuPause"); // both falls stop, the keys still act
+    advance(5000);
+    EXPECT_EQ(piece(0) + " " + piece(1), start);
+    press(keys(1).Left);
+    EXPECT_EQ(game->Squares[1]->x(), 4);
+    for (Surface* s : game->surfaces()) // a repaint restores what was covered
+        s->fill(0xFF123456u);
+    game->picCanvas_Paint(1);
+    for (int f = 0; f < 2; ++f) {
+        EXPECT_EQ(drawnRow(f, 0, 18), row(f, 0, 18)) << f;
+        EXPECT_NE(drawn(*game->picPreviewer[f], 0, 0), -1) << f;
+    }
+    game->Click("mnuPause");
+    const int rows = game->Squares[0]->y() + game->Squares[1]->y();
+    advance(700);
+    EXPECT_EQ(game->Squares[0]->y() + game->Squares[1]->y(), rows + 2);
+
+    // Paused, then stopped: no message and no win, but the totals count; the
+    // check mark stays; a second Stop changes nothing.
+    field(0).setScore(120);
+    field(1).setLines(9);
+    game->Click("mnuPause");
+    game->Click("mnuStop");
+    game->Click("mnuStop");
+    EXPECT_EQ(tally(), "Ann 0 120 0;Bob 0 0 9;");
+    EXPECT_FALSE(game->tmrMain[0]->Enabled() || game->tmrMain[1]->Enabled());
+    ASSERT_TRUE(finishCurtain());
+    EXPECT_TRUE(menu("mnuPause").Checked && !menu("mnuPause").Enabled);
+    game->picCanvas[0]->fill(0xFF123456u); // no repaint after the game
+    game->Form_Paint();
+    EXPECT_EQ(game->picCanvas[0]->pixel(3, 3), 0xFF123456u);
+
+    game->mnuLevel_Click(0);
+    newGame(); // the game falls; the next Pause clears the mark and stops it
+    game->Click("mnuPause");
+    EXPECT_FALSE(menu("mnuPause").Checked || game->tmrMain[0]->Enabled() ||
+                 game->tmrMain[1]->Enabled());
+    game->Click("mnuPause");
+    endOnNextTick(1); // player 2's next piece cannot appear: Ann wins
+    sound.clear();
+    ASSERT_TRUE(runUntil([&] { return !game->Playing; }));
+    EXPECT_EQ(shown(), "Ann Wins!");
+    EXPECT_EQ(sound.played, (std::vector<std::string>{"chord.wav", "appear.wav"}));
+    game->Click("mnuStop"); // during the curtain: no second win
+    ASSERT_TRUE(finishCurtain());
+    newGame(); // player 1's cannot: Bob wins
+    endOnNextTick(0);
+    ASSERT_TRUE(finishCurtain());
+    EXPECT_EQ(tally(), "Ann 1 120 0;Bob 1 0 9;");
+
+    newGame(); // closing the window: all released, no message, no timer left
+    game->Form_Unload();
+    EXPECT_TRUE(game->Ended && dialogs.programEnded && timers.untilNext() == -1);
+    EXPECT_FALSE(game->Squares[1] || game->Previews[1] || game->Fields[1] ||
+                 game->PreviewFields[0]);
+    EXPECT_EQ(shown(), "Ann Wins! | Bob Wins!");
+}
+
+TEST_F(GameOver, ClosingTheWindowOverTheMessageOfAFallTickEndsIt) {
+    start(Tessarin::kStandard);
+    endOnNextTick(0);
+    dialogs.message.then([&](MessageForm& m) {
+        game->Form_Unload();
+        m.Form_KeyDown(13, 0);
+    });
+    sound.clear();
+    advance(700);
+    EXPECT_EQ(sound.played, (std::vector<std::string>{"chord.wav"}));
+    EXPECT_TRUE(game->Ended && timers.untilNext() == -1);
+}
