@@ -23,6 +23,8 @@ void Tessarin::WriteScoreFile() {
     services_.dialogs.SystemMessage(LastScoreFileError, "Tessarin");
 }
 
-void Tessarin::CreateScoreFile() { ScoreFile(services_.workingFolder).CreateScoreFile(); }
+void Tessarin::CreateScoreFile() {
+    ScoreFile(services_.workingFolder).CreateScoreFile();
+}
 
 } // namespace tessarin
