@@ -65,15 +65,7 @@ void Tessarin::picCanvas_Paint(int16_t /*Index*/) {
 void Tessarin::Form_Unload() {
     if (Ended)
         return;
-    // The objects of the mode go first: the pieces refer to the fields.
-    for (int i = 0; i < 3; ++i) {
-        Squares[i].reset();
-        Previews[i].reset();
-    }
-    for (int i = 0; i < 3; ++i) {
-        Fields[i].reset();
-        PreviewFields[i].reset();
-    }
+    releaseModeObjects();
     for (int i = 0; i < 2; ++i) {
         tmrMain[i]->setEnabled(false);
         tmrDelete[i]->setEnabled(false);

@@ -190,6 +190,7 @@ private:
     void SetupCooperation();
     void askNames(bool twoPlayers);
     void takeDownMode();
+    void releaseModeObjects();
     void sizeWindow(int width, int height);
     void centreWindow();
     void loadElement1(bool canvasAndLabels);

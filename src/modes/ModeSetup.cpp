@@ -173,14 +173,7 @@ void Tessarin::askNames(bool twoPlayers) {
 void Tessarin::takeDownMode() {
     if (Mode == kNoMode)
         return;
-    for (int i = 0; i < 3; ++i) {
-        Squares[i].reset();
-        Previews[i].reset();
-    }
-    for (int i = 0; i < 3; ++i) {
-        Fields[i].reset();
-        PreviewFields[i].reset();
-    }
+    releaseModeObjects();
     if (Mode == kCooperation || Mode == kDuel)
         picPreviewer[1].reset();
     if (Mode == kDuel) {
@@ -294,6 +287,19 @@ void Tessarin::placeLabels(int valueLeft, int edge) {
             (*second)[1]->Left = edge;
             (*second)[1]->Visible = true;
         }
+}
+
+// Drops the fields and pieces of the mode. The pieces go first: they refer
+// to the fields.
+void Tessarin::releaseModeObjects() {
+    for (int i = 0; i < 3; ++i) {
+        Squares[i].reset();
+        Previews[i].reset();
+    }
+    for (int i = 0; i < 3; ++i) {
+        Fields[i].reset();
+        PreviewFields[i].reset();
+    }
 }
 
 } // namespace tessarin
