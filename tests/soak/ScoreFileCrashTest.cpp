@@ -1,5 +1,4 @@
-// The score file under a program killed in the middle of a save, and on a
-// disk that is full.
+// The score file under savers killed in the middle of a save, and on a full disk.
 
 #include "bot/Bot.h"
 #include "modes/ScoreFile.h"
@@ -22,16 +21,13 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Folder {
-    Folder() { fs::create_directories(path); }
+    Folder() { EXPECT_TRUE(::mkdtemp(path.data())); }
     ~Folder() { fs::remove_all(path, ec); }
     long temporaries() const {
         return std::count_if(fs::directory_iterator(path), fs::directory_iterator(),
                              [](const auto& e) { return e.path().extension() == ".tmp"; });
     }
-    inline static int count = 0;
-    const fs::path path =
-        fs::temp_directory_path() /
-        ("tessarin-crash-" + std::to_string(::getpid()) + "-" + std::to_string(++count));
+    std::string path = (fs::temp_directory_path() / "tessarin-crash-XXXXXX").string();
     std::error_code ec;
 };
 
@@ -77,8 +73,8 @@ TEST(ScoreFileCrash, KilledSavesLeaveTheOldOrTheNewFileWhole) {
             if (::read(fds[0], &told, sizeof told) != sizeof told)
                 break;
         const auto until = Clock::now() + saveTime * static_cast<double>(random() % 1500) / 1000.0;
-        while (Clock::now() < until) {
-        }
+        while (Clock::now() < until)
+            continue; // somewhere in the next save, or just after it
         ::kill(pid, SIGKILL);
         int status = 0;
         ::waitpid(pid, &status, 0);
@@ -92,8 +88,7 @@ TEST(ScoreFileCrash, KilledSavesLeaveTheOldOrTheNewFileWhole) {
             << "kill " << kill << ": the file is not version " << told << " or the next";
         next = told + 2;
     }
-    // The next start reads the last version and clears away the killed
-    // savers' temporaries.
+    // The next start reads the last version and clears the killed savers' temporaries.
     Records read;
     ASSERT_TRUE(file.ReadScoreFile(read));
     EXPECT_EQ(ScoreFileBytes(read), bytesOf(file.Path()));

@@ -44,9 +44,7 @@ struct Game {
         s.Show(true);
         return s;
     }
-    void key(int player, int16_t PlayerKeys::*which) {
-        g.Form_KeyDown(g.Controls.Keys[player].*which, 0);
-    }
+    void key(int p, int16_t PlayerKeys::*k) { g.Form_KeyDown(g.Controls.Keys[p].*k, 0); }
     bot::BotGame bot{nobodyPlays()};
     Tessarin& g = bot.game();
 };
@@ -81,11 +79,9 @@ TEST(SoakFindings, PauseAndStopDuringTheCurtainLeaveTheEndedGameAlone) {
     }
 }
 
-// In Cooperation the sinking square passed into the partner's falling
-// piece as if it were settled and left a square of the partner's colour
-// behind; it now waits above it, and a drop at once passes through it.
-// The other way round, a tool that blinked off left its cells empty, the
-// partner's piece fell into them and the tool blinking on overwrote it.
+// In Cooperation the sinking square passed into the partner's falling piece
+// and left a square behind (it now waits; a drop passes through); the partner's
+// piece fell into a tool blinked off, which then overwrote it.
 TEST(SoakFindings, CooperationPiecesDoNotRunIntoEachOther) {
     {
         Game t(Tessarin::kCooperation);
