@@ -85,8 +85,11 @@ wait_window() {
     local title=$1 deadline=$(($(now_ms) + 20000)) info
     while [ "$(now_ms)" -lt "$deadline" ]; do
         [ -n "$app_pid" ] && ! alive "$app_pid" && return 1
-        if info=$(xwininfo -name "$title" 2>/dev/null) && [[ $info == *IsViewable* ]]; then
-            awk '/Window id:/ { print $4 }' <<<"$info"
+        # Several windows may carry the title (Qt names hidden helper windows
+        # after the program): only a mapped one counts.
+        if info=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -1) &&
+            [ -n "$info" ]; then
+            printf '0x%x\n' "$info"
             return 0
         fi
     done
