@@ -116,3 +116,48 @@ TEST(Canvas, CreateLevel) {
     EXPECT_NEAR(18 * 11 - std::count(map.begin(), map.end(), ' '), 121 / 4.0, 8); // a quarter
     EXPECT_EQ(std::set<char>(map.begin(), map.end()).size(), 9u); // in all seven colours
 }
+
+// Calls the window never makes stay inside the map: a mark pushed above the
+// top is delivered as an empty row and ends the blink walk; a field without
+// a map, a negative size or count, or a level taller than the field touch
+// nothing outside it and never hang.
+TEST(Canvas, OutOfRangeRowsAndSizesStayInsideTheMap) {
+    Field f;
+    f.put(0, 16, kFull + "/" + kFull);
+    ASSERT_TRUE(f.canvas.MarkFullLines()); // rows 17 and 16
+    RowArray up;
+    up.redim(11, 17);
+    for (int k = 0; k < 17; ++k)
+        for (int x = 0; x < 11; ++x)
+            up.set(x, k, 3);
+    f.canvas.AddLines(up, 17); // the marks move to 0 and -1
+    EXPECT_EQ(f.state(), "0 0 0 D- 0 -1");
+    RowArray sent;
+    sent.redim(11, 2);
+    f.canvas.GetSquareToBeDelivered(sent);
+    EXPECT_EQ(std::string(1, Field::letter(sent.get(0, 0))) + Field::letter(sent.get(0, 1)) +
+                  Field::letter(sent.get(12, 0)),
+              "0..");
+    f.canvas.DeleteHide(); // row 0 erased, the walk ends at -1
+    EXPECT_EQ(f.rows(0, true).substr(0, 12) + f.rows(1, true).substr(0, 11),
+              ".........../33333333333");
+    f.canvas.AddLines(up, -2); // nothing moves
+    EXPECT_EQ(f.at(0, 17), '3');
+
+    Canvas bare(f.random);
+    EXPECT_FALSE(bare.MarkFullLines());
+    bare.DeleteFullLines();
+    bare.setColumns(-3);
+    bare.setRows(-2);
+    bare.CreateLevel(11);
+    EXPECT_EQ(bare.GetMapUnit(0, 0), 8);
+    EXPECT_EQ(bare.GetMapUnit(1, 0), 7);
+
+    Field g;
+    DefaultRandom seeded(7);
+    g.random.fallBackTo(&seeded);
+    g.canvas.CreateLevel(30); // fills the whole field, row 0 included, and stops
+    for (int y = 0; y < 18; ++y)
+        EXPECT_NE(g.rows(y).substr(0, 11), kNone) << y;
+    EXPECT_EQ(g.text().substr(18 * 13), "............/");
+}
