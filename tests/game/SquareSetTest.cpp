@@ -142,3 +142,36 @@ TEST(SquareSet, MovesToolsAndTheSinkingSquare) {
                         : "");
     }
 }
+
+// Values the window never passes stay harmless: no canvas, a turn other
+// than 0 or 1, a direction or shape outside the table, a piece without
+// squares, a tool outside the field.
+TEST(SquareSet, OutOfRangeValuesStayHarmless) {
+    Field f;
+    SquareSet lone(f.random, f.sound);
+    EXPECT_FALSE(lone.CanDown() || lone.CanLeft() || lone.CanRight() || lone.CanRotate(0));
+    lone.DoSpeed(); // no canvas: nothing to do, and it ends
+
+    f.place(1, 0, 5, 5);
+    const std::string before = f.text();
+    EXPECT_FALSE(f.piece.CanRotate(2) || f.piece.CanRotate(-1));
+    f.piece.DoRotate(2);
+    EXPECT_EQ(f.piece.Direction(), 0);
+    EXPECT_EQ(f.text(), before);
+
+    f.piece.Hide(true);
+    f.piece.setDirection(9); // squares fall back to the reference square
+    f.piece.setShape(40);
+    for (int q = 0; q < 6; ++q)
+        EXPECT_TRUE(f.piece.cellX(q) == 5 && f.piece.cellY(q) == 5) << q;
+
+    SquareSet empty(f.random, f.sound); // Number 0: every cell is free
+    empty.setTheCanvas(&f.canvas);
+    empty.DoSpeed(); // ends after at most Rows + 1 moves
+    EXPECT_LE(empty.y(), 19);
+
+    f.place(9, 1, 11, 3); // an add tool in the spare column adds nothing there
+    f.piece.setBlink(true);
+    f.piece.DoAdd();
+    EXPECT_EQ(f.at(11, 17), '.');
+}
