@@ -8,13 +8,7 @@ namespace {
 
 Label textLabel(const char* name, const char* caption, int left, int top, int width, int height,
                 uint32_t colour) {
-    Label l;
-    l.Name = name;
-    l.Caption = caption;
-    l.Left = left;
-    l.Top = top;
-    l.Width = width;
-    l.Height = height;
+    Label l = placedLabel(name, caption, left, top, width, height);
     l.ForeColor = colour;
     l.ForeSystem = SystemColour::None;
     l.BackColor = About::kBackColor;

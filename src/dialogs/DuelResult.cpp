@@ -17,12 +17,7 @@ const std::string kRecord = "Record";
 const std::string kDuelResultKind = "Duel Result";
 
 Label gridLabel(const char* name, int left, int top, int width, int height) {
-    Label l;
-    l.Name = name;
-    l.Left = left;
-    l.Top = top;
-    l.Width = width;
-    l.Height = height;
+    Label l = placedLabel(name, {}, left, top, width, height);
     l.Border = true;
     return l;
 }

@@ -14,12 +14,7 @@ constexpr int kStartClientWidth = 3915;
 constexpr int kStartClientHeight = 1710;
 
 Label titleLabel(const std::string& name, const std::string& caption, int top) {
-    Label l;
-    l.Name = name;
-    l.Caption = caption;
-    l.Top = top;
-    l.Width = 555;
-    l.Height = 195;
+    Label l = placedLabel(name, caption, 0, top, 555, 195);
     l.ForeColor = rgb(0, 255, 0);
     l.ForeSystem = SystemColour::None;
     l.Transparent = true;
@@ -29,12 +24,7 @@ Label titleLabel(const std::string& name, const std::string& caption, int top) {
 }
 
 Label valueLabel(const std::string& name, int top) {
-    Label l;
-    l.Name = name;
-    l.Caption = "0";
-    l.Top = top;
-    l.Width = 645;
-    l.Height = 255;
+    Label l = placedLabel(name, "0", 0, top, 645, 255);
     l.BackColor = rgb(192, 255, 192);
     l.BackSystem = SystemColour::None;
     l.Align = Alignment::Left;
@@ -44,11 +34,7 @@ Label valueLabel(const std::string& name, int top) {
 
 Label bannerLabel(const std::string& name, const std::string& caption, int left, int top,
                   uint32_t colour) {
-    Label l;
-    l.Name = name;
-    l.Caption = caption;
-    l.Left = left;
-    l.Top = top;
+    Label l = placedLabel(name, caption, left, top);
     l.ForeColor = colour;
     l.ForeSystem = SystemColour::None;
     l.Transparent = true;

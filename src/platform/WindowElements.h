@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tessarin {
@@ -52,6 +53,20 @@ struct Label {
     bool AutoSize = false; // sized to its text by the front end
     Font TheFont;
 };
+
+// A label of that name and caption at (left, top), width x height, in the
+// default look; callers set the rest.
+inline Label placedLabel(std::string name, std::string caption, int left, int top, int width = 0,
+                         int height = 0) {
+    Label l;
+    l.Name = std::move(name);
+    l.Caption = std::move(caption);
+    l.Left = left;
+    l.Top = top;
+    l.Width = width;
+    l.Height = height;
+    return l;
+}
 
 // One item of the menu tree. Captions carry "&" before the access letter; a
 // separator has the caption "-". Arrays (mnuLevel, mnuSpeed) give each
