@@ -2,7 +2,7 @@
 // read again. Reading never fails; what a save writes is a well-formed file
 // that reads back to the same records and saves to the same bytes.
 
-#include "modes/ScoreFile.h"
+#include "scorefile/ScoreFile.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dialogs/Dialogs.h"
-#include "driver/PlayerKeys.h"
+#include "game/PlayerKeys.h"
 #include "platform/Sound.h"
 #include "platform/WindowElements.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "dialogs/Dialogs.h"
-#include "driver/DuelTally.h"
-#include "modes/Records.h"
+#include "game/DuelTally.h"
+#include "game/Records.h"
 #include "platform/Sound.h"
 #include "platform/WindowElements.h"
 

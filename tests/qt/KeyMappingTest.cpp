@@ -1,4 +1,4 @@
-#include "platform/qt/KeyMapping.h"
+#include "qt/KeyMapping.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Qt without a screen: a QApplication on the offscreen platform, then every test.
-#include "platform/qt/QtSound.h"
+#include "qt/QtSound.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

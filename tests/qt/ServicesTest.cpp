@@ -1,5 +1,5 @@
-#include "platform/qt/QtSound.h"
-#include "platform/qt/QtTimerHost.h"
+#include "qt/QtSound.h"
+#include "qt/QtTimerHost.h"
 #include "support/TempFolder.h"
 
 #include <QTimer>

@@ -1,10 +1,10 @@
-#include "dialogs/qt/FormWindows.h"
-#include "dialogs/qt/QtDialogs.h"
+#include "qt/FormWindows.h"
+#include "qt/QtDialogs.h"
 #include "driver/Tessarin.h"
 #include "platform/VirtualTimerHost.h"
-#include "platform/qt/Looks.h"
-#include "platform/qt/MainWindow.h"
-#include "platform/qt/SurfaceWidget.h"
+#include "qt/Looks.h"
+#include "qt/MainWindow.h"
+#include "qt/SurfaceWidget.h"
 #include "support/TempFolder.h"
 
 #include <QMenu>

@@ -1,7 +1,7 @@
 // The score file under savers killed in the middle of a save, and on a full disk.
 
 #include "bot/Bot.h"
-#include "modes/ScoreFile.h"
+#include "scorefile/ScoreFile.h"
 
 #include <algorithm>
 #include <chrono>

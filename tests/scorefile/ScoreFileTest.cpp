@@ -1,0 +1,146 @@
+#include "scorefile/ScoreFile.h"
+
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+using namespace tessarin;
+using namespace tessarin::testing;
+
+namespace {
+
+const std::vector<std::string> kDefaultLines = {
+    "StandardAPlayer1Name     =Anonymous            /",
+    "StandardAPlayer2Name     =Anonymous            /",
+    "StandardAFinalScore      =0                    /",
+    "StandardAFinalLines      =0                    /",
+    "StandardAFinalSpeed      =0                    /",
+    "StandardBPlayer1Name     =Anonymous            /",
+    "StandardBPlayer2Name     =Anonymous            /",
+    "StandardBFinalScore      =0                    /",
+    "StandardBFinalLines      =0                    /",
+    "StandardBFinalSpeed      =0                    /",
+    "CooperationAPlayer1Name  =Player1              /",
+    "CooperationAPlayer2Name  =Player2              /",
+    "CooperationAFinalScore   =0                    /",
+    "CooperationAFinalLines   =0                    /",
+    "CooperationAFinalSpeed   =0                    /",
+    "CooperationBPlayer1Name  =Player1              /",
+    "CooperationBPlayer2Name  =Player2              /",
+    "CooperationBFinalScore   =0                    /",
+    "CooperationBFinalLines   =0                    /",
+    "CooperationBFinalSpeed   =0                    /",
+};
+
+// A line of the file: the key padded to 25, "=", the value padded to 21, "/".
+std::string Line(std::string key, std::string value) {
+    key.resize(25, ' ');
+    value.resize(21, ' ');
+    return key + "=" + value + "/";
+}
+
+std::string Join(const std::vector<std::string>& lines) {
+    std::string bytes;
+    for (const auto& line : lines)
+        bytes += line + "\r\n";
+    return bytes;
+}
+
+// The default file as a save writes it, with values of some slots replaced.
+std::string SavedWith(std::vector<std::pair<int, std::string>> values) {
+    auto lines = kDefaultLines;
+    values.insert(values.begin(), {{1, ""}, {6, ""}});
+    for (const auto& [slot, value] : values)
+        lines[std::size_t(slot)] = Line(RecordKey(slot), value);
+    return Join(lines);
+}
+
+} // namespace
+
+TEST(ScoreFile, DefaultFileSavesAndRoundTrip) {
+    TempFolder dir;
+    ScoreFile file(dir.path());
+    Records r, back;
+    ASSERT_TRUE(file.ReadScoreFile(r));
+    EXPECT_EQ(ReadBytes(dir / "Tessarin.ini"), Join(kDefaultLines));
+    ASSERT_TRUE(file.WriteScoreFile(r));
+    EXPECT_EQ(ReadBytes(file.Path()).substr(50, 50),
+              "StandardAPlayer2Name     =" + std::string(21, ' ') + "/\r\n");
+    EXPECT_EQ(ReadBytes(file.Path()), SavedWith({}));
+
+    std::filesystem::remove(file.Path()); // deleted while running: every slot is written
+    r.Values[1] = "Zed";                  // the Standard second names are never stored
+    r.Values[5] = "  " + std::string(30, 'x') + "  ";
+    r.Values[10] = "€ë";
+    r.Values[11] = "日 Ω"; // outside the code page
+    r.Values[12] = "A/B";
+    r.Values[13] = "a\r\nb";
+    ASSERT_TRUE(file.WriteScoreFile(r) && file.ReadScoreFile(back));
+    EXPECT_EQ(
+        ReadBytes(file.Path()),
+        SavedWith(
+            {{5, std::string(21, 'x')}, {10, "\x80\xEB"}, {11, "? ?"}, {12, "A?B"}, {13, "a  b"}}));
+    EXPECT_EQ(back.Values[1] + back.Values[5] + back.Values[10], std::string(21, 'x') + "€ë");
+    back.at(4, 0) = back.at(0, 5) = "lost"; // outside the table: no slot
+    EXPECT_EQ(ScoreFileBytes(back), ReadBytes(file.Path()));
+
+    std::filesystem::remove(file.Path()); // the target is a folder: nothing is written
+    std::filesystem::create_directory(file.Path());
+    EXPECT_FALSE(file.WriteScoreFile(r) || file.CreateScoreFile());
+    EXPECT_FALSE(file.ReadScoreFile(back)); // memory gets the defaults
+    EXPECT_EQ(ScoreFileBytes(back), SavedWith({}));
+}
+
+TEST(ScoreFile, LinesAreReadByKeyAndSavedInSlotOrder) {
+    TempFolder dir;
+    ScoreFile file(dir.path());
+    auto lines = kDefaultLines;
+    lines[0] = "   StandardAPlayer1Name=   A  B   /";        // padding around key and value
+    lines[2] = Line("standardAFinalScore", "999");           // other case: skipped
+    lines[3] = Line("StandardAFinalLines", "5");             //
+    lines[4] = Line("StandardAFinalLines", "6");             // the later one wins
+    lines[12] = Line("CooperationAFinalScore", "A/D") + "/"; // up to the first "/"
+    lines[5] = "StandardBPlayer1Name     =B" + std::string(22, ' ') + "/";  // "/" at 50
+    lines[13] = "CooperationAFinalLines   =7" + std::string(23, ' ') + "/"; // "/" at 51
+    std::swap(lines[9], lines[19]);                                         // order does not matter
+    lines.push_back(Line("StandardBFinalScore", "555")); // after line 20: never read
+    const std::string original = Join(lines);
+    WriteBytes(file.Path(), original);
+    Records r; // slots whose lines are missing or unread keep their values
+    for (auto [slot, value] : {std::pair{2, "k"}, {4, "w"}, {13, "t"}})
+        r.Values[std::size_t(slot)] = value;
+    ASSERT_TRUE(file.ReadScoreFile(r));
+    std::filesystem::create_directories(file.BackupPath() / "x"); // no copy: the file stays
+    EXPECT_FALSE(file.WriteScoreFile(r));
+    EXPECT_EQ(ReadBytes(file.Path()), original);
+    std::filesystem::remove_all(file.BackupPath());
+    ASSERT_TRUE(file.WriteScoreFile(r));
+    EXPECT_EQ(
+        ReadBytes(file.Path()),
+        SavedWith({{0, "A  B"}, {2, "k"}, {3, "6"}, {4, "w"}, {5, "B"}, {12, "A"}, {13, "t"}}));
+    EXPECT_EQ(ReadBytes(file.BackupPath()), original); // not the program's layout: kept
+}
+
+TEST(ScoreFile, DamagedFilesKeepTheirGoodLinesAndAreBackedUp) {
+    const std::string good = Line("StandardAPlayer1Name", "Ann"),
+                      other = Line("CooperationAFinalScore", "321");
+    const std::pair<std::string, bool> cases[] = {
+        {"", false},
+        {std::string(30, '\n') + std::string(5000, '\x9d'), false},
+        {Join({good, other}), true},                                   // fewer lines
+        {Join({"StandardAFinalScore      9999/", good, other}), true}, // no "="
+        {Join({good, "StandardAFinalScore      =9999", other}), true}, // no "/"
+        {Join({"StandardAFinalScore/=9999  /", good, other}), true},   // "/" before "="
+        {std::string("\0\xff\r\n", 4) + good + "\n" + other, true}};   // bare LF, no end
+    for (const auto& [bytes, readable] : cases) {
+        SCOPED_TRACE(bytes.substr(0, 60));
+        TempFolder dir;
+        ScoreFile file(dir.path());
+        WriteBytes(file.Path(), bytes);
+        Records r;
+        ASSERT_TRUE(file.ReadScoreFile(r) && file.WriteScoreFile(r));
+        EXPECT_EQ(r.Values[0] + r.Values[12] + r.Values[2], readable ? "Ann321" : "");
+        EXPECT_EQ(ReadBytes(file.Path()), ScoreFileBytes(r));
+        EXPECT_EQ(ReadBytes(file.BackupPath()), bytes);
+    }
+}
