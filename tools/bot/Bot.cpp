@@ -1,5 +1,6 @@
 #include "bot/Bot.h"
 
+#include "driver/PlayerViews.h"
 #include "platform/VirtualKeys.h"
 
 #include <algorithm>
@@ -12,24 +13,6 @@ namespace tessarin::bot {
 namespace {
 constexpr int64_t kNever = std::numeric_limits<int64_t>::max();
 } // namespace
-
-// ---- BotRandom
-
-uint64_t BotRandom::next() {
-    // splitmix64
-    uint64_t z = (state_ += 0x9e3779b97f4a7c15ULL);
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-    return z ^ (z >> 31);
-}
-
-int BotRandom::below(int n) {
-    return n <= 1 ? 0 : static_cast<int>(next() % static_cast<uint64_t>(n));
-}
-
-double BotRandom::unit() {
-    return static_cast<double>(next() >> 11) * 0x1.0p-53;
-}
 
 // ---- BotDialogs
 
@@ -101,267 +84,6 @@ void BotDialogs::ShowHelp() {
 
 void BotDialogs::EndProgram() {
     ++counts.endPrograms;
-}
-
-// ---- Board
-
-Board Board::FromCanvas(const Canvas& canvas, const std::vector<const SquareSet*>& lift) {
-    Board b(canvas.Columns(), canvas.Rows());
-    for (int x = 0; x < b.columns_; ++x)
-        for (int y = 0; y < b.rows_; ++y)
-            b.set(x, y,
-                  canvas.GetMapUnit(static_cast<int16_t>(x), static_cast<int16_t>(y)) !=
-                      Canvas::kEmpty);
-    for (const SquareSet* s : lift) {
-        if (!s || !s->Visible() || s->TheCanvas() != &canvas)
-            continue;
-        const bool sinking = s->Shape() == 7 && s->Blink();
-        for (int q = 0; q < ShapeSquareCount(s->Shape()); ++q)
-            b.set(s->cellX(q), s->cellY(q), sinking && s->SavedCell() != Canvas::kEmpty);
-    }
-    return b;
-}
-
-bool Board::taken(int x, int y) const {
-    if (x < 0 || x >= columns_ || y < 0 || y >= rows_)
-        return true;
-    return cells_[static_cast<size_t>(y * columns_ + x)] != 0;
-}
-
-void Board::set(int x, int y, bool on) {
-    if (x < 0 || x >= columns_ || y < 0 || y >= rows_)
-        return;
-    cells_[static_cast<size_t>(y * columns_ + x)] = on ? 1 : 0;
-}
-
-int Board::top(int x, int from) const {
-    for (int y = std::max(from, 0); y < rows_; ++y)
-        if (taken(x, y))
-            return y;
-    return rows_;
-}
-
-bool Board::rowFull(int y) const {
-    for (int x = 0; x < columns_; ++x)
-        if (!taken(x, y))
-            return false;
-    return true;
-}
-
-bool Board::rowEmpty(int y) const {
-    for (int x = 0; x < columns_; ++x)
-        if (taken(x, y))
-            return false;
-    return true;
-}
-
-int Board::clearFullRows() {
-    int count = 0;
-    int y = rows_ - 1;
-    while (y >= 0) {
-        if (rowEmpty(y))
-            break;
-        if (!rowFull(y)) {
-            --y;
-            continue;
-        }
-        int j = y;
-        for (; j >= 1 && !rowEmpty(j - 1); --j)
-            for (int x = 0; x < columns_; ++x)
-                set(x, j, taken(x, j - 1));
-        for (int x = 0; x < columns_; ++x)
-            set(x, j, false);
-        ++count;
-    }
-    return count;
-}
-
-// Row and column transitions, holes and wells, weighted as in the classic
-// one-piece evaluation, over columns from ... to (the walls, the floor and
-// the columns beyond count as taken).
-double Board::score(int from, int to) const {
-    from = std::max(from, 0);
-    to = std::min(to, columns_ - 1);
-    const auto at = [&](int x, int y) { return x < from || x > to || taken(x, y); };
-    int rowTransitions = 0;
-    for (int y = 0; y < rows_; ++y) {
-        bool last = true;
-        for (int x = from; x <= to + 1; ++x) {
-            const bool t = at(x, y);
-            rowTransitions += t != last ? 1 : 0;
-            last = t;
-        }
-    }
-    int columnTransitions = 0;
-    int wells = 0;
-    int holes = 0;
-    for (int x = from; x <= to; ++x) {
-        bool last = false;
-        bool covered = false;
-        int depth = 0;
-        for (int y = 0; y < rows_; ++y) {
-            const bool t = taken(x, y);
-            columnTransitions += t != last ? 1 : 0;
-            last = t;
-            holes += covered && !t ? 1 : 0;
-            covered = covered || t;
-            if (!t && at(x - 1, y) && at(x + 1, y)) {
-                ++depth;
-                wells += depth;
-            } else if (t) {
-                depth = 0;
-            }
-        }
-        columnTransitions += last ? 0 : 1;
-    }
-    return -1.0 * rowTransitions - 1.0 * columnTransitions - 4.0 * holes - 1.0 * wells;
-}
-
-// ---- Planning
-
-namespace {
-
-// A cleared row weighs more than a new hole: clearing comes first, then a
-// low and even stack.
-constexpr double kClearWeight = 10.0;
-
-struct Cells {
-    int n = 0;
-    std::array<int, 5> dx{}, dy{};
-};
-
-Cells cellsOf(const ShapeBlock& block, int16_t shape, int direction) {
-    Cells c;
-    c.n = ShapeSquareCount(shape);
-    for (int q = 0; q < c.n; ++q) {
-        c.dx[static_cast<size_t>(q)] = block.dx(direction, q);
-        c.dy[static_cast<size_t>(q)] = block.dy(direction, q);
-    }
-    return c;
-}
-
-bool fits(const Board& b, const Cells& c, int x, int y) {
-    for (int q = 0; q < c.n; ++q)
-        if (b.taken(x + c.dx[static_cast<size_t>(q)], y + c.dy[static_cast<size_t>(q)]))
-            return false;
-    return true;
-}
-
-// The rating of a board after a placement that ended with the lowest
-// placed square at row `landing` and cleared `cleared` rows.
-double rate(const Board& b, int cleared, int eroded, int landing, int from, int to) {
-    return kClearWeight * cleared + eroded - (b.rows() - landing) + b.score(from, to);
-}
-
-} // namespace
-
-Placement ChoosePlacement(const Board& board, const ShapeInfoTable& shapes, int16_t shape,
-                          bool blink, int16_t x, int16_t y, int16_t direction, bool canTurn,
-                          int minColumn, int maxColumn, BotRandom* random) {
-    std::vector<Placement> options;
-    const int rows = board.rows();
-    minColumn = std::max(minColumn, 0);
-    maxColumn = std::min(maxColumn, board.columns() - 1);
-    const ShapeBlock block = shapes.block(shape);
-
-    if (shape == 7 && blink) {
-        // The sinking square ends in the lowest empty cell of its column.
-        for (int cx = minColumn; cx <= maxColumn; ++cx) {
-            int r = y;
-            for (int row = rows - 1; row > y; --row)
-                if (!board.taken(cx, row)) {
-                    r = row;
-                    break;
-                }
-            Board b = board;
-            b.set(cx, r, true);
-            const int cleared = b.clearFullRows();
-            options.push_back({Placement::Kind::Sink, static_cast<int16_t>(cx), direction, 0,
-                               cleared, rate(b, cleared, cleared, r, minColumn, maxColumn)});
-        }
-    } else if ((shape == 8 || shape == 9) && blink) {
-        // A tool: take the first squares below it, or add squares on top of
-        // its column, up to three presses; or leave the column as it is.
-        const bool take = shape == 8;
-        for (int cx = minColumn; cx <= maxColumn; ++cx) {
-            Board b = board;
-            int cleared = 0;
-            for (int uses = 0; uses <= 3; ++uses) {
-                if (uses > 0) {
-                    const int t = b.top(cx, y + 2);
-                    if (take) {
-                        if (t >= rows)
-                            break;
-                        b.set(cx, t, false);
-                    } else {
-                        if (t - 1 < y + 2)
-                            break;
-                        b.set(cx, t - 1, true);
-                        cleared += b.clearFullRows();
-                    }
-                }
-                options.push_back(
-                    {take ? Placement::Kind::Take : Placement::Kind::Add, static_cast<int16_t>(cx),
-                     direction, uses, cleared,
-                     rate(b, cleared, cleared, rows, minColumn, maxColumn) - 0.5 * uses});
-            }
-        }
-    } else {
-        std::vector<Cells> seen;
-        for (int d = 0; d < 4; ++d) {
-            if (!canTurn && d != direction)
-                continue;
-            const Cells c = cellsOf(block, shape, d);
-            // Directions that look alike are one placement.
-            bool same = false;
-            for (const Cells& s : seen)
-                same = same || (s.dx == c.dx && s.dy == c.dy);
-            if (same)
-                continue;
-            seen.push_back(c);
-            for (int cx = minColumn - 2; cx <= maxColumn + 2; ++cx) {
-                bool inside = true;
-                int lift = 0;
-                for (int q = 0; q < c.n; ++q) {
-                    const int px = cx + c.dx[static_cast<size_t>(q)];
-                    inside = inside && px >= minColumn && px <= maxColumn;
-                    lift = std::max(lift, -(y + c.dy[static_cast<size_t>(q)]));
-                }
-                int py = y + lift;
-                if (!inside || !fits(board, c, cx, py))
-                    continue;
-                while (fits(board, c, cx, py + 1))
-                    ++py;
-                Board b = board;
-                int lowest = 0;
-                for (int q = 0; q < c.n; ++q) {
-                    b.set(cx + c.dx[static_cast<size_t>(q)], py + c.dy[static_cast<size_t>(q)],
-                          true);
-                    lowest = std::max(lowest, py + c.dy[static_cast<size_t>(q)]);
-                }
-                // Cells of the piece in the rows it completes.
-                int eroded = 0;
-                for (int q = 0; q < c.n; ++q) {
-                    const int row = py + c.dy[static_cast<size_t>(q)];
-                    bool full = true;
-                    for (int col = 0; col < b.columns() && full; ++col)
-                        full = b.taken(col, row);
-                    eroded += full ? 1 : 0;
-                }
-                const int cleared = b.clearFullRows();
-                options.push_back(
-                    {Placement::Kind::Drop, static_cast<int16_t>(cx), static_cast<int16_t>(d), 0,
-                     cleared, rate(b, cleared, cleared * eroded, lowest, minColumn, maxColumn)});
-            }
-        }
-    }
-    if (options.empty())
-        return {Placement::Kind::Drop, x, direction, 0, 0, -1e9};
-    if (random)
-        return options[static_cast<size_t>(random->below(static_cast<int>(options.size())))];
-    return *std::max_element(
-        options.begin(), options.end(),
-        [](const Placement& a, const Placement& b) { return a.value < b.value; });
 }
 
 // ---- BotGame
@@ -494,19 +216,30 @@ void BotGame::observe(Event::Kind kind, const std::string& name) {
         if (s != st.piece || !s) {
             st.piece = s;
             st.shape = s ? s->Shape() : -1;
-            st.planned = false;
+            if (st.computer)
+                st.computer->reset();
             continue;
         }
+        const Strategy strategy = options_.strategy[static_cast<size_t>(p)];
+        const bool steers = strategy == Strategy::Greedy || strategy == Strategy::Computer;
         if (s->Shape() != st.shape) {
             st.shape = s->Shape();
-            if (playing)
+            if (playing) {
                 newPiece(p);
+                // A player sees the new piece come in.
+                if (steers)
+                    st.nextAction = std::min(st.nextAction, now());
+            }
         }
-        const Strategy strategy = options_.strategy[static_cast<size_t>(p)];
         if (strategy == Strategy::Random && playing && st.nextAction == kNever)
             st.nextAction = now() + 1 + random_.below(std::max(1, 2 * options_.randomGapMs));
-        if (!playing)
+        if (steers && playing && st.nextAction == kNever)
+            st.nextAction = now();
+        if (!playing) {
             st.nextAction = kNever;
+            if (st.computer)
+                st.computer->reset();
+        }
     }
 }
 
@@ -523,37 +256,6 @@ void BotGame::newPiece(int p) {
         else if (s.Shape() == 9)
             ++totals_.addTools;
     }
-    PlayerState& st = players_[static_cast<size_t>(p)];
-    if (options_.strategy[static_cast<size_t>(p)] != Strategy::Greedy || !s.TheCanvas())
-        return;
-
-    std::vector<const SquareSet*> lift{&s};
-    int minColumn = 0;
-    int maxColumn = s.TheCanvas()->Columns() - 1;
-    if (g.Mode == Tessarin::kCooperation) {
-        // Each player keeps to its side of the shared field, and the
-        // partner's falling piece is not part of the stack.
-        const SquareSet* partner = g.Squares[(p + 1) % 2].get();
-        if (partner && partner->Active())
-            lift.push_back(partner);
-        const int half = s.TheCanvas()->Columns() / 2;
-        minColumn = p == 0 ? 0 : half - 1;
-        maxColumn = p == 0 ? half + 1 : s.TheCanvas()->Columns() - 1;
-    }
-    const Board board = Board::FromCanvas(*s.TheCanvas(), lift);
-    const int16_t shape = s.Shape();
-    const bool tool = (shape == 8 || shape == 9) && s.Blink();
-    const bool canTurn = !tool && shape != 4 && shape != 7 && shape != 12;
-    const bool mistake = random_.chance(options_.mistakeChance);
-    st.plan = ChoosePlacement(board, g.ShapeInfo, shape, s.Blink(), s.x(), s.y(), s.Direction(),
-                              canTurn, minColumn, maxColumn, mistake ? &random_ : nullptr);
-    st.planned = true;
-    st.pressesLeft = st.plan.uses;
-    st.stuck = 0;
-    st.turnFailures = 0;
-    st.failedRow = -1;
-    st.blockedRow = -1;
-    st.nextAction = now() + options_.reactionMs;
 }
 
 void BotGame::step(int64_t ms) {
@@ -588,71 +290,74 @@ void BotGame::step(int64_t ms) {
 
 void BotGame::act(int p) {
     PlayerState& st = players_[static_cast<size_t>(p)];
-    st.nextAction = kNever;
     switch (options_.strategy[static_cast<size_t>(p)]) {
     case Strategy::Greedy:
-        actGreedy(p);
+    case Strategy::Computer:
+        actComputer(p);
         break;
     case Strategy::Random:
+        st.nextAction = kNever;
         actRandom(p);
         break;
     case Strategy::None:
+        st.nextAction = kNever;
         break;
     }
 }
 
-// One key per turn: turn the piece, bring it over its column, trigger a
-// tool, drop it.
-void BotGame::actGreedy(int p) {
+const Placement& BotGame::plan(int player) const {
+    static const Placement none;
+    const PlayerState& st = players_[static_cast<size_t>(player & 1)];
+    return st.computer ? st.computer->plan() : none;
+}
+
+// The greedy bot is the computer player at the bot's own pace, with its
+// slips anywhere on the field.
+PlayStyle BotGame::styleOf(int p) const {
+    if (options_.strategy[static_cast<size_t>(p)] == Strategy::Computer)
+        return PlayStyle::Of(options_.strength[static_cast<size_t>(p)]);
+    PlayStyle style;
+    style.reactionMs = options_.reactionMs;
+    style.keyGapMs = options_.reactionMs;
+    style.mistakeChance = options_.mistakeChance;
+    style.mistakeSpread = 0;
+    style.pollMs = std::max(options_.reactionMs, 100);
+    return style;
+}
+
+// One key of the computer player's, pressed as a person presses it.
+void BotGame::actComputer(int p) {
     Tessarin& g = *game_;
     PlayerState& st = players_[static_cast<size_t>(p)];
-    const SquareSet* s = g.Squares[p].get();
-    if (!g.Playing || !s || !s->Active() || !st.planned || s != st.piece)
+    if (!g.Playing) {
+        st.nextAction = kNever;
         return;
-    const PlayerKeys& keys = g.Controls.Keys[static_cast<size_t>(p)];
-    const int16_t x0 = s->x();
-    const int16_t y0 = s->y();
-    const int16_t d0 = s->Direction();
-    const Placement& plan = st.plan;
-    const bool turn = plan.kind == Placement::Kind::Drop && d0 != plan.direction;
-    bool again = true;
-
-    if (turn && st.turnFailures < 4) {
-        if (y0 == st.failedRow) {
-            // The turn was refused in this row (the top of the field, a
-            // wall): move over meanwhile, or wait for the piece to fall.
-            if (x0 != plan.x)
-                key(x0 < plan.x ? keys.Right : keys.Left);
-        } else {
-            key(keys.Rotate);
-            if (st.piece == s && s->Direction() == d0) {
-                st.failedRow = y0;
-                ++st.turnFailures;
-            }
-        }
-    } else if (x0 != plan.x && st.stuck < 4) {
-        // Blocked sideways (the partner's piece, a ledge): try again a row
-        // lower.
-        if (y0 != st.blockedRow) {
-            key(x0 < plan.x ? keys.Right : keys.Left);
-            if (st.piece == s && s->x() == x0) {
-                st.blockedRow = y0;
-                ++st.stuck;
-            }
-        }
-    } else if (st.pressesLeft > 0) {
-        --st.pressesLeft;
-        ++totals_.toolPresses;
-        key(keys.Rotate);
-    } else {
-        key(keys.Down);
-        // Step-by-step down keeps pressing until the piece is replaced.
-        again = g.Controls.SpeedMode != 0;
-        if (!again)
-            st.planned = false;
     }
-    if (again && st.planned && g.Playing)
-        st.nextAction = now() + options_.reactionMs;
+    const PlayStyle style = styleOf(p);
+    if (!st.computer || !(st.computer->style() == style))
+        st.computer = std::make_unique<ComputerPlayer>(style, options_.seed * 11 + 3 + p);
+    const Decision d = st.computer->decide(ViewOf(g, p), now());
+    st.nextAction = std::max(d.nextAt, now() + 1);
+    const PlayerKeys& keys = g.Controls.Keys[static_cast<size_t>(p)];
+    const SquareSet* s = g.Squares[p].get();
+    switch (d.action) {
+    case Action::Left:
+        key(keys.Left);
+        break;
+    case Action::Right:
+        key(keys.Right);
+        break;
+    case Action::Rotate:
+        if (s && s->Blink() && (s->Shape() == 8 || s->Shape() == 9))
+            ++totals_.toolPresses;
+        key(keys.Rotate);
+        break;
+    case Action::Down:
+        key(keys.Down);
+        break;
+    case Action::None:
+        break;
+    }
 }
 
 void BotGame::actRandom(int p) {

@@ -11,6 +11,8 @@
 #include "platform/Random.h"
 #include "platform/Sound.h"
 #include "platform/VirtualTimerHost.h"
+#include "player/ComputerPlayer.h"
+#include "player/Planner.h"
 
 #include <array>
 #include <cstdint>
@@ -25,17 +27,7 @@ namespace tessarin::bot {
 
 // The bot's own seeded choices, kept apart from the game's random source so
 // that what the bot decides does not change which pieces come.
-class BotRandom {
-public:
-    explicit BotRandom(uint64_t seed) : state_(seed) {}
-    uint64_t next();
-    int below(int n); // 0 ... n - 1
-    double unit();    // [0, 1)
-    bool chance(double p) { return unit() < p; }
-
-private:
-    uint64_t state_;
-};
+using BotRandom = PlayerRandom;
 
 // Dialogs as a person at the keyboard answers them: the name window gets a
 // typed name (or is cancelled), messages are dismissed with Enter, the
@@ -89,70 +81,19 @@ private:
     int depth_ = 0;
 };
 
-// ---- Planning
-
-// A playing field as the planner sees it: which cells are taken.
-class Board {
-public:
-    Board(int columns, int rows) : columns_(columns), rows_(rows), cells_(columns * rows, 0) {}
-    // The settled squares of a canvas: every cell of the map that is not
-    // empty, less the cells of the given pieces (falling pieces move on).
-    static Board FromCanvas(const Canvas& canvas, const std::vector<const SquareSet*>& lift);
-
-    int columns() const { return columns_; }
-    int rows() const { return rows_; }
-    // Cells outside the field count as taken.
-    bool taken(int x, int y) const;
-    void set(int x, int y, bool on);
-    // The highest taken row of a column below (or at) row `from`; rows()
-    // when there is none.
-    int top(int x, int from = 0) const;
-    // Removes full rows the way the field does (from the bottom up to the
-    // first empty row, the rows above dropping) and answers how many.
-    int clearFullRows();
-    // How good a position is over columns from ... to, higher is better:
-    // few holes, low and even.
-    double score(int from, int to) const;
-
-private:
-    bool rowFull(int y) const;
-    bool rowEmpty(int y) const;
-    int columns_;
-    int rows_;
-    std::vector<uint8_t> cells_;
-};
-
-// What to do with a piece.
-struct Placement {
-    enum class Kind { Drop, Sink, Take, Add };
-    Kind kind = Kind::Drop;
-    int16_t x = 0;
-    int16_t direction = 0;
-    int uses = 0;     // presses of Rotate that trigger a tool
-    int cleared = 0;  // rows the placement clears
-    double value = 0; // the planner's rating
-};
-
-// The best placement of a piece of the given shape (and blink state) that
-// now stands at (x, y) in direction `direction`, over reference columns
-// whose squares all lie within [minColumn, maxColumn]. Rows the placement
-// completes count first, then height, holes and evenness. With `random`,
-// any valid placement instead of the best.
-Placement ChoosePlacement(const Board& board, const ShapeInfoTable& shapes, int16_t shape,
-                          bool blink, int16_t x, int16_t y, int16_t direction, bool canTurn,
-                          int minColumn, int maxColumn, BotRandom* random = nullptr);
-
 // ---- Playing
 
 enum class Strategy {
-    None,   // presses nothing
-    Random, // random keys at random moments
-    Greedy, // plans each piece and steers it there
+    None,     // presses nothing
+    Random,   // random keys at random moments
+    Greedy,   // plans each piece and steers it there, at the bot's own pace
+    Computer, // the computer player at the strength of BotOptions::strength
 };
 
 struct BotOptions {
     uint64_t seed = 1;
     std::array<Strategy, 2> strategy{Strategy::Greedy, Strategy::Greedy};
+    std::array<Strength, 2> strength{Strength::Normal, Strength::Normal}; // Computer
     int reactionMs = 30;        // greedy: virtual time between two key presses
     double mistakeChance = 0.0; // greedy: chance per piece of a random placement
     int randomGapMs = 150;      // random: mean time between two key presses
@@ -221,8 +162,8 @@ public:
     const Totals& totals() const { return totals_; }
     int64_t now() const { return timers_.now(); }
     const std::filesystem::path& workingFolder() const { return folder_; }
-    // What a greedy player means to do with its current piece.
-    const Placement& plan(int player) const { return players_[static_cast<size_t>(player)].plan; }
+    // What a greedy or computer player means to do with its current piece.
+    const Placement& plan(int player) const;
 
     // Called after every event the window handled, dialogs' nested events
     // included, once the bot has looked at the result.
@@ -248,13 +189,7 @@ private:
         const SquareSet* piece = nullptr; // the object seen last
         int16_t shape = -1;               // its shape when seen last
         int64_t nextAction = std::numeric_limits<int64_t>::max();
-        Placement plan;
-        bool planned = false;
-        int pressesLeft = 0;  // tool presses still to make
-        int stuck = 0;        // sideways presses that changed nothing
-        int turnFailures = 0; // turns refused
-        int failedRow = -1;   // the row of the last refused turn
-        int blockedRow = -1;  // the row of the last refused sideways move
+        std::unique_ptr<ComputerPlayer> computer; // Greedy and Computer
     };
 
     void wrapTimers();
@@ -262,7 +197,8 @@ private:
     void observe(Event::Kind kind, const std::string& name);
     void newPiece(int player);
     void act(int player);
-    void actGreedy(int player);
+    void actComputer(int player);
+    PlayStyle styleOf(int player) const;
     void actRandom(int player);
     void dialogOpen();
     int players() const;

@@ -1,0 +1,259 @@
+#include "player/ComputerPlayer.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <map>
+#include <string>
+
+using namespace tessarin;
+
+namespace {
+
+// One piece on a field, moved the way the game moves it (each key a test,
+// then the move; the turn's sweep cells left out), falling a row every
+// fallMs; the player asked whenever it wants to be.
+struct Play {
+    ShapeInfoTable shapes;
+    PlayerView view;
+    int64_t now = 0;
+    std::map<Action, int> presses;
+    std::vector<int64_t> times; // of every key
+
+    Play() { InitShapeInfo(shapes); }
+
+    void start(PieceState piece, int fallMs = 0) {
+        view.piece = piece;
+        view.falling = true;
+        view.fallMs = fallMs;
+        presses.clear();
+        times.clear();
+        fallNext_ = now + fallMs;
+    }
+    bool fits(const PieceState& p) const {
+        const ShapeBlock b = shapes.block(p.shape);
+        for (int q = 0; q < ShapeSquareCount(p.shape); ++q) {
+            const int x = p.x + b.dx(p.direction, q), y = p.y + b.dy(p.direction, q);
+            if (view.field.taken(x, y))
+                return false;
+            for (const auto& [px, py] : view.partner)
+                if (px == x && py == y)
+                    return false;
+        }
+        return true;
+    }
+    bool moved(PieceState p) {
+        if (!fits(p))
+            return false;
+        view.piece = p;
+        return true;
+    }
+    void key(Action a) {
+        PieceState p = view.piece;
+        ++presses[a];
+        times.push_back(now);
+        switch (a) {
+        case Action::Left:
+            --p.x, moved(p);
+            break;
+        case Action::Right:
+            ++p.x, moved(p);
+            break;
+        case Action::Rotate:
+            p.direction = Turned(p.direction, view.rotateMode), moved(p);
+            break;
+        case Action::Down:
+            ++p.y;
+            if (view.dropAtOnce)
+                while (moved(p))
+                    ++p.y;
+            else
+                moved(p);
+            break;
+        case Action::None:
+            break;
+        }
+    }
+    // Asks the player until `until` or until `done` holds.
+    template <class Done> void run(ComputerPlayer& player, int64_t until, Done done) {
+        while (now < until && !done()) {
+            const Decision d = player.decide(view, now);
+            ASSERT_GT(d.nextAt, now);
+            if (d.action != Action::None)
+                key(d.action);
+            for (; view.fallMs > 0 && fallNext_ <= d.nextAt; fallNext_ += view.fallMs) {
+                PieceState p = view.piece;
+                ++p.y;
+                moved(p);
+            }
+            now = d.nextAt;
+        }
+    }
+    bool resting() const {
+        PieceState p = view.piece;
+        ++p.y;
+        return !fits(p);
+    }
+    std::vector<std::pair<int, int>> cells(const PieceState& p) const {
+        std::vector<std::pair<int, int>> c;
+        const ShapeBlock b = shapes.block(p.shape);
+        for (int q = 0; q < ShapeSquareCount(p.shape); ++q)
+            c.emplace_back(p.x + b.dx(p.direction, q), p.y + b.dy(p.direction, q));
+        std::sort(c.begin(), c.end());
+        return c;
+    }
+
+private:
+    int64_t fallNext_ = 0;
+};
+
+Board stack(uint64_t seed) {
+    Board b(11, 18);
+    PlayerRandom r(seed);
+    for (int y = 12; y < 18; ++y)
+        for (int x = 0; x < 11; ++x)
+            b.set(x, y, r.chance(0.6));
+    b.clearFullRows();
+    return b;
+}
+
+// Rows 14 to 17 full but for column 10.
+Board board_of_well() {
+    Board b(11, 18);
+    for (int y = 14; y < 18; ++y)
+        for (int x = 0; x < 10; ++x)
+            b.set(x, y, true);
+    return b;
+}
+
+} // namespace
+
+// Every shape from every direction, both turning senses: the piece ends
+// where the player meant it to, turned with as few presses as that sense
+// allows, moved over one press a column, and let down once.
+TEST(ComputerPlayer, SteersEachPieceToItsPlanWithTheFewestKeys) {
+    for (int16_t shape = 0; shape < 16; ++shape)
+        for (int16_t direction = 0; direction < 4; ++direction)
+            for (int16_t rotateMode = 0; rotateMode < 2; ++rotateMode) {
+                SCOPED_TRACE(std::to_string(shape) + "/" + std::to_string(direction) + " sense " +
+                             std::to_string(rotateMode));
+                Play play;
+                play.view.field = stack(shape * 8 + direction * 2 + rotateMode);
+                play.view.rotateMode = rotateMode;
+                ComputerPlayer player(Strength::Hard, 5);
+                play.start({shape, direction, 5, 1, false});
+                play.run(player, 20000, [&] { return play.presses[Action::Down] > 0; });
+                ASSERT_EQ(play.presses[Action::Down], 1);
+                const Placement& plan = player.plan();
+                EXPECT_EQ(play.presses[Action::Rotate], plan.turns);
+                EXPECT_LE(plan.turns, CanTurn(shape, false) ? 3 : 0);
+                EXPECT_EQ(play.presses[Action::Left] + play.presses[Action::Right],
+                          std::abs(plan.x - 5));
+                PieceState meant = play.view.piece;
+                meant.direction = plan.direction;
+                EXPECT_EQ(play.cells(play.view.piece), play.cells(meant));
+                EXPECT_TRUE(play.resting());
+                // As many rows as it meant to complete.
+                Board after = play.view.field;
+                for (auto [x, y] : play.cells(play.view.piece))
+                    after.set(x, y, true);
+                EXPECT_EQ(after.clearFullRows(), plan.cleared);
+            }
+}
+
+// Keys a second and the wait before the first key, over pieces let down
+// one row a press; and how often a piece goes other than where the best
+// placement would have it.
+TEST(ComputerPlayer, PaceAndSlipsFitTheStrength) {
+    struct Seen {
+        double keysPerSecond, reactionMs, slips;
+    };
+    const auto measure = [](Strength strength) {
+        Play play;
+        play.view.dropAtOnce = false;
+        ComputerPlayer player(strength, 9);
+        int64_t keyTime = 0, firstKeys = 0;
+        int keys = 0, slips = 0;
+        constexpr int kPieces = 200;
+        for (int n = 0; n < kPieces; ++n) {
+            play.view.field = stack(n);
+            play.start({static_cast<int16_t>(n % 7), 0, 5, 1, false});
+            const int64_t appeared = play.now;
+            play.run(player, play.now + 60000, [&] { return play.resting(); });
+            EXPECT_TRUE(play.resting());
+            firstKeys += play.times.front() - appeared;
+            keyTime += play.times.back() - play.times.front();
+            keys += static_cast<int>(play.times.size()) - 1;
+            PlanOptions options;
+            options.maxColumn = 10;
+            const Placement best =
+                ChoosePlacement(play.view.field, play.shapes,
+                                {static_cast<int16_t>(n % 7), 0, 5, 1, false}, options);
+            slips += best.x != player.plan().x || best.turns != player.plan().turns;
+            play.view.falling = false; // the piece has landed: nothing to do
+            const Decision idle = player.decide(play.view, play.now);
+            EXPECT_EQ(idle.action, Action::None);
+            play.now = idle.nextAt;
+        }
+        return Seen{1000.0 * keys / keyTime, static_cast<double>(firstKeys) / kPieces,
+                    static_cast<double>(slips) / kPieces};
+    };
+    const Seen easy = measure(Strength::Easy), normal = measure(Strength::Normal),
+               hard = measure(Strength::Hard);
+    EXPECT_GT(easy.keysPerSecond, 1.5);
+    EXPECT_LT(easy.keysPerSecond, 3);
+    EXPECT_GT(normal.keysPerSecond, 3);
+    EXPECT_LT(normal.keysPerSecond, 6);
+    EXPECT_GT(hard.keysPerSecond, 7);
+    EXPECT_GT(easy.reactionMs, normal.reactionMs);
+    EXPECT_GT(normal.reactionMs, hard.reactionMs);
+    EXPECT_GT(hard.reactionMs, 80);
+    // The odd misplaced piece at Easy, fewer at Normal, none at Hard but
+    // where looking at the next piece changes its mind.
+    EXPECT_GT(easy.slips, 0.05);
+    EXPECT_LT(easy.slips, 0.35);
+    EXPECT_LT(normal.slips, easy.slips);
+    EXPECT_EQ(hard.slips, 0) << "no next piece was shown";
+}
+
+// A turn refused at the top of the field (the upright straight piece
+// reaches a row above the horizontal one) is tried again a row lower,
+// after moving over meanwhile.
+TEST(ComputerPlayer, TriesARefusedTurnAgainARowLower) {
+    Play play;
+    play.view.field = board_of_well();
+    ComputerPlayer player(Strength::Hard, 3);
+    play.start({0, 1, 2, 0, false}, 400);
+    play.run(player, 20000, [&] { return play.resting(); });
+    EXPECT_GE(play.presses[Action::Rotate], 2);
+    EXPECT_EQ(play.view.piece.x, 10);
+    EXPECT_EQ(play.view.piece.direction % 2, 0); // upright
+}
+
+// Cooperation: let down onto the partner's falling piece, it waits there
+// and lets the piece down again once the partner has moved away; and it
+// never presses a key for a piece that is not falling.
+TEST(ComputerPlayer, WaitsOnThePartnerAndForItsPiece) {
+    Play play;
+    play.view.field = Board(15, 18);
+    play.view.minColumn = 6;
+    play.view.maxColumn = 14;
+    for (int x = 6; x < 15; ++x)
+        play.view.partner.emplace_back(x, 9);
+    ComputerPlayer player(Strength::Normal, 4);
+    play.start({4, 0, 11, 1, false});
+    play.run(player, 20000, [&] { return play.presses[Action::Down] > 0; });
+    ASSERT_EQ(play.view.piece.y, 8);
+    play.run(player, play.now + 5000, [] { return false; });
+    EXPECT_EQ(play.presses[Action::Down], 1) << "pressed down while resting on the partner";
+    play.view.partner.clear();
+    play.run(player, play.now + 5000, [&] { return play.resting(); });
+    EXPECT_EQ(play.view.piece.y, 17);
+
+    play.view.falling = false;
+    for (int k = 0; k < 50; ++k) {
+        const Decision d = player.decide(play.view, play.now);
+        ASSERT_EQ(d.action, Action::None);
+        ASSERT_GT(d.nextAt, play.now);
+        play.now = d.nextAt;
+    }
+}
