@@ -2,6 +2,7 @@
 // virtual time.
 
 #include "bot/Bot.h"
+#include "driver/PlayerViews.h"
 #include "game/Canvas.h"
 #include "game/CellImages.h"
 #include "platform/Random.h"
@@ -165,6 +166,43 @@ void BM_GreedyGame10000Pieces(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(kPieces) * n, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_GreedyGame10000Pieces)->Unit(benchmark::kMillisecond)->Iterations(1);
+
+// One decision of the computer player at Hard: where the new piece goes
+// (every placement it can reach, each rated again with the next piece
+// after it) and the first key. The positions are those a Hard player met
+// in a Standard game, Game B, at each new piece.
+void BM_HardDecision(benchmark::State& state) {
+    std::vector<PlayerView> views;
+    {
+        BotOptions o;
+        o.strategy = {Strategy::Computer, Strategy::None};
+        o.strength = {Strength::Hard, Strength::Hard};
+        BotGame bot(o);
+        bot.setEventHook([&](const bot::Event&) {
+            const PlayerView v = ViewOf(bot.game(), 0);
+            if (v.falling && (views.empty() || v.piece.shape != views.back().piece.shape))
+                views.push_back(v);
+        });
+        bot::GameSetup setup;
+        setup.gameB = true;
+        setup.maxPieces = 400;
+        bot.playGame(setup);
+    }
+    ComputerPlayer player(Strength::Hard, 1);
+    int64_t now = 0;
+    size_t i = 0;
+    int keys = 0;
+    for (auto _ : state) {
+        const PlayerView& v = views[i++ % views.size()];
+        player.decide(v, now);                           // a new piece: it looks
+        const Decision d = player.decide(v, now + 1000); // and decides
+        keys += d.action != Action::None;
+        now += 2000;
+    }
+    state.counters["positions"] = static_cast<double>(views.size());
+    state.counters["first_key_pressed"] = static_cast<double>(keys) / state.iterations();
+}
+BENCHMARK(BM_HardDecision)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 } // namespace tessarin

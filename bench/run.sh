@@ -5,6 +5,7 @@
 #
 # - the engine benchmarks (Release build in build/bench), five repetitions,
 #   medians reported;
+# - the computer player's strengths against each other (bench/StrengthBench.cpp);
 # - the score-file fuzzer (clang build in build/fuzz) for S seconds
 #   (default 60) from the seed corpus bench/fuzz/corpus;
 # - the program measurements under Xvfb (bench/program.sh): the floor (an
@@ -33,11 +34,15 @@ echo "== engine benchmarks"
 load=$(cut -d' ' -f1-3 /proc/loadavg)
 cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DTESSARIN_BENCH=ON -DTESSARIN_GUI=ON \
     -DTESSARIN_TESTS=OFF >/dev/null
-targets=(engine_bench bench_floor)
+targets=(engine_bench strength_bench bench_floor)
 [ "$with_game" = 1 ] && targets+=(tessarin)
 cmake --build build/bench -j "$jobs" --target "${targets[@]}"
 build/bench/bench/engine_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
     --benchmark_counters_tabular=false | tee "$out/engine.txt"
+
+echo "== computer player strengths"
+strength_status=0
+build/bench/bench/strength_bench | tee "$out/strength.txt" || strength_status=$?
 
 echo "== score file fuzzing (${fuzz_seconds} s)"
 cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -93,6 +98,15 @@ stat() { awk -v k="$1" '$1 == k":" { print $2 }' "$out/fuzz.txt" | tail -1; }
     echo "  one end: \`games\` says how many were needed); timers, drawing, keys and row"
     echo "  clears all run. \`virtual_h\` is the game time played, \`pieces_per_s\` the"
     echo "  pieces per second of real time."
+    echo "- BM_HardDecision: one decision of the computer player at Hard, from a new piece"
+    echo "  to its first key: every placement the piece can reach, the best few rated"
+    echo "  again with the next piece. The positions are those a Hard player met in a"
+    echo "  Standard game, Game B (\`positions\` of them, taken in turn)."
+    echo
+    echo "## Computer player"
+    echo
+    cat "$out/strength.txt"
+    [ "$strength_status" = 0 ] || echo "**A strength goal was missed.**"
     echo
     echo "## Score file fuzzing"
     echo
@@ -117,4 +131,4 @@ stat() { awk -v k="$1" '$1 == k":" { print $2 }' "$out/fuzz.txt" | tail -1; }
     fi
 } >"$results"
 echo "== wrote $results"
-[ "$fuzz_status" = 0 ]
+[ "$fuzz_status" = 0 ] && [ "$strength_status" = 0 ]
