@@ -53,30 +53,28 @@ void Tessarin::Form_KeyDown(int16_t KeyCode, int16_t /*Shift*/) {
         case Action::Rotate:
             // The tools look down their column without the partner's
             // falling piece in the way (a landed partner is left alone).
-            if (s->Shape() == 8 && s->Blink() && s->Active()) {
-                if (liftPartner)
-                    partner->Hide(false);
+            if (s->IsTakeTool() && s->Active()) {
+                const LiftedPiece lifted(partner, liftPartner, true);
                 s->DoTake();
-                if (liftPartner)
-                    partner->Show(true);
             }
-            if (s->Shape() == 9 && s->Blink() && s->Active()) {
-                if (liftPartner)
-                    partner->Hide(false);
+            if (s->IsAddTool() && s->Active()) {
+                const LiftedPiece liftedPartner(partner, liftPartner, true);
                 s->DoAdd();
-                s->Hide(false);
-                if (Canvas* field = s->TheCanvas()) {
-                    const bool clearRunning = field->Delete();
-                    field->DeleteFullLines();
-                    // Rows that were blinking are gone with the others, and
-                    // the blink has stopped: the next clear starts afresh.
-                    if (clearRunning)
-                        DeleteStep = 0;
+                {
+                    // The rows the new square completes go at once, without
+                    // the tool's own squares.
+                    const LiftedPiece lifted(s);
+                    if (Canvas* field = s->TheCanvas()) {
+                        const bool clearRunning = field->Delete();
+                        field->DeleteFullLines();
+                        // Rows that were blinking are gone with the others,
+                        // and the blink has stopped: the next clear starts
+                        // afresh.
+                        if (clearRunning)
+                            DeleteStep = 0;
+                    }
                 }
-                s->Show(false);
                 ShowCounters();
-                if (liftPartner)
-                    partner->Show(true);
             }
             if (s->CanRotate(Controls.RotateMode))
                 s->DoRotate(Controls.RotateMode);

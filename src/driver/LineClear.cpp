@@ -66,19 +66,18 @@ void Tessarin::tmrDelete_Timer(int16_t Index) {
         // The delivered rows are the full rows without the squares of the
         // piece that completed them.
         DeliveredRows.redim(11, n);
-        Squares[Index]->Hide(false);
+        const LiftedPiece lifted(Squares[Index].get());
         f.GetSquareToBeDelivered(DeliveredRows);
-        Squares[Index]->Show(false);
     }
-    SquareSet* partner = Mode == kCooperation ? Squares[(ClearingPlayer + 1) % 2].get() : nullptr;
-    const bool partnerFalling = partner && partner->Active();
-    if (partnerFalling)
-        partner->Hide(false);
-    f.DeleteFullLines();
-    if (Mode == kDuel && Fields[other])
-        Fields[other]->setDelete(false);
-    if (partnerFalling)
-        partner->Show(false);
+    {
+        // In Cooperation the partner's falling piece is no part of the rows.
+        SquareSet* partner =
+            Mode == kCooperation ? Squares[(ClearingPlayer + 1) % 2].get() : nullptr;
+        const LiftedPiece lifted(partner, partner && partner->Active());
+        f.DeleteFullLines();
+        if (Mode == kDuel && Fields[other])
+            Fields[other]->setDelete(false);
+    }
     if (deliver && Squares[other] && Fields[other]) {
         SquareSet& o = *Squares[other];
         if (o.Active()) {
@@ -87,7 +86,7 @@ void Tessarin::tmrDelete_Timer(int16_t Index) {
             o.Hide(true);
             // A sinking single square gives back the settled square it was
             // passing over.
-            if (o.Shape() == 7 && o.Blink() && o.SavedCell() != Canvas::kEmpty) {
+            if (o.IsSinkingSquare() && o.SavedCell() != Canvas::kEmpty) {
                 Fields[other]->SetMapUnit(o.x(), o.y(), o.SavedCell());
                 Fields[other]->SetSquare(o.x(), o.y(), o.SavedCell());
             }
@@ -100,7 +99,7 @@ void Tessarin::tmrDelete_Timer(int16_t Index) {
         Fields[other]->AddLines(DeliveredRows, n);
     }
     SquareSet& clearing = *Squares[ClearingPlayer];
-    if (!(clearing.Shape() == 9 && clearing.Blink()))
+    if (!clearing.IsAddTool())
         clearing.setActive(false);
     // After speed 9 the cadence starts again at the slowest interval.
     if (f.Speed() + Speed > 9)

@@ -78,7 +78,7 @@ void Tessarin::mnuNewGame_Click() {
     }
     // 6. Nobody has won a new duel yet.
     if (Mode == kDuel)
-        Winner = 2;
+        Winner = kNoWinner;
 }
 
 int16_t Tessarin::MakeShape(int16_t ShapeNum, int16_t CannotBe) {
@@ -164,53 +164,67 @@ void Tessarin::PreToCur(int16_t Index) {
 }
 
 void Tessarin::tmrMain_Timer(int16_t Index) {
-    if (Ended || Mode == kNoMode || Index < 0 || Index > 1)
+    if (Ended || Index < 0 || Index > 1)
         return;
-    if (Mode == kStandard) {
-        Canvas& f = *Fields[0];
-        if (f.Delete())
-            return;
-        if (Squares[0]->CanDown()) {
-            Squares[0]->DoDown();
-            return;
-        }
-        if (f.MarkFullLines()) {
+    switch (Mode) {
+    case kStandard:
+        StandardFallTick(); // both key sets steer the one piece: the index does not matter
+        break;
+    case kDuel:
+        DuelFallTick(Index);
+        break;
+    case kCooperation:
+        CooperationFallTick(Index);
+        break;
+    default:
+        break;
+    }
+}
+
+// One field, one piece: it falls, or it has landed and either a row clear
+// starts or the next piece comes in.
+void Tessarin::StandardFallTick() {
+    Canvas& f = *Fields[0];
+    if (f.Delete())
+        return;
+    if (Squares[0]->CanDown()) {
+        Squares[0]->DoDown();
+        return;
+    }
+    if (f.MarkFullLines()) {
+        f.StartDeleteTimer();
+        return;
+    }
+    HandOver(0);
+}
+
+// Each player on a field of their own. Only one row clear runs at a time: a
+// player whose rows are full while the other clears waits with a
+// deactivated piece, and marks the rows again at every tick until the other
+// clear has ended.
+void Tessarin::DuelFallTick(int16_t Index) {
+    Canvas& f = *Fields[Index];
+    if (f.Delete())
+        return;
+    if (Squares[Index]->CanDown()) {
+        Squares[Index]->DoDown();
+        return;
+    }
+    if (f.MarkFullLines()) {
+        if (!Fields[(Index + 1) % 2]->Delete())
             f.StartDeleteTimer();
-            return;
-        }
-        PreToCur(0);
-        if (Ended) // closed from the game-over message
-            return;
-        Previews[0]->Hide(true);
-        MakePreview(0);
+        else
+            f.setDelete(false);
+        Squares[Index]->setActive(false);
         return;
     }
-    if (Mode == kDuel) {
-        Canvas& f = *Fields[Index];
-        if (f.Delete())
-            return;
-        if (Squares[Index]->CanDown()) {
-            Squares[Index]->DoDown();
-            return;
-        }
-        if (f.MarkFullLines()) {
-            // One row clear at a time: a player whose rows are full while
-            // the other clears waits with a deactivated piece.
-            if (!Fields[(Index + 1) % 2]->Delete())
-                f.StartDeleteTimer();
-            else
-                f.setDelete(false);
-            Squares[Index]->setActive(false);
-            return;
-        }
-        PreToCur(Index);
-        if (Ended)
-            return;
-        Previews[Index]->Hide(true);
-        MakePreview(Index);
-        return;
-    }
-    // Cooperation: two pieces on the one field.
+    HandOver(Index);
+}
+
+// Two pieces on the one shared field. The partner's falling piece keeps
+// falling while a clear this player started runs, and a piece that would
+// land on the partner's falling piece waits on it instead.
+void Tessarin::CooperationFallTick(int16_t Index) {
     Canvas& f = *Fields[0];
     SquareSet& s = *Squares[Index];
     SquareSet& partner = *Squares[(Index + 1) % 2];
@@ -223,28 +237,27 @@ void Tessarin::tmrMain_Timer(int16_t Index) {
         s.DoDown();
         return;
     }
-    // Only a falling partner is lifted: a partner that has landed is part of
-    // the settled squares, and after a clear its old cells may hold other
-    // squares that must not be overwritten.
-    const bool liftPartner = partner.Active();
-    if (liftPartner) {
-        partner.Hide(false);
-        if (s.CanDown()) {
-            // Resting on the partner's falling piece: wait.
-            partner.Show(false);
+    {
+        // Only a falling partner is lifted: a partner that has landed is
+        // part of the settled squares, and after a clear its old cells may
+        // hold other squares that must not be overwritten.
+        const LiftedPiece lifted(&partner, partner.Active());
+        if (partner.Active() && s.CanDown())
+            return; // resting on the partner's falling piece: wait
+        s.setActive(false);
+        if (f.MarkFullLines()) {
+            f.StartDeleteTimer();
+            ClearingPlayer = Index;
             return;
         }
     }
-    s.setActive(false);
-    if (f.MarkFullLines()) {
-        f.StartDeleteTimer();
-        ClearingPlayer = Index;
-        if (liftPartner)
-            partner.Show(false);
-        return;
-    }
-    if (liftPartner)
-        partner.Show(false);
+    HandOver(Index);
+}
+
+// The next piece becomes the falling piece and a new next piece is drawn
+// (also when the hand-over has just ended the game, unless the window was
+// closed from the game-over message).
+void Tessarin::HandOver(int16_t Index) {
     PreToCur(Index);
     if (Ended)
         return;

@@ -11,8 +11,8 @@ namespace tessarin {
 // would leave the square's colour in the partner's cell and, once the
 // partner moved on, the partner's colour behind as a square of nobody's.)
 inline bool SinksIntoPartner(const SquareSet& s, const SquareSet* partner) {
-    if (!partner || !partner->Active() || partner->TheCanvas() != s.TheCanvas() || s.Shape() != 7 ||
-        !s.Blink())
+    if (!partner || !partner->Active() || partner->TheCanvas() != s.TheCanvas() ||
+        !s.IsSinkingSquare())
         return false;
     for (int q = 0; q < ShapeSquareCount(partner->Shape()); ++q)
         if (partner->cellX(q) == s.x() && partner->cellY(q) == s.y() + 1)

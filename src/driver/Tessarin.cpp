@@ -2,6 +2,7 @@
 
 #include "platform/VirtualKeys.h"
 
+#include <cassert>
 #include <functional>
 #include <map>
 
@@ -157,6 +158,9 @@ void Tessarin::centreWindow() {
 
 MenuItem& Tessarin::mnu(const std::string& name, int index) {
     MenuItem* m = Menus.find(name, index);
+    // Every name the window uses is an item of its menu tree (a test checks
+    // the names written in the sources); a release build shrugs off others.
+    assert(m != nullptr && "no menu item of that name");
     if (!m) {
         static MenuItem nowhere;
         nowhere = MenuItem{};
@@ -204,6 +208,7 @@ void Tessarin::Click(const std::string& name, int index) {
     if (Ended)
         return;
     const MenuItem* m = Menus.find(name, index);
+    assert(m != nullptr && "no menu item of that name");
     if (!m || m->isSeparator() || !Menus.reachable(name, index))
         return;
     static const std::map<std::string, void (Tessarin::*)()> commands{

@@ -6,14 +6,14 @@
 #include "dialogs/DuelResult.h"
 #include "dialogs/InputBox.h"
 #include "dialogs/MessageBox.h"
-#include "game/DuelTally.h"
-#include "game/PlayerKeys.h"
+#include "driver/MenuTree.h"
 #include "game/Canvas.h"
 #include "game/CellImages.h"
+#include "game/DuelTally.h"
+#include "game/PlayerKeys.h"
+#include "game/Records.h"
 #include "game/ShapeTable.h"
 #include "game/SquareSet.h"
-#include "driver/MenuTree.h"
-#include "game/Records.h"
 #include "platform/Random.h"
 #include "platform/Sound.h"
 #include "platform/Surface.h"
@@ -51,6 +51,8 @@ public:
     static constexpr int16_t kCooperation = 1;
     static constexpr int16_t kDuel = 2;
     static constexpr int16_t kNoMode = 4;
+    // Winner: player 1 (0), player 2 (1), or nobody yet.
+    static constexpr int16_t kNoWinner = 2;
 
     explicit Tessarin(const Services& services);
     ~Tessarin();
@@ -177,7 +179,11 @@ public:
 private:
     friend class TessarinTestAccess;
 
-    // Main loop
+    // Main loop: the fall tick of each mode, and the hand-over they share.
+    void StandardFallTick();
+    void DuelFallTick(int16_t Index);
+    void CooperationFallTick(int16_t Index);
+    void HandOver(int16_t Index);
     void MakePreview(int16_t Index);
     static int16_t PreviewRow(int16_t shape, int16_t direction);
     void InitShapeInfo();

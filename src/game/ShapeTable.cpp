@@ -121,11 +121,11 @@ ShapeBlock ShapeInfoTable::block(int shape) const {
 int16_t ShapeSquareCount(int shape) {
     if (shape >= 0 && shape <= 6)
         return 4;
-    if (shape == 7)
+    if (shape == kSingleSquareShape)
         return 1;
-    if (shape == 8)
+    if (shape == kDominoShape)
         return 2;
-    if (shape == 9 || shape == 10)
+    if (shape == kStraightThreeShape || shape == 10)
         return 3;
     if (shape >= 11 && shape <= 15)
         return 5;

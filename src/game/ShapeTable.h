@@ -36,6 +36,13 @@ struct ShapeInfoTable {
     ShapeBlock block(int shape) const;
 };
 
+// The shapes that can become blinking special pieces (see SquareSet): the
+// single square sinks, the vertical domino takes a square, the vertical
+// straight three adds one.
+inline constexpr int16_t kSingleSquareShape = 7;
+inline constexpr int16_t kDominoShape = 8;
+inline constexpr int16_t kStraightThreeShape = 9;
+
 // Number of squares of a shape: 4 for 0 ... 6, 1 for 7, 2 for 8, 3 for 9
 // and 10, 5 for 11 ... 15; 0 for anything else.
 int16_t ShapeSquareCount(int shape);

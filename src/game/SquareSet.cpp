@@ -89,14 +89,14 @@ void SquareSet::setShape(int16_t v) {
 
 void SquareSet::setDirection(int16_t v) {
     direction_ = v;
-    if (shape_ == 7) {
+    if (shape_ == kSingleSquareShape) {
         const int r = static_cast<int>(2 * random_.next());
         if (r == 0) {
             blink_ = true;
             setBlinkTimerEnabled(true);
             savedCell_ = kEmpty;
         }
-    } else if (shape_ == 8 || shape_ == 9) {
+    } else if (shape_ == kDominoShape || shape_ == kStraightThreeShape) {
         const int r = static_cast<int>(2 * random_.next());
         if (r == 0 && (v == 1 || v == 3)) {
             blink_ = true;
@@ -208,35 +208,29 @@ bool SquareSet::CanAppear() {
 bool SquareSet::CanLeft() {
     if (!active_ || !canvas_)
         return false;
-    Hide(false);
+    const LiftedPiece lifted(this);
     for (int q = 0; q < squareCount(); ++q) {
         const int nx = cellX(q) - 1;
         const int16_t ny = cellY(q);
-        if (nx < 0 || canvas_->GetMapUnit(static_cast<int16_t>(nx), ny) != kEmpty) {
-            Show(false);
+        if (nx < 0 || canvas_->GetMapUnit(static_cast<int16_t>(nx), ny) != kEmpty)
             return false;
-        }
     }
-    Show(false);
     return true;
 }
 
 bool SquareSet::CanRight() {
     if (!active_ || !canvas_)
         return false;
-    Hide(false);
+    const LiftedPiece lifted(this);
     for (int q = 0; q < squareCount(); ++q) {
         const int nx = cellX(q) + 1;
         const int16_t ny = cellY(q);
         // Reads the cell first: one column right of the field is the spare
         // column, which is empty, so the bound decides there.
         const int16_t unit = canvas_->GetMapUnit(static_cast<int16_t>(nx), ny);
-        if (!(unit == kEmpty && nx <= canvas_->Columns() - 1)) {
-            Show(false);
+        if (!(unit == kEmpty && nx <= canvas_->Columns() - 1))
             return false;
-        }
     }
-    Show(false);
     return true;
 }
 
@@ -246,13 +240,13 @@ bool SquareSet::CanDown() {
 
     // The sinking single square goes on as long as any cell below it in its
     // column is empty, passing through settled squares.
-    if (shape_ == 7 && blink_) {
+    if (IsSinkingSquare()) {
         for (int row = canvas_->Rows() - 1; row >= y_ + 1; --row)
             if (canvas_->GetMapUnit(x_, static_cast<int16_t>(row)) == kEmpty)
                 return true;
     }
 
-    Hide(false);
+    LiftedPiece lifted(this);
     bool fits = true;
     for (int q = 0; q < squareCount() && fits; ++q) {
         const int16_t nx = cellX(q);
@@ -261,18 +255,17 @@ bool SquareSet::CanDown() {
         const int16_t unit = canvas_->GetMapUnit(nx, static_cast<int16_t>(ny));
         fits = unit == kEmpty && ny <= canvas_->Rows() - 1;
     }
-    if (fits) {
-        Show(false);
+    if (fits)
         return true;
-    }
 
     // Landed. A tool vanishes, and is done with: nothing may move it,
     // trigger it or show it again until the next piece takes the object
     // over.
-    if ((shape_ == 8 || shape_ == 9) && blink_) {
+    lifted.keepOut();
+    if (IsTool()) {
         Hide(true);
         active_ = false;
-    } else if (shape_ == 7 && blink_)
+    } else if (IsSinkingSquare())
         Show(true); // the sinking square settles over whatever it covered
     else
         Show(false);
@@ -283,25 +276,25 @@ bool SquareSet::CanDown() {
 bool SquareSet::CanRotate(int16_t RotateDirection) {
     if (!active_ || !canvas_)
         return false;
-    if ((shape_ == 8 || shape_ == 9) && blink_)
+    if (IsTool())
         return false;
-    if (shape_ == 4 || shape_ == 7 || shape_ == 12)
+    // The square, the cross and the single square look the same turned.
+    if (shape_ == 4 || shape_ == kSingleSquareShape || shape_ == 12)
         return false;
     const int16_t next = turned(RotateDirection);
     if (next < 0)
         return false;
 
-    Hide(false);
-    for (int q = 0; q < squareCount(); ++q) {
-        const int nx = x_ + setInfo_.dx(next, q);
-        const int ny = y_ + setInfo_.dy(next, q);
-        if (nx < 0 || nx > canvas_->Columns() - 1 || ny < 0 || ny > canvas_->Rows() - 1 ||
-            canvas_->GetMapUnit(static_cast<int16_t>(nx), static_cast<int16_t>(ny)) != kEmpty) {
-            Show(false);
-            return false;
+    {
+        const LiftedPiece lifted(this);
+        for (int q = 0; q < squareCount(); ++q) {
+            const int nx = x_ + setInfo_.dx(next, q);
+            const int ny = y_ + setInfo_.dy(next, q);
+            if (nx < 0 || nx > canvas_->Columns() - 1 || ny < 0 || ny > canvas_->Rows() - 1 ||
+                canvas_->GetMapUnit(static_cast<int16_t>(nx), static_cast<int16_t>(ny)) != kEmpty)
+                return false;
         }
     }
-    Show(false);
 
     const Sweep sweep = sweepFor(shape_, direction_);
     for (int i = 0; i < sweep.count; ++i) {
@@ -318,7 +311,7 @@ bool SquareSet::CanRotate(int16_t RotateDirection) {
 void SquareSet::move(int16_t dx, int16_t dy) {
     if (!canvas_)
         return;
-    if (shape_ != 7 || !blink_) {
+    if (!IsSinkingSquare()) {
         Hide(true);
     } else {
         // The sinking square gives back the cell it leaves and remembers

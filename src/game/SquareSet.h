@@ -62,6 +62,12 @@ public:
     bool Sound() const { return sound_; }
     void setSound(bool v) { sound_ = v; }
 
+    // The blinking special pieces.
+    bool IsSinkingSquare() const { return shape_ == kSingleSquareShape && blink_; }
+    bool IsTakeTool() const { return shape_ == kDominoShape && blink_; }
+    bool IsAddTool() const { return shape_ == kStraightThreeShape && blink_; }
+    bool IsTool() const { return IsTakeTool() || IsAddTool(); }
+
     int16_t SavedCell() const { return savedCell_; }
     const ShapeBlock& SetInfo() const { return setInfo_; }
     // Column and row of square q at the current direction.
@@ -92,6 +98,36 @@ private:
     bool sound_ = true;
     Canvas* canvas_ = nullptr;
     Timer* blinkTimer_ = nullptr;
+};
+
+// Takes a shown piece out of its canvas's map for the length of a scope,
+// without drawing, and puts it back when the scope ends: the way a piece is
+// lifted while something looks at, or acts on, the cells beneath it. It is
+// put back without drawing, or drawn again with `redraw`. Nothing happens
+// for a null piece or when `lift` is false.
+class LiftedPiece {
+public:
+    explicit LiftedPiece(SquareSet* piece, bool lift = true, bool redraw = false)
+        : piece_(lift ? piece : nullptr), redraw_(redraw) {
+        if (piece_)
+            piece_->Hide(false);
+    }
+    ~LiftedPiece() { putBack(); }
+    LiftedPiece(const LiftedPiece&) = delete;
+    LiftedPiece& operator=(const LiftedPiece&) = delete;
+
+    // Puts the piece back now rather than at the end of the scope.
+    void putBack() {
+        if (piece_)
+            piece_->Show(redraw_);
+        piece_ = nullptr;
+    }
+    // Leaves the piece where it is: the scope end puts nothing back.
+    void keepOut() { piece_ = nullptr; }
+
+private:
+    SquareSet* piece_;
+    bool redraw_;
 };
 
 } // namespace tessarin

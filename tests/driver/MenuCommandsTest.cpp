@@ -1,8 +1,45 @@
 #include "support/GameFixture.h"
 
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+
 using namespace tessarin;
 
 using MenuCommands = GameFixture;
+
+namespace {
+
+void collectNames(const std::vector<MenuItem>& items, std::set<std::string>& names) {
+    for (const MenuItem& m : items) {
+        names.insert(m.Name);
+        collectNames(m.Items, names);
+    }
+}
+
+} // namespace
+
+// A menu item named wrongly in the code would silently do nothing: every
+// menu name written in the sources is an item of the menu tree.
+TEST(MenuTree, EveryMenuNameInTheSourcesIsAnItem) {
+    std::set<std::string> names;
+    collectNames(MenuTree().Bar, names);
+    const std::regex literal("\"(mnn?u[A-Za-z0-9_]*)\"");
+    int seen = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(TESSARIN_SOURCE_DIR)) {
+        const auto ext = entry.path().extension();
+        if (ext != ".cpp" && ext != ".h")
+            continue;
+        std::ifstream in(entry.path());
+        const std::string text((std::istreambuf_iterator<char>(in)), {});
+        for (std::sregex_iterator it(text.begin(), text.end(), literal), end; it != end; ++it) {
+            ++seen;
+            EXPECT_TRUE(names.count((*it)[1])) << (*it)[1] << " in " << entry.path();
+        }
+    }
+    EXPECT_GT(seen, 100); // the sources were found and read
+}
 
 TEST_F(MenuCommands, LevelSpeedSoundPreviewAndVariant) {
     Tessarin& g = *game;

@@ -49,9 +49,10 @@ TEST(Canvas, MarkDeliverAndRemoveFullRows) {
     EXPECT_EQ(f.state(), "0 0 0 DT 17 15");
     RowArray sent;
     sent.redim(11, 2);
-    f.piece.Hide(false);
-    f.canvas.GetSquareToBeDelivered(sent);
-    f.piece.Show(false);
+    {
+        const LiftedPiece lifted(&f.piece);
+        f.canvas.GetSquareToBeDelivered(sent);
+    }
     EXPECT_EQ(f.text() + f.text(true), before);
     f.canvas.DeleteFullLines(); // the partly filled row drops into row 17
     const std::string after = kFull + "/" + repeat(kNone, 3) + "2.222.2.2.2/";

@@ -2,6 +2,7 @@
 // rows with a gap and a piece falling towards it, on the empty-cell black.
 // makeicon OUTDIR writes OUTDIR/<size>x<size>/tessarin.png for the usual
 // icon sizes.
+#include "game/Canvas.h"
 #include "game/CellImages.h"
 
 #include <QDir>
@@ -36,7 +37,8 @@ QImage base() {
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x) {
             const int code = kPicture[y][x];
-            board.blitCell(code == 8 ? images.picBlack : images.colour(code), 16 * x, 16 * y);
+            board.blitCell(code == Canvas::kEmpty ? images.picBlack : images.colour(code), 16 * x,
+                           16 * y);
         }
     return toImage(board);
 }
