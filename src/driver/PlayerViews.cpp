@@ -8,10 +8,6 @@ PieceState stateOf(const SquareSet& s) {
     return {s.Shape(), s.Direction(), s.x(), s.y(), s.Blink()};
 }
 
-bool sinking(const SquareSet& s) {
-    return s.Shape() == 7 && s.Blink();
-}
-
 } // namespace
 
 PlayerView ViewOf(const Tessarin& game, int player) {
@@ -39,7 +35,7 @@ PlayerView ViewOf(const Tessarin& game, int player) {
         if (f->Visible())
             for (int q = 0; q < ShapeSquareCount(f->Shape()); ++q)
                 v.field.set(f->cellX(q), f->cellY(q), false);
-        if (sinking(*f))
+        if (f->IsSinkingSquare())
             v.field.set(f->x(), f->y(), f->SavedCell() != Canvas::kEmpty);
     }
     if (partner && partner->Active() && partner->TheCanvas() == field)

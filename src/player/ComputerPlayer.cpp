@@ -78,7 +78,7 @@ bool ComputerPlayer::canFall(const PlayerView& view) const {
                 return true;
         return false;
     };
-    if (p.shape == 7 && p.blink) {
+    if (p.sinking()) {
         // The sinking square goes on while its column has room below it.
         if (partnerAt(p.x, p.y + 1))
             return false;

@@ -140,9 +140,9 @@ double Board::score(int from, int to) const {
 // ---- Planning
 
 bool CanTurn(int16_t shape, bool blink) {
-    if ((shape == 8 || shape == 9) && blink)
+    if (blink && (shape == kDominoShape || shape == kStraightThreeShape))
         return false;
-    return shape != 4 && shape != 7 && shape != 12;
+    return shape != 4 && shape != kSingleSquareShape && shape != 12;
 }
 
 int16_t Turned(int16_t direction, int16_t rotateMode) {
@@ -224,9 +224,9 @@ public:
         std::vector<Option> out;
         if (piece_.shape < 0 || piece_.shape > 15 || minColumn_ > maxColumn_)
             return out;
-        if (piece_.shape == 7 && piece_.blink)
+        if (piece_.sinking())
             sinks(out, checkWay);
-        else if ((piece_.shape == 8 || piece_.shape == 9) && piece_.blink)
+        else if (piece_.tool())
             tools(out, checkWay);
         else
             drops(out, checkWay);
@@ -356,7 +356,8 @@ private:
     // The sinking square ends in the lowest empty cell of its column below
     // it.
     void sinks(std::vector<Option>& out, bool checkWay) const {
-        const Cells c = cellsOf(shapes_.block(7), 7, piece_.direction);
+        const Cells c =
+            cellsOf(shapes_.block(kSingleSquareShape), kSingleSquareShape, piece_.direction);
         for (int cx = minColumn_; cx <= maxColumn_; ++cx) {
             if (checkWay && !slides(way_, c, piece_.x, cx, piece_.y))
                 continue;
@@ -386,7 +387,7 @@ private:
     // A tool: take the first squares below it, or add squares on top of its
     // column, up to three presses; or leave the column as it is.
     void tools(std::vector<Option>& out, bool checkWay) const {
-        const bool take = piece_.shape == 8;
+        const bool take = piece_.takeTool();
         const Cells c = cellsOf(shapes_.block(piece_.shape), piece_.shape, piece_.direction);
         const int rows = board_.rows();
         for (int cx = minColumn_; cx <= maxColumn_; ++cx) {
@@ -447,17 +448,16 @@ std::vector<Placement> RankPlacements(const Board& board, const ShapeInfoTable& 
         found = planner.options(false);
     std::stable_sort(found.begin(), found.end(), byValue);
 
-    const bool ahead = options.nextShape >= 0 && options.nextShape <= 15 &&
-                       !(options.nextBlink && options.nextShape >= 7 && options.nextShape <= 9);
+    PieceState next;
+    next.shape = options.nextShape;
+    next.blink = options.nextBlink;
+    const bool ahead = next.shape >= 0 && next.shape <= 15 && !next.sinking() && !next.tool();
     if (ahead && !found.empty()) {
         // The next piece comes in where this one did, top square in row 0.
         const int width =
             std::min<int>(std::max(options.lookaheadWidth, 1), static_cast<int>(found.size()));
-        PieceState next;
-        next.shape = options.nextShape;
         next.direction = static_cast<int16_t>(options.nextDirection & 3);
         next.x = piece.x;
-        next.blink = false;
         PlanOptions nextOptions = options;
         nextOptions.obstacles = nullptr;
         nextOptions.nextShape = -1;

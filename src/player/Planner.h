@@ -74,6 +74,11 @@ struct PieceState {
     int16_t x = 0;
     int16_t y = 0;
     bool blink = false;
+
+    bool sinking() const { return blink && shape == kSingleSquareShape; }
+    bool takeTool() const { return blink && shape == kDominoShape; }
+    bool addTool() const { return blink && shape == kStraightThreeShape; }
+    bool tool() const { return takeTool() || addTool(); }
 };
 
 // What to do with a piece: turn it `turns` times with the turn key and

@@ -248,14 +248,9 @@ void BotGame::newPiece(int p) {
     const SquareSet& s = *g.Squares[p];
     ++totals_.pieces;
     ++gamePieces_;
-    if (s.Blink()) {
-        if (s.Shape() == 7)
-            ++totals_.sinkingSquares;
-        else if (s.Shape() == 8)
-            ++totals_.takeTools;
-        else if (s.Shape() == 9)
-            ++totals_.addTools;
-    }
+    totals_.sinkingSquares += s.IsSinkingSquare() ? 1 : 0;
+    totals_.takeTools += s.IsTakeTool() ? 1 : 0;
+    totals_.addTools += s.IsAddTool() ? 1 : 0;
 }
 
 void BotGame::step(int64_t ms) {
@@ -348,7 +343,7 @@ void BotGame::actComputer(int p) {
         key(keys.Right);
         break;
     case Action::Rotate:
-        if (s && s->Blink() && (s->Shape() == 8 || s->Shape() == 9))
+        if (s && s->IsTool())
             ++totals_.toolPresses;
         key(keys.Rotate);
         break;
