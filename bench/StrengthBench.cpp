@@ -1,7 +1,9 @@
 // How strong the computer player is at each strength: duels of 20 games
 // between two strengths on fixed seeds, and the lines of each strength in
 // Standard, Game A and Game B. Everything is played headless on virtual
-// time through the window's handlers. Prints a Markdown section.
+// time through the window's handlers: in a duel, player 2 is the computer
+// in player 2's seat, chosen in the menu, and player 1 the same computer
+// player driven by the bot at the keyboard. Prints a Markdown section.
 //
 //   strength_bench [games]
 
@@ -26,6 +28,12 @@ const char* nameOf(Strength s) {
     return s == Strength::Easy ? "Easy" : s == Strength::Normal ? "Normal" : "Hard";
 }
 
+int16_t seatOf(Strength s) {
+    return s == Strength::Easy     ? Seat::ComputerEasy
+           : s == Strength::Normal ? Seat::ComputerNormal
+                                   : Seat::ComputerHard;
+}
+
 struct DuelSeries {
     int wins = 0, losses = 0, draws = 0;
     double minutes = 0; // virtual time per duel
@@ -39,12 +47,13 @@ DuelSeries duels(Strength a, Strength b, int games) {
         const bool aFirst = k % 2 == 0;
         bot::BotOptions o;
         o.seed = kDuelSeed + static_cast<uint64_t>(k);
-        o.strategy = {bot::Strategy::Computer, bot::Strategy::Computer};
-        o.strength = {aFirst ? a : b, aFirst ? b : a};
+        o.strategy = {bot::Strategy::Computer, bot::Strategy::None};
+        o.strength = {aFirst ? a : b, aFirst ? a : b};
         bot::BotGame game(o);
         bot::GameSetup setup;
         setup.mode = Tessarin::kDuel;
         setup.maxMs = kDuelLimitMs;
+        setup.seat = seatOf(aFirst ? b : a);
         const bot::GameResult r = game.playGame(setup);
         const int aIndex = aFirst ? 0 : 1;
         if (r.winner == aIndex)
@@ -89,7 +98,9 @@ int run(int games) {
     std::printf(
         "Duels of %d games, Game A, level 0, speed 0, on seeds %llu to %llu (game k on seed "
         "%llu + k; the\nfirst-named strength plays player 1 in even games, player 2 in odd "
-        "ones); a duel still\nundecided after %lld virtual minutes counts as a draw.\n\n",
+        "ones; player 2 is the\ncomputer in player 2's seat, player 1 the same computer player "
+        "at the keyboard); a\nduel still undecided after %lld virtual minutes counts as a "
+        "draw.\n\n",
         games, static_cast<unsigned long long>(kDuelSeed),
         static_cast<unsigned long long>(kDuelSeed + games - 1),
         static_cast<unsigned long long>(kDuelSeed), static_cast<long long>(kDuelLimitMs / 60000));

@@ -119,6 +119,7 @@ void Tessarin::GameOver() {
         tmrBlink[i]->setEnabled(false);
         tmrPreBlink[i]->setEnabled(false);
     }
+    syncComputer(); // the computer stops with the game
     // 2. The message.
     if (Mode == kStandard) {
         std::string text = "Sorry,";
@@ -161,8 +162,8 @@ void Tessarin::GameOver() {
             if (Ended)
                 return;
             if (!TheDuelResult)
-                TheDuelResult = std::make_unique<DuelResult>(services_.dialogs, services_.sound,
-                                                             services_.screen);
+                TheDuelResult =
+                    std::make_unique<DuelResult>(dialogs_, services_.sound, services_.screen);
             TheDuelResult->ShowRecord(TheRecords);
             if (Ended)
                 return;
@@ -218,7 +219,7 @@ void Tessarin::tmrGameOver_Timer() {
             return;
         if (!TheDuelResult)
             TheDuelResult =
-                std::make_unique<DuelResult>(services_.dialogs, services_.sound, services_.screen);
+                std::make_unique<DuelResult>(dialogs_, services_.sound, services_.screen);
         TheDuelResult->ShowDuelResult(DuelTally);
         for (auto& entry : DuelTally) {
             entry.Wins = 0;
@@ -236,6 +237,8 @@ void Tessarin::DoForGameOver() {
          {"mnuTwoPlayers", "mnuNewGame", "mnuBestScore", "mnuChangeName", "mnuLevel0", "mnuSpeed0",
           "mnuPreview", "mnuGameA", "mnuGameB", "mnuCustom"})
         setEnabled(name, true);
+    for (int16_t i = 0; i < Seat::kKinds; ++i)
+        mnu("mnuSeat", i).Enabled = true;
     setEnabled("mnuPause", false);
     setEnabled("mnuStop", false);
 }

@@ -42,6 +42,8 @@ void Tessarin::mnuNewGame_Click() {
          {"mnuOnePlayer", "mnuTwoPlayers", "mnuNewGame", "mnuBestScore", "mnuChangeName",
           "mnuLevel0", "mnuSpeed0", "mnuPreview", "mnuGameA", "mnuGameB", "mnuCustom"})
         setEnabled(name, false);
+    for (int16_t i = 0; i < Seat::kKinds; ++i)
+        mnu("mnuSeat", i).Enabled = false;
     setEnabled("mnuPause", true);
     setEnabled("mnuStop", true);
     if (Mode == kNoMode)
@@ -79,6 +81,10 @@ void Tessarin::mnuNewGame_Click() {
     // 6. Nobody has won a new duel yet.
     if (Mode == kDuel)
         Winner = kNoWinner;
+    // The computer, when it has player 2's seat, starts on the new game.
+    if (Computer)
+        Computer->reset();
+    syncComputer();
 }
 
 int16_t Tessarin::MakeShape(int16_t ShapeNum, int16_t CannotBe) {

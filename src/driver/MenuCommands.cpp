@@ -71,28 +71,27 @@ void Tessarin::mnuChangeName_Click() {
         Player1Name = TheInputBox->InputDlg("Input Name", kNamePrompt, Player1Name, 0);
     } else if (Mode == kDuel || Mode == kCooperation) {
         Player1Name = TheInputBox->InputDlg("Input Name--Player1", kNamePrompt, Player1Name, 0);
-        Player2Name = TheInputBox->InputDlg("Input Name--Player2", kNamePrompt, Player2Name, 0);
+        // The computer keeps its name.
+        if (Player2Seat.takesKeyboard())
+            Player2Name = TheInputBox->InputDlg("Input Name--Player2", kNamePrompt, Player2Name, 0);
     }
 }
 
 void Tessarin::mnuBestScore_Click() {
     if (!TheDuelResult)
-        TheDuelResult =
-            std::make_unique<DuelResult>(services_.dialogs, services_.sound, services_.screen);
+        TheDuelResult = std::make_unique<DuelResult>(dialogs_, services_.sound, services_.screen);
     TheDuelResult->ShowRecord(TheRecords);
 }
 
 void Tessarin::mnuDuelResult_Click() {
     if (!TheDuelResult)
-        TheDuelResult =
-            std::make_unique<DuelResult>(services_.dialogs, services_.sound, services_.screen);
+        TheDuelResult = std::make_unique<DuelResult>(dialogs_, services_.sound, services_.screen);
     TheDuelResult->ShowDuelResult(DuelTally);
 }
 
 void Tessarin::mnuCustom_Click() {
     if (!TheCustom)
-        TheCustom = std::make_unique<Custom>(Controls, services_.dialogs, services_.sound,
-                                             services_.screen);
+        TheCustom = std::make_unique<Custom>(Controls, dialogs_, services_.sound, services_.screen);
     TheCustom->DoCustom();
 }
 
@@ -108,12 +107,13 @@ void Tessarin::mnuAbout_Click() {
     services_.sound.PlayWave("about.wav");
     if (!TheAbout)
         TheAbout = std::make_unique<About>(services_.screen);
-    TheAbout->Show(services_.dialogs);
+    TheAbout->Show(dialogs_);
 }
 
 // Ends the program at once: no unload handling, nothing written.
 void Tessarin::mnuExit_Click() {
     Ended = true;
+    tmrComputer->setEnabled(false);
     services_.dialogs.EndProgram();
 }
 

@@ -18,6 +18,12 @@ MenuItem separator(std::string name) {
     return item(std::move(name), "-");
 }
 
+MenuItem element(std::string name, int index, std::string caption) {
+    MenuItem m = item(std::move(name), std::move(caption));
+    m.Index = index;
+    return m;
+}
+
 std::vector<MenuItem> arrayItems(const std::string& name, const std::string& word, int count) {
     std::vector<MenuItem> items;
     for (int i = 0; i < count; ++i) {
@@ -56,17 +62,21 @@ bool reachableIn(const std::vector<Item>& items, const std::string& name, int in
 } // namespace
 
 MenuTree::MenuTree() {
-    Bar.push_back(
-        item("mnuGame", "&Game", {},
-             {item("mnuOnePlayer", "&One Player", "Ctrl+O"),
-              item("mnuTwoPlayers", "&Two Players", {},
-                   {item("mnuDuel", "&Duel", "Ctrl+D"),
-                    item("mnuCooperation", "&Cooperation", "Ctrl+C")}),
-              separator("mnuSep1"), item("mnuNewGame", "&New Game", "F2"),
-              item("mnuPause", "&Pause", "Ctrl+P"), item("mnuStop", "&Stop", "Ctrl+Q"),
-              separator("mnusep7"), item("mnuChangeName", "C&hange Name"), separator("mnusep6"),
-              item("mnuBestScore", "&Best Score"), item("mnuDuelResult", "&Duel Result"),
-              separator("mnnuSep2"), item("mnuExit", "E&xit", "Ctrl+X")}));
+    Bar.push_back(item(
+        "mnuGame", "&Game", {},
+        {item("mnuOnePlayer", "&One Player", "Ctrl+O"),
+         item("mnuTwoPlayers", "&Two Players", {},
+              {item("mnuDuel", "&Duel", "Ctrl+D"), item("mnuCooperation", "&Cooperation", "Ctrl+C"),
+               separator("mnuSep8"),
+               // Who plays player 2 (Seat::Kind).
+               element("mnuSeat", 0, "Player 2 at the &Keyboard"),
+               element("mnuSeat", 1, "Computer, &Easy"), element("mnuSeat", 2, "Computer, &Normal"),
+               element("mnuSeat", 3, "Computer, &Hard")}),
+         separator("mnuSep1"), item("mnuNewGame", "&New Game", "F2"),
+         item("mnuPause", "&Pause", "Ctrl+P"), item("mnuStop", "&Stop", "Ctrl+Q"),
+         separator("mnusep7"), item("mnuChangeName", "C&hange Name"), separator("mnusep6"),
+         item("mnuBestScore", "&Best Score"), item("mnuDuelResult", "&Duel Result"),
+         separator("mnnuSep2"), item("mnuExit", "E&xit", "Ctrl+X")}));
     Bar.push_back(item("mnuSkills", "&Skills", {},
                        {item("mnuLevel0", "&Level", {}, arrayItems("mnuLevel", "Level", 12)),
                         item("mnuSpeed0", "&Speed", {}, arrayItems("mnuSpeed", "Speed", 10))}));

@@ -106,6 +106,7 @@ void Tessarin::modeCommand(int16_t newMode) {
     // 6, 7.
     TheWindow.Visible = true;
     Mode = newMode;
+    syncComputer();
 }
 
 void Tessarin::SetupStandard() {
@@ -155,15 +156,17 @@ void Tessarin::SetupCooperation() {
     placeLabels(1225, 1225);
 }
 
-// Each name is replaced by what the dialog returns: Cancel returns the
-// current name, Ok the text as typed, empty included.
+// Each name asked is replaced by what the dialog returns: Cancel returns
+// the current name, Ok the text as typed, empty included.
 void Tessarin::askNames(bool twoPlayers) {
     if (!twoPlayers) {
         Player1Name = TheInputBox->InputDlg("Input Name", kNamePrompt, Player1Name, 0);
         return;
     }
     Player1Name = TheInputBox->InputDlg("Input Name--Player1", kNamePrompt, Player1Name, 0);
-    Player2Name = TheInputBox->InputDlg("Input Name--Player2", kNamePrompt, Player2Name, 0);
+    // With the computer in player 2's seat only player 1 is asked.
+    if (Player2Seat.takesKeyboard())
+        Player2Name = TheInputBox->InputDlg("Input Name--Player2", kNamePrompt, Player2Name, 0);
 }
 
 // Drops what the previous mode (still in Mode) built: all of its fields and

@@ -20,6 +20,8 @@ void Tessarin::mnuPause_Click() {
         tmrMain[0]->setEnabled(!tmrMain[0]->Enabled());
         tmrMain[1]->setEnabled(!tmrMain[1]->Enabled());
     }
+    // The computer pauses with the fall and goes on with it.
+    syncComputer();
 }
 
 void Tessarin::mnuStop_Click() {
@@ -73,6 +75,7 @@ void Tessarin::Form_Unload() {
         tmrPreBlink[i]->setEnabled(false);
     }
     tmrGameOver->setEnabled(false);
+    tmrComputer->setEnabled(false);
     Playing = false;
     Ended = true;
     services_.dialogs.EndProgram();

@@ -20,7 +20,7 @@ void Tessarin::WriteScoreFile() {
     // The record stays in memory and the game goes on.
     LastScoreFileError = "The best results could not be saved to \"" + file.Path().string() +
                          "\": " + reason + ".\r\n\r\nThey are kept until the game is closed.";
-    services_.dialogs.SystemMessage(LastScoreFileError, "Tessarin");
+    dialogs_.SystemMessage(LastScoreFileError, "Tessarin");
 }
 
 void Tessarin::CreateScoreFile() {

@@ -45,7 +45,8 @@ Label bannerLabel(const std::string& name, const std::string& caption, int left,
 
 } // namespace
 
-Tessarin::Tessarin(const Services& services) : services_(services) {
+Tessarin::Tessarin(const Services& services)
+    : services_(services), dialogs_(services.dialogs, [this] { syncComputer(); }) {
     for (int16_t i = 0; i < 2; ++i) {
         tmrMain[i] = std::make_unique<Timer>(services_.timers, i, 770);
         tmrDelete[i] = std::make_unique<Timer>(services_.timers, i, 200);
@@ -58,6 +59,8 @@ Tessarin::Tessarin(const Services& services) : services_(services) {
     }
     tmrGameOver = std::make_unique<Timer>(services_.timers, 0, 30);
     tmrGameOver->setHandler([this](int16_t) { tmrGameOver_Timer(); });
+    tmrComputer = std::make_unique<Timer>(services_.timers, 1, 100);
+    tmrComputer->setHandler([this](int16_t) { tmrComputer_Timer(); });
 
     // Design-time window: the start-up size, the banner and the labels.
     TheWindow.Caption = "Tessarin";
@@ -127,20 +130,23 @@ void Tessarin::Form_Load() {
     lblGame.Caption = "A";
     ShapeCount = 7;
     mnu("mnuGameA").Checked = true;
+    // Player 2 at the keyboard.
+    for (int16_t i = 0; i < Seat::kKinds; ++i)
+        mnu("mnuSeat", i).Checked = i == Player2Seat.kind;
     Playing = false;
     Controls.SpeedMode = 0;
     // 5. Names and keys.
     Player1Name = "Player1";
-    Player2Name = "Player2";
+    Player2Name = Player2Seat.computer() ? Seat::kComputerName : "Player2";
+    keyboardPlayer2Name_ = "Player2";
     Controls.Keys[0] = {vk::A, vk::D, vk::S, vk::W};
     Controls.Keys[1] = {vk::Numpad1, vk::Numpad3, vk::Numpad2, vk::Numpad5};
     // 6. Piece geometry.
     InitShapeInfo();
     // 7. The message and name-input objects.
-    TheMessageBox =
-        std::make_unique<MessageBox>(services_.dialogs, services_.sound, services_.screen);
+    TheMessageBox = std::make_unique<MessageBox>(dialogs_, services_.sound, services_.screen);
     TheMessageBox->setFontSize(18);
-    TheInputBox = std::make_unique<InputBox>(services_.dialogs, services_.sound, services_.screen);
+    TheInputBox = std::make_unique<InputBox>(dialogs_, services_.sound, services_.screen);
     // 8. The best results.
     ReadScoreFile();
     TheWindow.Loaded = true;
@@ -232,6 +238,8 @@ void Tessarin::Click(const std::string& name, int index) {
     };
     if (name == "mnuLevel")
         mnuLevel_Click(static_cast<int16_t>(index));
+    else if (name == "mnuSeat")
+        mnuSeat_Click(static_cast<int16_t>(index));
     else if (name == "mnuSpeed")
         mnuSpeed_Click(static_cast<int16_t>(index));
     else if (auto it = commands.find(name); it != commands.end())

@@ -7,6 +7,7 @@
 #include "dialogs/InputBox.h"
 #include "dialogs/MessageBox.h"
 #include "driver/MenuTree.h"
+#include "driver/Seat.h"
 #include "game/Canvas.h"
 #include "game/CellImages.h"
 #include "game/DuelTally.h"
@@ -86,6 +87,9 @@ public:
     void mnuCustom_Click();
     void mnuHow_Click();
     void mnuAbout_Click();
+    // Who plays player 2: Index 0 the keyboard, 1 to 3 the computer, Easy,
+    // Normal or Hard (the values of Seat::Kind).
+    void mnuSeat_Click(int16_t Index);
     // Runs the command of a menu item by its name (and index for arrays);
     // what the front end calls. Disabled items and separators do nothing.
     void Click(const std::string& name, int index = -1);
@@ -96,6 +100,13 @@ public:
     void tmrBlink_Timer(int16_t Index);
     void tmrPreBlink_Timer(int16_t Index);
     void tmrGameOver_Timer();
+    // The computer's next key as player 2.
+    void tmrComputer_Timer();
+
+    // ---- Keys from this machine's keyboard, as the front end receives
+    // them: Form_KeyDown, except that player 2's keys do not play player 2
+    // while someone else has player 2's seat.
+    void Keyboard_KeyDown(int16_t KeyCode, int16_t Shift);
 
     // ---- Public operations
     void PreToCur(int16_t Index);
@@ -124,6 +135,10 @@ public:
     int16_t Winner = 0;
     std::string Player1Name = "Player1";
     std::string Player2Name = "Player2";
+    // Player 2's seat, and the computer that plays there while it has the
+    // seat.
+    Seat Player2Seat;
+    std::unique_ptr<ComputerPlayer> Computer;
 
     // Program-wide: keys, speed and rotate modes, fall intervals.
     ControlSettings Controls;
@@ -142,6 +157,9 @@ public:
     std::array<std::unique_ptr<Timer>, 2> tmrBlink;
     std::array<std::unique_ptr<Timer>, 2> tmrPreBlink;
     std::unique_ptr<Timer> tmrGameOver;
+    // The computer's keys: runs only while it has a game to play (playing,
+    // not paused, no dialog open), at its own pace.
+    std::unique_ptr<Timer> tmrComputer;
 
     // ---- Window elements
     Window TheWindow;
@@ -170,6 +188,8 @@ public:
     std::vector<Surface*> surfaces();
 
     const Services& services() const { return services_; }
+    // How many of the window's dialogs are open now.
+    int OpenDialogs() const { return dialogs_.open(); }
 
     // Window geometry, twips: the outer size less the frame and the menu bar
     // gives the client area.
@@ -216,7 +236,18 @@ private:
     int playerCount() const;
     std::string counterText(int value) const;
 
+    // Player 2's seat
+    bool computerMayPlay() const;
+    void syncComputer();
+
     Services services_;
+    // What the window's dialogs go through.
+    CountingDialogs dialogs_;
+    // Player 2's name as the person at the keyboard gave it, while the
+    // computer has the seat.
+    std::string keyboardPlayer2Name_ = "Player2";
+    // The computer's time: the ms its timer has run.
+    int64_t computerClock_ = 0;
 };
 
 } // namespace tessarin

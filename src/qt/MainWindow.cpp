@@ -115,7 +115,7 @@ void MainWindow::handleKey(QKeyEvent* event) {
         return;
     const int16_t shift = shiftState(event->modifiers());
     emit keyForwarded(code, shift);
-    game_.Form_KeyDown(code, shift);
+    game_.Keyboard_KeyDown(code, shift);
     afterEvent();
 }
 

@@ -58,7 +58,8 @@ TEST_F(ModeSetup, StartUpShowsOnlyTheBannerAndWaitsForAMode) {
     EXPECT_EQ(seen(), "4 Tessarin 4005x2370 0,0|mnuNewGame mnuPause mnuStop mnuChangeName "
                       "mnuDuelResult mnuLevel0 mnuSpeed0 mnuPreview mnuGameA mnuGameB mnuCustom "
                       "|0,0 0x0 hidden|0,0 0x0 hidden|1440,360 915,697 1620,1200 ");
-    EXPECT_EQ(menuItems(g.Menus.Bar, true), "mnuLevel0 mnuSpeed0 mnuSound mnuPreview mnuGameA ");
+    EXPECT_EQ(menuItems(g.Menus.Bar, true),
+              "mnuSeat0 mnuLevel0 mnuSpeed0 mnuSound mnuPreview mnuGameA ");
     EXPECT_EQ(g.Player1Name + "/" + g.Player2Name + "/" + g.lblGame.Caption, "Player1/Player2/A");
     EXPECT_TRUE(g.Controls.Keys[0] == (PlayerKeys{65, 68, 83, 87}) && !g.Controls.SpeedMode &&
                 g.Controls.Keys[1] == (PlayerKeys{97, 99, 98, 101}) && !g.Controls.RotateMode &&
@@ -131,7 +132,7 @@ TEST_F(ModeSetup, SwitchKeepsNamesAndSettings) {
     choose(Tessarin::kCooperation);
     EXPECT_TRUE(!g.picPreviewer[0]->Visible() && !g.picPreviewer[1]->Visible() &&
                 g.picCanvas[0]->Visible() && g.lblScore[0]->Caption == " 900");
-    EXPECT_EQ(menuItems(g.Menus.Bar, true), "mnuLevel5 mnuSpeed0 mnuSound mnuGameA ");
+    EXPECT_EQ(menuItems(g.Menus.Bar, true), "mnuSeat0 mnuLevel5 mnuSpeed0 mnuSound mnuGameA ");
     cancelName("Dee");
     cancelName("");
     choose(Tessarin::kDuel);

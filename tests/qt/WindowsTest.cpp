@@ -1,9 +1,9 @@
-#include "qt/FormWindows.h"
-#include "qt/QtDialogs.h"
 #include "driver/Tessarin.h"
 #include "platform/VirtualTimerHost.h"
+#include "qt/FormWindows.h"
 #include "qt/Looks.h"
 #include "qt/MainWindow.h"
+#include "qt/QtDialogs.h"
 #include "qt/SurfaceWidget.h"
 #include "support/TempFolder.h"
 
@@ -223,6 +223,59 @@ TEST(MainWindow, APlayerChoosesEachModeAndPlaysAGameThroughTheRealWindowsAtTwice
     rig.dialogs.setOnEnd([&] { quit = true; });
     w.action("mnuExit")->trigger();
     EXPECT_TRUE(quit && w.endRequested);
+}
+
+// Two Players ends with who plays player 2: after a separator the keyboard
+// and the computer at three strengths, exactly one checked. Chosen with the
+// mouse in the open submenu, the computer takes player 2's name and keys:
+// only player 1's name is asked, and the keypad no longer moves player 2.
+TEST(MainWindow, TwoPlayersLetsTheComputerTakePlayer2sSeat) {
+    GameRig rig;
+    Tessarin& game = rig.game;
+    Shown w(game);
+    QMenu* two = w.action("mnuTwoPlayers")->menu();
+    ASSERT_TRUE(two);
+    const auto captions = [&](bool checkedOnly) {
+        QStringList c;
+        for (QAction* a : two->actions())
+            if (!checkedOnly || a->isChecked())
+                c << (a->isSeparator() ? "-" : a->text());
+        return c.join("|").toStdString();
+    };
+    EXPECT_EQ(captions(false), "&Duel|&Cooperation|-|Player 2 at the &Keyboard|Computer, &Easy|"
+                               "Computer, &Normal|Computer, &Hard");
+    EXPECT_EQ(captions(true), "Player 2 at the &Keyboard");
+    two->popup(w.mapToGlobal(QPoint(20, 20)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(two));
+    QTest::mouseClick(two, Qt::LeftButton, {},
+                      two->actionGeometry(w.action("mnuSeat", Seat::ComputerHard)).center());
+    EXPECT_EQ(game.Player2Seat.kind, Seat::ComputerHard);
+    EXPECT_EQ(captions(true), "Computer, &Hard");
+
+    std::vector<std::string> asked;
+    rig.dialogs.setBeforeModal([&] {
+        w.sync();
+        duringModal([&] {
+            if (InputWindow* in = rig.dialogs.inputWindow(); in && in->isVisible()) {
+                asked.push_back(in->windowTitle().toStdString());
+                QTest::keyClicks(in->text1(), "Ann");
+                QTest::keyClick(in->text1(), Qt::Key_Return);
+            }
+        });
+    });
+    w.action("mnuDuel")->trigger();
+    EXPECT_EQ(asked, (std::vector<std::string>{"Input Name--Player1"}));
+    EXPECT_EQ(game.Player1Name + "/" + game.Player2Name, "Ann/Computer");
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, Qt::Key_F2);
+    ASSERT_TRUE(game.Playing);
+    EXPECT_FALSE(w.action("mnuSeat", 0)->isEnabled()); // not during a game
+    const int16_t x1 = game.Squares[0]->x(), x2 = game.Squares[1]->x();
+    for (Qt::Key k : {Qt::Key_1, Qt::Key_3, Qt::Key_1})
+        QTest::keyClick(&w, k, Qt::KeypadModifier);
+    QTest::keyClick(&w, Qt::Key_A);
+    EXPECT_EQ(game.Squares[1]->x(), x2);
+    EXPECT_EQ(game.Squares[0]->x(), x1 - 1);
 }
 
 TEST(QtDialogs, KeyBoxesTakeThePressedKeyRefuseDuplicatesAndCancelKeepsTheOldKeys) {

@@ -146,6 +146,10 @@ void BotGame::wrapTimers() {
         game_->tmrGameOver_Timer();
         after(Event::Kind::Timer, "tmrGameOver", 0);
     });
+    g.tmrComputer->setHandler([this](int16_t) {
+        game_->tmrComputer_Timer();
+        after(Event::Kind::Timer, "tmrComputer", 1);
+    });
 }
 
 void BotGame::dialogOpen() {
@@ -154,6 +158,10 @@ void BotGame::dialogOpen() {
     // pass too, but not without end.
     if (options_.dialogOpenMs > 0 && dialogs_.openDepth() <= 2)
         timers_.advance(options_.dialogOpenMs);
+}
+
+bool BotGame::atKeyboard(int player) const {
+    return player == 0 || game_->Player2Seat.takesKeyboard();
 }
 
 int BotGame::players() const {
@@ -173,7 +181,7 @@ void BotGame::click(const std::string& name, int index) {
 }
 
 void BotGame::key(int16_t code) {
-    game_->Form_KeyDown(code, 0);
+    game_->Keyboard_KeyDown(code, 0);
     after(Event::Kind::Key, "key", code);
 }
 
@@ -263,7 +271,7 @@ void BotGame::step(int64_t ms) {
         if (game_->Playing) {
             for (int p = 0; p < players(); ++p) {
                 const PlayerState& st = players_[static_cast<size_t>(p)];
-                if (options_.strategy[static_cast<size_t>(p)] != Strategy::None &&
+                if (options_.strategy[static_cast<size_t>(p)] != Strategy::None && atKeyboard(p) &&
                     st.nextAction < actAt) {
                     actAt = std::max(st.nextAction, now());
                     who = p;
@@ -406,6 +414,8 @@ GameResult BotGame::playGame(const GameSetup& setup) {
         return r;
     if (g.Mode != setup.mode)
         chooseMode(setup.mode);
+    if (setup.seat >= 0 && setup.seat != g.Player2Seat.kind)
+        click("mnuSeat", setup.seat);
     if (setup.gameB != (g.GameType == "B"))
         click(setup.gameB ? "mnuGameB" : "mnuGameA");
     if (g.Level != setup.level)

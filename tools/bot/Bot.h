@@ -2,8 +2,9 @@
 
 // A player that plays Tessarin headless, on virtual time, through the same
 // handlers a person reaches: menu commands by name (Tessarin::Click), the
-// players' configured keys (Form_KeyDown), and dialogs that a scripted
-// "person" answers. Soak tests and benchmarks run whole games with it.
+// players' configured keys as the keyboard sends them (Keyboard_KeyDown),
+// and dialogs that a scripted "person" answers. With the computer in
+// player 2's seat the bot plays player 1 only. Soak tests and benchmarks run whole games with it.
 
 #include "dialogs/Dialogs.h"
 #include "driver/Tessarin.h"
@@ -120,6 +121,7 @@ struct GameSetup {
     int16_t speed = 0;
     int64_t maxMs = 3'600'000; // Stop after this much virtual time (0: no limit)
     int64_t maxPieces = 0;     // Stop after this many pieces (0: no limit)
+    int16_t seat = -1;         // who plays player 2 (Seat::Kind; -1: as it is)
 };
 
 struct GameResult {
@@ -202,6 +204,9 @@ private:
     void actRandom(int player);
     void dialogOpen();
     int players() const;
+    // Whether the bot plays this player from the keyboard: player 2 only
+    // while the keyboard has player 2's seat.
+    bool atKeyboard(int player) const;
 
     BotOptions options_;
     std::filesystem::path folder_;

@@ -1,0 +1,343 @@
+// The computer in player 2's seat: whole games at every strength, when it
+// plays and when it does not, its keys, and the names, records and duel
+// tally that go with the seat.
+#include "driver/PlayerViews.h"
+#include "platform/VirtualKeys.h"
+#include "support/GameFixture.h"
+
+#include <fstream>
+#include <limits>
+
+using namespace tessarin;
+
+namespace {
+
+struct PieceSeen {
+    int16_t shape, direction, x, y;
+    bool active;
+    bool operator==(const PieceSeen&) const = default;
+};
+
+} // namespace
+
+class ComputerSeat : public GameFixture {
+protected:
+    ComputerSeat() { watch(); }
+
+    // Every tick of the computer goes through here: it presses one of
+    // player 2's keys at most, never one of player 1's, so player 1's piece
+    // is just as it was.
+    void watch() {
+        game->tmrComputer->setHandler([this](int16_t) {
+            ++computerTicks;
+            const PieceSeen p1 = seen(0), p2 = seen(1);
+            game->tmrComputer_Timer();
+            EXPECT_EQ(seen(0), p1) << "the computer moved player 1's piece";
+            const PieceSeen after = seen(1);
+            moves += after.shape == p2.shape &&
+                     (after.x != p2.x || after.direction != p2.direction || after.y > p2.y + 1);
+        });
+    }
+    PieceSeen seen(int i) {
+        const SquareSet* s = game->Squares[i].get();
+        return s ? PieceSeen{s->Shape(), s->Direction(), s->x(), s->y(), s->Active()} : PieceSeen{};
+    }
+    void seat(int16_t kind) { game->Click("mnuSeat", kind); }
+
+    // Player 1 at the keyboard: a computer player of the test's own, or
+    // nobody.
+    void player1(Strength strength) {
+        p1 = std::make_unique<ComputerPlayer>(strength, 77);
+        p1At = timers.now();
+    }
+    void run(int64_t ms) {
+        const int64_t end = timers.now() + ms;
+        while (timers.now() < end) {
+            const int64_t tick = timers.untilNext();
+            const int64_t tickAt =
+                tick < 0 ? std::numeric_limits<int64_t>::max() : timers.now() + tick;
+            if (p1 && game->Playing && p1At <= std::min(tickAt, end)) {
+                advance(std::max<int64_t>(0, p1At - timers.now()));
+                if (!game->Playing)
+                    continue;
+                const Decision d = p1->decide(ViewOf(*game, 0), timers.now());
+                const PlayerKeys& k = keys(0);
+                const int16_t code = d.action == Action::Left     ? k.Left
+                                     : d.action == Action::Right  ? k.Right
+                                     : d.action == Action::Rotate ? k.Rotate
+                                     : d.action == Action::Down   ? k.Down
+                                                                  : 0;
+                if (code)
+                    game->Keyboard_KeyDown(code, 0);
+                p1At = std::max(d.nextAt, timers.now() + 1);
+            } else if (tickAt > end) {
+                advance(end - timers.now());
+            } else {
+                timers.step(end - timers.now());
+            }
+        }
+    }
+    // A new game played to the end of its curtain; stopped after limitMs.
+    void playOut(int64_t limitMs) {
+        newGame();
+        p1At = timers.now();
+        const int64_t stopAt = timers.now() + limitMs;
+        while (game->Playing && timers.now() < stopAt)
+            run(std::min<int64_t>(1000, stopAt - timers.now()));
+        if (game->Playing)
+            game->Click("mnuStop");
+        ASSERT_TRUE(finishCurtain());
+        EXPECT_FALSE(game->tmrComputer->Enabled());
+        EXPECT_EQ(timers.untilNext(), -1) << "a timer runs after the game";
+    }
+    std::string fileText() {
+        std::ifstream in(folder.path() / "Tessarin.ini", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+    std::unique_ptr<ComputerPlayer> p1;
+    int64_t p1At = 0;
+    int computerTicks = 0;
+    int moves = 0;
+};
+
+// Duel and Cooperation against each strength, Game A and B, the down key
+// dropping at once and one row a press, player 1 played by a computer
+// player of the test's: the computer moves its pieces and clears rows,
+// and after every game nothing runs.
+TEST_F(ComputerSeat, PlaysWholeGamesAtEveryStrengthInBothVariantsAndSpeedModes) {
+    std::map<int16_t, int>
+        lines; // by strength: player 2's in Duel, the shared field's in Cooperation
+    seat(Seat::ComputerEasy);
+    for (int16_t mode : {Tessarin::kDuel, Tessarin::kCooperation}) {
+        choose(mode, {"Ann"});
+        for (int16_t kind : {Seat::ComputerEasy, Seat::ComputerNormal, Seat::ComputerHard}) {
+            seat(kind);
+            for (const char* variant : {"mnuGameA", "mnuGameB"})
+                for (int16_t speedMode : {0, 1}) {
+                    SCOPED_TRACE(std::to_string(mode) + " " + std::to_string(kind) + " " + variant +
+                                 " " + std::to_string(speedMode));
+                    game->Click(variant);
+                    game->Controls.SpeedMode = speedMode;
+                    player1(Strength::Normal);
+                    moves = 0;
+                    playOut(4 * 60 * 1000);
+                    EXPECT_GT(moves, 10);
+                    lines[kind] += field(mode == Tessarin::kDuel ? 1 : 0).Lines();
+                }
+        }
+    }
+    for (const auto& [kind, n] : lines)
+        EXPECT_GT(n, 4) << "strength " << kind;
+}
+
+// It plays only while the game runs: not while paused, not while a dialog
+// is open (the pieces fall on under a dialog), not after Stop or a lost
+// game, not during the message or the curtain.
+TEST_F(ComputerSeat, StopsForPauseDialogsStopGameOverAndTheCurtain) {
+    seat(Seat::ComputerHard);
+    start(Tessarin::kDuel, {"Ann"});
+    run(3000);
+    EXPECT_GT(moves, 0);
+    EXPECT_TRUE(game->tmrComputer->Enabled());
+
+    game->Click("mnuPause");
+    EXPECT_FALSE(game->tmrComputer->Enabled());
+    const PieceSeen paused = seen(1);
+    moves = 0;
+    run(10000);
+    EXPECT_EQ(seen(1), paused);
+    game->Click("mnuPause");
+    run(3000);
+    EXPECT_GT(moves, 0);
+
+    // Under a dialog opened during the game, a few seconds pass.
+    int open = 0;
+    dialogs.whileOpen = [&] {
+        ++open;
+        EXPECT_FALSE(game->tmrComputer->Enabled());
+        EXPECT_EQ(game->OpenDialogs(), 1);
+        for (int k = 0; k < 20; ++k) {
+            const PieceSeen before = seen(1);
+            advance(100);
+            const PieceSeen after = seen(1);
+            EXPECT_TRUE(after.shape != before.shape ||
+                        (after.x == before.x && after.direction == before.direction));
+        }
+    };
+    moves = 0;
+    game->Click("mnuAbout");
+    game->Click("mnuDuelResult");
+    EXPECT_EQ(open, 2);
+    EXPECT_TRUE(game->tmrComputer->Enabled());
+    run(3000);
+    EXPECT_GT(moves, 0);
+
+    // Stop: the message (none for a stopped duel), then the curtain.
+    dialogs.whileOpen = nullptr;
+    game->Click("mnuStop");
+    EXPECT_FALSE(game->tmrComputer->Enabled());
+    bool curtainSeen = false;
+    ASSERT_TRUE(runUntil([&] {
+        curtainSeen = curtainSeen || game->tmrGameOver->Enabled();
+        EXPECT_FALSE(game->tmrComputer->Enabled());
+        return !game->tmrGameOver->Enabled() && !game->Playing;
+    }));
+    EXPECT_TRUE(curtainSeen);
+    EXPECT_EQ(timers.untilNext(), -1);
+
+    // Player 1 loses: the computer wins, and rests through the message.
+    dialogs.calls.clear();
+    newGame();
+    run(2000);
+    dialogs.whileOpen = [&] { EXPECT_FALSE(game->tmrComputer->Enabled()); };
+    endOnNextTick(0);
+    ASSERT_TRUE(finishCurtain());
+    EXPECT_EQ(shown(), "Computer Wins!");
+    EXPECT_EQ(timers.untilNext(), -1);
+}
+
+// The computer presses player 2's keys as the key dialog set them; at the
+// keyboard, player 2's keys do nothing while the computer has the seat, and
+// in Standard both key sets steer the one piece as ever.
+TEST_F(ComputerSeat, UsesPlayer2sKeysAsChangedInTheKeyDialog) {
+    const int16_t J = vk::letter('J'), L = vk::letter('L'), K = vk::letter('K'),
+                  I = vk::letter('I');
+    choose(Tessarin::kDuel, {"Ann", "Bob"});
+    dialogs.custom.then([&](Custom& c) {
+        for (int16_t box = 0; box < 4; ++box)
+            c.Text2_KeyDown(box, std::array{J, L, K, I}[static_cast<size_t>(box)], 0);
+        c.Command1_Click(0);
+    });
+    game->Click("mnuCustom");
+    ASSERT_EQ(keys(1), (PlayerKeys{J, L, K, I}));
+    seat(Seat::ComputerNormal);
+    newGame();
+    run(30000);
+    EXPECT_GT(moves, 5);
+
+    // The keyboard's player 2 keys, old and new, leave player 2 alone.
+    game->Click("mnuPause");
+    const PieceSeen before = seen(1);
+    for (int16_t k : {J, L, I, vk::Numpad1, vk::Numpad3, vk::Numpad5})
+        game->Keyboard_KeyDown(k, 0);
+    EXPECT_EQ(seen(1), before);
+    game->Click("mnuStop");
+    ASSERT_TRUE(finishCurtain());
+
+    seat(Seat::Keyboard);
+    newGame();
+    const int16_t x = game->Squares[1]->x();
+    game->Keyboard_KeyDown(J, 0);
+    EXPECT_EQ(game->Squares[1]->x(), x - 1);
+    game->Click("mnuStop");
+    ASSERT_TRUE(finishCurtain());
+
+    seat(Seat::ComputerEasy);
+    choose(Tessarin::kStandard, {"Ann"});
+    newGame();
+    const int16_t x0 = game->Squares[0]->x();
+    game->Keyboard_KeyDown(L, 0);
+    EXPECT_EQ(game->Squares[0]->x(), x0 + 1);
+    EXPECT_FALSE(game->tmrComputer->Enabled()); // no player 2 in Standard
+}
+
+// The seat's menu items, and the names, records and tally across seats,
+// games and modes: the computer is "Computer", the person at the keyboard
+// gets their name back.
+TEST_F(ComputerSeat, SeatNamesRecordsAndTallyAcrossGamesAndModes) {
+    const auto checked = [&] {
+        std::string s;
+        for (int i = 0; i < Seat::kKinds; ++i)
+            s += menu("mnuSeat", i).Checked ? '1' : '0';
+        return s;
+    };
+    EXPECT_EQ(checked(), "1000");
+    seat(Seat::ComputerNormal); // before any mode: fine, like the mode commands
+    EXPECT_EQ(checked(), "0010");
+    EXPECT_EQ(game->Player2Name, "Computer");
+    seat(Seat::Keyboard);
+    EXPECT_EQ(game->Player2Name, "Player2");
+
+    choose(Tessarin::kDuel, {"Ann", "Bob"});
+    seat(Seat::ComputerHard);
+    seat(Seat::ComputerEasy); // from one strength to another: still the computer
+    EXPECT_EQ(game->Player1Name + "/" + game->Player2Name, "Ann/Computer");
+    newGame();
+    EXPECT_EQ(checked(), "0100");
+    for (int i = 0; i < Seat::kKinds; ++i)
+        EXPECT_FALSE(menu("mnuSeat", i).Enabled);
+    seat(Seat::Keyboard); // not during a game
+    EXPECT_EQ(checked(), "0100");
+    run(2000);
+    endOnNextTick(0);
+    ASSERT_TRUE(finishCurtain());
+    EXPECT_TRUE(menu("mnuSeat", 0).Enabled);
+    EXPECT_EQ(game->DuelTally[0].Name + " " + std::to_string(game->DuelTally[0].Wins) + " " +
+                  game->DuelTally[1].Name + " " + std::to_string(game->DuelTally[1].Wins),
+              "Ann 0 Computer 1");
+
+    // Change Name asks only player 1 while the computer has the seat.
+    dialogs.calls.clear();
+    typeName("Ann");
+    game->Click("mnuChangeName");
+    seat(Seat::Keyboard);
+    EXPECT_EQ(game->Player2Name, "Bob");
+    typeName("Ann");
+    typeName("Bo");
+    game->Click("mnuChangeName");
+    EXPECT_EQ(dialogs.inputCaptions(),
+              (std::vector<std::string>{"Input Name--Player1", "Input Name--Player1",
+                                        "Input Name--Player2"}));
+    newGame(); // Bo at the keyboard wins a duel: the same entry counts on
+    run(1000);
+    endOnNextTick(0);
+    ASSERT_TRUE(finishCurtain());
+    EXPECT_EQ(game->DuelTally[1].Name + " " + std::to_string(game->DuelTally[1].Wins), "Bo 2");
+
+    // Cooperation with the computer: the record holds Ann and Computer.
+    seat(Seat::ComputerHard);
+    dialogs.calls.clear();
+    choose(Tessarin::kCooperation, {"Ann"});
+    EXPECT_EQ(dialogs.inputCaptions(), (std::vector<std::string>{"Input Name--Player1"}));
+    player1(Strength::Hard);
+    playOut(3 * 60 * 1000);
+    ASSERT_GT(field(0).Lines(), 0);
+    EXPECT_EQ(recordRow(Records::CooperationA).substr(0, 13), "Ann/Computer/");
+    EXPECT_NE(fileText().find("CooperationAPlayer2Name  =Computer"), std::string::npos);
+    EXPECT_EQ(shown().substr(0, 15), "Sorry,You lose!");
+
+    // Back at the keyboard, in Standard: one name; then Cooperation asks two.
+    seat(Seat::Keyboard);
+    dialogs.calls.clear();
+    choose(Tessarin::kStandard, {"Ann"});
+    choose(Tessarin::kCooperation, {"Ann", "Bo"});
+    EXPECT_EQ(dialogs.inputBoxes(), (std::vector<std::string>{"Ann", "Ann", "Bo"}));
+}
+
+// On a few fixed seeds the stronger player wins the duel, from either side
+// of the window: player 1 is a computer player of the test's, player 2 the
+// computer in the seat. Each duel in a program of its own, so that it
+// depends on its seed alone.
+TEST_F(ComputerSeat, TheStrongerWinsOnFixedSeeds) {
+    struct Duel {
+        Strength p1;
+        int16_t seat;
+        int16_t winner;
+    };
+    for (uint64_t seed : {1, 2, 3})
+        for (const Duel& d : {Duel{Strength::Easy, Seat::ComputerHard, 1},
+                              Duel{Strength::Hard, Seat::ComputerEasy, 0},
+                              Duel{Strength::Easy, Seat::ComputerNormal, 1},
+                              Duel{Strength::Normal, Seat::ComputerEasy, 0}}) {
+            SCOPED_TRACE(std::to_string(seed) + ": " + std::to_string(d.seat));
+            restart();
+            watch();
+            seat(d.seat);
+            choose(Tessarin::kDuel, {"Ann"});
+            generator.seed(seed);
+            player1(d.p1);
+            playOut(30 * 60 * 1000);
+            EXPECT_EQ(game->Winner, d.winner);
+        }
+}
