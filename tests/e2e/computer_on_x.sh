@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# End-to-end: one person against the computer, the real program on a real X
+# display (Xvfb), keys sent by xdotool, pixels read back with ImageMagick.
+#   computer_on_x.sh PATH/TO/tessarin
+# Game > Two Players > Computer, Hard through the menus' access keys; Duel
+# asks player 1's name only; F2; player 1 drops pieces with S alone until a
+# message ends the duel. Player 2's field then shows squares the computer
+# moved away from where its pieces come in; Enter closes the message, the
+# curtain empties both fields, Exit ends the program.
+set -euo pipefail
+
+game=$(readlink -f "$1")
+work=$(mktemp -d)
+xvfb_pid="" game_pid=""
+cleanup() {
+    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; [ -f "$work/shot.png" ] && cp "$work/shot.png" /tmp/tessarin-e2e-computer-fail.png; exit 1; }
+step() { echo "-- $*"; }
+wait_for() { # seconds, command...
+    local end=$((SECONDS + $1)); shift
+    until "$@" >/dev/null 2>&1; do
+        [ $SECONDS -lt $end ] || return 1
+        sleep 0.05
+    done
+}
+
+# A display of our own: Xvfb writes its number once it is ready.
+exec 3<> <(:)
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+read -r -t 10 display <&3 || fail "Xvfb did not start"
+export DISPLAY=":$display" QT_QPA_PLATFORM=xcb
+unset XDG_RUNTIME_DIR
+
+cd "$work"
+"$game" >"$work/game.log" 2>&1 &
+game_pid=$!
+
+window_named() { xdotool search --all --onlyvisible --pid "$game_pid" --name "$1"; }
+# The message window: the size of 3975 x 1890 twips, the program's name as
+# its caption.
+message_window() {
+    local w
+    for w in $(xdotool search --onlyvisible --pid "$game_pid" --name '' 2>/dev/null); do
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        [ "$WIDTH" = 265 ] && [ "$HEIGHT" = 126 ] && { echo "$w"; return 0; }
+    done
+    return 1
+}
+focus() { xdotool windowfocus --sync "$1"; }
+key() { xdotool key --clearmodifiers "$@"; }
+shoot() { import -window root "$work/shot.png"; }
+# The colour (RRGGBB) of the centre of cell (cx, cy) of a field surface at
+# (left, top) twips in window $1 whose client area is $2 pixels high.
+cell() {
+    local w=$1 client=$2 left=$3 top=$4 cx=$5 cy=$6
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    local x=$((X + (left * 2 + 15) / 30 + 2 + 16 * cx + 8))
+    local y=$((Y + HEIGHT - client + (top * 2 + 15) / 30 + 2 + 16 * cy + 8))
+    convert "$work/shot.png" -format "%[hex:p{$x,$y}]" info: | cut -c1-6
+}
+
+step "start-up"
+wait_for 20 window_named '^Tessarin$' || fail "the main window did not appear"
+main=$(window_named '^Tessarin$' | head -1)
+
+step "Game > Two Players > Computer, Hard"
+focus "$main"
+key alt+g
+sleep 0.3
+key t
+sleep 0.3
+key h
+sleep 0.3
+
+step "Duel: only player 1's name"
+focus "$main"
+key ctrl+d
+wait_for 10 window_named '^Input Name--Player1$' || fail "no name window for player 1"
+key Return
+wait_for 10 window_named '^Tessarin \(Duel\)$' || fail "Duel did not come up"
+window_named '^Input Name--Player2$' && fail "player 2's name was asked"
+main=$(window_named '^Tessarin \(Duel\)$' | head -1)
+
+step "player 1 drops pieces until the duel ends"
+focus "$main"
+key F2
+end=$((SECONDS + 60))
+until message_window >/dev/null 2>&1; do
+    [ $SECONDS -lt $end ] || fail "the duel did not end"
+    focus "$main"
+    key s
+    sleep 0.2
+done
+msg=$(message_window)
+
+# Player 2's pieces come in over columns 3 to 6; the computer moved some away.
+shoot
+moved=0
+for y in 12 13 14 15 16 17; do
+    for x in 0 1 2 7 8 9 10; do
+        [ "$(cell "$main" 363 6060 510 "$x" "$y")" != 000000 ] && moved=1
+    done
+done
+[ $moved = 1 ] || fail "player 2's pieces all lie where they came in"
+
+focus "$msg"
+key Return
+message_gone() { ! message_window; }
+wait_for 5 message_gone || fail "Enter did not close the message"
+fields_empty() {
+    shoot
+    local y
+    for y in 0 9 17; do
+        [ "$(cell "$main" 363 510 510 5 "$y")" = 000000 ] || return 1
+        [ "$(cell "$main" 363 6060 510 5 "$y")" = 000000 ] || return 1
+    done
+}
+wait_for 10 fields_empty || fail "the curtain did not empty the fields"
+
+step "Exit"
+focus "$main"
+key ctrl+x
+ended() { ! kill -0 "$game_pid"; }
+wait_for 10 ended || fail "Exit did not end the program"
+game_pid=""
+echo "end-to-end against the computer: 1 passed, 0 failed"
