@@ -8,6 +8,8 @@
 #   --idle S          seconds of idle CPU measured per run (default 10)
 #   --duel S          seconds of Duel CPU measured per run of the game
 #                     (default 30; 0 skips it)
+#   --computer S      seconds of CPU measured per run of the game over a Duel
+#                     against the computer, Hard (default 30; 0 skips it)
 #   --floor-name T    title of the floor's main window (default "Floor")
 #   --game-name T     title of the game's main window (default "Tessarin")
 #   --run-dir DIR     folder the programs start in, e.g. run/ with the game's
@@ -21,15 +23,20 @@
 # Duel, Enter confirms the two names, Alt+S S 9 picks Speed 9 through the
 # menu's access keys, F2 starts a game; then game keys every 50 ms, and
 # every second Enter on any dialog (a duel's message) and F2 (the next
-# duel). Prints a Markdown table with the medians and the game/floor ratios.
+# duel). Then, in the same run, the Duel against the computer: Ctrl+Q stops
+# the duel, Alt+G T H chooses Game > Two Players > Computer, Hard, F2 starts
+# a game, and only player 1's keys are pressed, every 50 ms, with Enter and
+# F2 every second as before. Prints a Markdown table with the medians and the
+# game/floor ratios.
 set -euo pipefail
 
-runs=5 idle=10 duel=30 floor_name=Floor game_name=Tessarin run_dir=""
+runs=5 idle=10 duel=30 computer=30 floor_name=Floor game_name=Tessarin run_dir=""
 while [ $# -gt 0 ]; do
     case $1 in
     --runs) runs=$2; shift 2 ;;
     --idle) idle=$2; shift 2 ;;
     --duel) duel=$2; shift 2 ;;
+    --computer) computer=$2; shift 2 ;;
     --floor-name) floor_name=$2; shift 2 ;;
     --game-name) game_name=$2; shift 2 ;;
     --run-dir) run_dir=$(realpath "$2"); shift 2 ;;
@@ -136,7 +143,39 @@ duel() {
     echo "$(($(cpu_ticks "$app_pid") - c0)) $(($(now_ms) - t0))"
 }
 
-# One run: prints "start_ms rss_kb idle_cpu_percent [duel_cpu_percent]".
+# The Duel against the computer, after the Duel of two (whose game is
+# stopped first; its curtain runs out).
+computer_duel() {
+    local id=$1 seconds=$2 t0 c0 end game_keys=(a d w s)
+    dismiss_dialogs "$id"
+    keys "$id" ctrl+q
+    sleep 2
+    dismiss_dialogs "$id"
+    sleep 2
+    local k
+    for k in alt+g t h; do
+        keys "$id" "$k"
+        sleep 0.3
+    done
+    keys "$id" F2
+    c0=$(cpu_ticks "$app_pid")
+    t0=$(now_ms)
+    end=$((t0 + seconds * 1000))
+    local next_round=$((t0 + 1000))
+    while [ "$(now_ms)" -lt "$end" ]; do
+        keys "$id" "${game_keys[RANDOM % ${#game_keys[@]}]}"
+        if [ "$(now_ms)" -ge "$next_round" ]; then
+            dismiss_dialogs "$id"
+            keys "$id" F2
+            next_round=$((next_round + 1000))
+        fi
+        sleep 0.05
+    done
+    echo "$(($(cpu_ticks "$app_pid") - c0)) $(($(now_ms) - t0))"
+}
+
+# One run: prints "start_ms rss_kb idle_cpu_percent [duel_cpu_percent
+# [computer_cpu_percent]]".
 measure() {
     local binary=$1 title=$2 with_duel=$3 t0 id rss c0 c1 d
     xwininfo -root >/dev/null 2>&1 || start_xvfb
@@ -172,16 +211,22 @@ measure() {
         read -r ticks ms <"$work/duel"
         duel_cpu=$(awk -v t="$ticks" -v hz="$hz" -v ms="$ms" 'BEGIN { printf "%.2f", 100 * t / hz / (ms / 1000) }')
     fi
+    local computer_cpu=""
+    if [ "$with_duel" = 1 ] && [ "$duel" -gt 0 ] && [ "$computer" -gt 0 ]; then
+        computer_duel "$id" "$computer" >"$work/computer"
+        read -r ticks ms <"$work/computer"
+        computer_cpu=$(awk -v t="$ticks" -v hz="$hz" -v ms="$ms" 'BEGIN { printf "%.2f", 100 * t / hz / (ms / 1000) }')
+    fi
     kill "$app_pid" 2>/dev/null || true
     wait "$app_pid" 2>/dev/null || true
     app_pid=""
     cd "$work"
-    echo "$started $rss $idle_cpu $duel_cpu"
+    echo "$started $rss $idle_cpu $duel_cpu $computer_cpu"
 }
 
 median() { sort -g | awk '{ v[NR] = $1 } END { if (NR == 0) print "-"; else if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-# Medians of the runs of one program: "start rss idle duel".
+# Medians of the runs of one program: "start rss idle duel computer".
 program() {
     local binary=$1 title=$2 with_duel=$3 i
     : >"$work/runs"
@@ -190,7 +235,7 @@ program() {
         echo "  $(basename "$binary") run $i: $(tail -1 "$work/runs")" >&2
     done
     local col out=""
-    for col in 1 2 3 4; do
+    for col in 1 2 3 4 5; do
         out+="$(awk -v c=$col 'NF >= c { print $c }' "$work/runs" | median) "
     done
     echo "$out"
@@ -200,14 +245,14 @@ program "$floor" "$floor_name" 0 >"$work/floor.medians"
 read -r f_start f_rss f_idle _ <"$work/floor.medians"
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (a == "-" || b == "-" || b == 0) print "-"; else printf "%.2f", a / b }'; }
 
-echo "| program | start-up to mapped window (ms) | resident memory (MiB) | idle CPU (%) | Duel CPU at speed 9 (%) |"
-echo "|---|---|---|---|---|"
-printf '| floor (empty main window with menu bar) | %s | %.1f | %s | - |\n' "$f_start" "$(awk -v k="$f_rss" 'BEGIN { print k / 1024 }')" "$f_idle"
+echo "| program | start-up to mapped window (ms) | resident memory (MiB) | idle CPU (%) | Duel CPU at speed 9 (%) | Duel against the computer, Hard, CPU at speed 9 (%) |"
+echo "|---|---|---|---|---|---|"
+printf '| floor (empty main window with menu bar) | %s | %.1f | %s | - | - |\n' "$f_start" "$(awk -v k="$f_rss" 'BEGIN { print k / 1024 }')" "$f_idle"
 if [ -n "$game" ]; then
     program "$game" "$game_name" 1 >"$work/game.medians"
-    read -r g_start g_rss g_idle g_duel <"$work/game.medians"
-    printf '| game | %s | %.1f | %s | %s |\n' "$g_start" "$(awk -v k="$g_rss" 'BEGIN { print k / 1024 }')" "$g_idle" "$g_duel"
-    printf '| game / floor | %s | %s | %s | - |\n' "$(ratio "$g_start" "$f_start")" "$(ratio "$g_rss" "$f_rss")" "$(ratio "$g_idle" "$f_idle")"
+    read -r g_start g_rss g_idle g_duel g_computer <"$work/game.medians"
+    printf '| game | %s | %.1f | %s | %s | %s |\n' "$g_start" "$(awk -v k="$g_rss" 'BEGIN { print k / 1024 }')" "$g_idle" "$g_duel" "$g_computer"
+    printf '| game / floor | %s | %s | %s | - | - |\n' "$(ratio "$g_start" "$f_start")" "$(ratio "$g_rss" "$f_rss")" "$(ratio "$g_idle" "$f_idle")"
 fi
 echo
-echo "Medians of $runs runs each under Xvfb (1280 x 1024 x 24, no window manager); idle CPU over $idle s; the Duel over ${duel} s."
+echo "Medians of $runs runs each under Xvfb (1280 x 1024 x 24, no window manager); idle CPU over $idle s; the Duel over ${duel} s; the Duel against the computer over ${computer} s."
