@@ -115,11 +115,13 @@ int main(int argc, char** argv) {
     const std::filesystem::path folder = QDir::currentPath().toStdString();
     tessarin::qt::QtSound sound(folder);
     // Sounds not in the working folder: next to a built program, then
-    // where an installed one keeps them.
+    // where an installed one keeps them (PREFIX/bin with
+    // PREFIX/share/tessarin; Debian's /usr/games with /usr/share/games).
     const QString programDir = QCoreApplication::applicationDirPath();
     sound.setFallbackFolders(
         {(programDir + QStringLiteral("/sounds")).toStdString(),
-         (programDir + QStringLiteral("/../share/tessarin/sounds")).toStdString()});
+         (programDir + QStringLiteral("/../share/tessarin/sounds")).toStdString(),
+         (programDir + QStringLiteral("/../share/games/tessarin/sounds")).toStdString()});
     tessarin::qt::QtDialogs dialogs(scale);
     dialogs.setScreenOrigin(screenRect.topLeft());
 
