@@ -94,8 +94,9 @@ else
     echo "desktop-file-validate is not installed: skipped"
 fi
 if command -v appstreamcli >/dev/null; then
-    out=$(appstreamcli validate --pedantic --no-net --no-color "$metainfo" 2>&1) || true
-    grep -q '^✔ Validation was successful\.$' <<<"$out" || fail "appstreamcli validate: $out"
+    # The whole tree: the metainfo, and the desktop entry it names.
+    out=$(appstreamcli validate-tree --pedantic --no-net --no-color "$root" 2>&1) || true
+    grep -q '^✔ Validation was successful\.$' <<<"$out" || fail "appstreamcli validate-tree: $out"
 else
     echo "appstreamcli is not installed: skipped"
 fi
