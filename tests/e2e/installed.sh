@@ -13,8 +13,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 prefix="$work/usr"
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" || fail "cmake --install failed"
-for f in bin/tessarin share/man/man6/tessarin.6.gz share/applications/org.tessarin.tessarin.desktop \
-    share/metainfo/org.tessarin.tessarin.metainfo.xml \
+for f in bin/tessarin share/applications/org.tessarin.tessarin.desktop \
+    share/metainfo/org.tessarin.tessarin.metainfo.xml share/man/man6/tessarin.6.gz \
     share/icons/hicolor/16x16/apps/tessarin.png share/icons/hicolor/48x48/apps/tessarin.png \
     share/icons/hicolor/256x256/apps/tessarin.png; do
     [ -s "$prefix/$f" ] || fail "$f is not installed"

@@ -69,17 +69,20 @@ for gz in man/man6/tessarin.6.gz doc/tessarin/changelog.gz; do
 done
 [ "$("$game" --version)" = "Tessarin $version" ] || fail "--version says '$("$game" --version)'"
 help=$("$game" --help) || fail "--help failed"
-for option in --help --version --scale --user-data; do
-    grep -q -- "$option" <<<"$help" || fail "--help does not list $option"
-done
-zcat "$root/usr/share/man/man6/tessarin.6.gz" | grep -q "^\.TH TESSARIN 6 .*\"Tessarin $version\"" ||
+# The manual page, its hyphens plain, explains every option --help lists.
+page=$(zcat "$root/usr/share/man/man6/tessarin.6.gz" | sed 's/\\-/-/g')
+grep -q "^\.TH TESSARIN 6 .*\"Tessarin $version\"" <<<"$page" ||
     fail "the manual page does not name version $version"
-for option in scale user\\\\-data help version; do
-    zcat "$root/usr/share/man/man6/tessarin.6.gz" | grep -q -- "\\\\-\\\\-$option" ||
-        fail "the manual page does not explain --$option"
+options=$(grep -oE -- '--[a-z][a-z-]*' <<<"$help" | sort -u)
+for option in --help --version --scale --user-data; do
+    grep -qx -- "$option" <<<"$options" || fail "--help does not list $option"
 done
-zcat "$root/usr/share/doc/tessarin/changelog.gz" | head -1 | grep -q "^tessarin ($version) " ||
-    fail "the changelog's latest entry is not $version"
+for option in $options; do
+    grep -qE -- "(^|[^a-z-])$option([^a-z-]|\$)" <<<"$page" ||
+        fail "the manual page does not explain $option"
+done
+changes=$(zcat "$root/usr/share/doc/tessarin/changelog.gz")
+[[ "$changes" == "tessarin ($version) "* ]] || fail "the changelog's latest entry is not $version"
 metainfo="$root/usr/share/metainfo/org.tessarin.tessarin.metainfo.xml"
 grep -q "<release version=\"$version\"" "$metainfo" || fail "the metainfo's release is not $version"
 desktop="$root/usr/share/applications/org.tessarin.tessarin.desktop"
