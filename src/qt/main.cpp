@@ -1,7 +1,8 @@
 // Tessarin, the Qt program: the game's services on Qt and its main window.
-#include "qt/QtDialogs.h"
 #include "platform/Random.h"
+#include "platform/Version.h"
 #include "qt/MainWindow.h" // the game, too
+#include "qt/QtDialogs.h"
 #include "qt/QtSound.h"
 #include "qt/QtTimerHost.h"
 
@@ -29,7 +30,7 @@ int automaticScale(const QScreen* screen) {
 
 int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("Tessarin"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("3.0"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(tessarin::kVersion));
 
     // The options are read before the window system is reached, so --help
     // works without a display.
@@ -64,7 +65,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (parser.isSet(versionOption)) {
-        std::printf("Tessarin 3.0\n");
+        std::printf("Tessarin %s\n", tessarin::kVersion);
         return 0;
     }
     int requestedScale = 0;
@@ -114,11 +115,13 @@ int main(int argc, char** argv) {
     const std::filesystem::path folder = QDir::currentPath().toStdString();
     tessarin::qt::QtSound sound(folder);
     // Sounds not in the working folder: next to a built program, then
-    // where an installed one keeps them.
+    // where an installed one keeps them (PREFIX/bin with
+    // PREFIX/share/tessarin; Debian's /usr/games with /usr/share/games).
     const QString programDir = QCoreApplication::applicationDirPath();
     sound.setFallbackFolders(
         {(programDir + QStringLiteral("/sounds")).toStdString(),
-         (programDir + QStringLiteral("/../share/tessarin/sounds")).toStdString()});
+         (programDir + QStringLiteral("/../share/tessarin/sounds")).toStdString(),
+         (programDir + QStringLiteral("/../share/games/tessarin/sounds")).toStdString()});
     tessarin::qt::QtDialogs dialogs(scale);
     dialogs.setScreenOrigin(screenRect.topLeft());
 

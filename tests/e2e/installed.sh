@@ -13,8 +13,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 prefix="$work/usr"
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" || fail "cmake --install failed"
-for f in bin/tessarin share/applications/tessarin.desktop \
-    share/metainfo/org.tessarin.Tessarin.metainfo.xml \
+for f in bin/tessarin share/applications/org.tessarin.tessarin.desktop \
+    share/metainfo/org.tessarin.tessarin.metainfo.xml share/man/man6/tessarin.6.gz \
     share/icons/hicolor/16x16/apps/tessarin.png share/icons/hicolor/48x48/apps/tessarin.png \
     share/icons/hicolor/256x256/apps/tessarin.png; do
     [ -s "$prefix/$f" ] || fail "$f is not installed"
@@ -22,7 +22,7 @@ done
 for s in about appear add take speed move rotate chord message Ding; do
     [ -s "$prefix/share/tessarin/sounds/$s.wav" ] || fail "sound $s.wav is not installed"
 done
-grep -qx 'Exec=tessarin --user-data' "$prefix/share/applications/tessarin.desktop" ||
+grep -qx 'Exec=tessarin --user-data' "$prefix/share/applications/org.tessarin.tessarin.desktop" ||
     fail "the desktop entry does not start the game with its data folder"
 
 exec 3<> <(:)
