@@ -1,10 +1,13 @@
-#include "qt/FormWindows.h"
+#include "qt/CustomWindow.h"
+
 #include "qt/KeyMapping.h"
 #include "qt/Looks.h"
+#include "qt/Pictures.h"
 
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>

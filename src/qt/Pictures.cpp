@@ -1,7 +1,8 @@
 // Pictures the dialogs draw for themselves: the game in progress of the
 // About box, drawn by the game's own field and piece code, and the action
 // pictures beside the key boxes.
-#include "qt/FormWindows.h"
+#include "qt/Pictures.h"
+
 #include "game/Canvas.h"
 #include "game/CellImages.h"
 #include "game/ShapeTable.h"

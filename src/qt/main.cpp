@@ -1,7 +1,7 @@
 // Tessarin, the Qt program: the game's services on Qt and its main window.
-#include "qt/QtDialogs.h"
 #include "platform/Random.h"
 #include "qt/MainWindow.h" // the game, too
+#include "qt/QtDialogs.h"
 #include "qt/QtSound.h"
 #include "qt/QtTimerHost.h"
 
