@@ -50,6 +50,7 @@ private:
     std::array<QRadioButton*, 2> option1_{};
     std::array<QRadioButton*, 2> option2_{};
     std::array<QPushButton*, 2> command1_{};
+    bool keyFontFitted_ = false;
 };
 
 } // namespace tessarin::qt

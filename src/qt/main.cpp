@@ -1,5 +1,6 @@
 // Tessarin, the Qt program: the game's services on Qt and its main window.
 #include "platform/Random.h"
+#include "qt/Looks.h"
 #include "qt/MainWindow.h" // the game, too
 #include "qt/QtDialogs.h"
 #include "qt/QtSound.h"
@@ -85,14 +86,7 @@ int main(int argc, char** argv) {
 
     const int scale =
         requestedScale > 0 ? requestedScale : automaticScale(QGuiApplication::primaryScreen());
-    if (scale > 1) {
-        QFont font = QApplication::font();
-        if (font.pointSizeF() > 0)
-            font.setPointSizeF(font.pointSizeF() * scale);
-        else
-            font.setPixelSize(font.pixelSize() * scale);
-        QApplication::setFont(font);
-    }
+    QApplication::setFont(tessarin::qt::scaledFont(QApplication::font(), scale));
 
     // The screen in twips of the game's pixels, so that the game centres
     // its windows on it whatever the scale.

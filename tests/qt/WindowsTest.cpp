@@ -1,3 +1,4 @@
+#include "Rig.h"
 #include "driver/Tessarin.h"
 #include "platform/VirtualTimerHost.h"
 #include "qt/AboutWindow.h"
@@ -9,7 +10,6 @@
 #include "qt/QtDialogs.h"
 #include "qt/RecordsWindow.h"
 #include "qt/SurfaceWidget.h"
-#include "support/TempFolder.h"
 
 #include <QMenu>
 #include <QMenuBar>
@@ -25,52 +25,9 @@
 
 using namespace tessarin;
 using namespace tessarin::qt;
+using namespace tessarin::qt::testing;
 
 namespace {
-
-const ScreenSize kScreen{15360, 11520};
-
-// A game on virtual time, loaded, on the real dialogs.
-struct GameRig {
-    GameRig() { game.Form_Load(); }
-    tessarin::testing::TempFolder folder;
-    VirtualTimerHost timers;
-    RecordingSound sound;
-    DefaultRandom random;
-    FixedClock clock;
-    QtDialogs dialogs{2};
-    Tessarin game{{timers, sound, random, clock, dialogs, kScreen, folder.path()}};
-};
-
-struct Shown : MainWindow {
-    explicit Shown(Tessarin& game, int scale = 1) : MainWindow(game, scale) {
-        setEndRequest([this] { endRequested = true; });
-        connect(this, &MainWindow::exposed, [this] { ++exposures; });
-        afterEvent();
-        show();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(this));
-    }
-    // Widget w as the screen shows it.
-    QImage shot(QWidget* w) {
-        QCoreApplication::processEvents();
-        const QPoint at = w->mapTo(this, QPoint(0, 0));
-        return screen()->grabWindow(winId(), at.x(), at.y(), w->width(), w->height()).toImage();
-    }
-    bool endRequested = false;
-    int exposures = 0;
-};
-
-// Runs f inside the next modal loop; a window f leaves open fails the test, and closes.
-void duringModal(std::function<void()> f) {
-    QTimer::singleShot(0, qApp, [f = std::move(f)] {
-        f();
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<FormDialog*>(w); d && d->isVisible()) {
-                ADD_FAILURE() << "left open: " << d->objectName().toStdString();
-                d->abandon();
-            }
-    });
-}
 
 void expectMenusMatch(const std::vector<MenuItem>& items, const QList<QAction*>& actions) {
     ASSERT_EQ(actions.size(), qsizetype(items.size()));
