@@ -82,7 +82,7 @@ CustomWindow::CustomWindow(int scale, QWidget* parent) : FormDialog(scale, paren
             auto* picture = new QLabel(players_[p]);
             picture->setObjectName(QStringLiteral("Image1(%1)").arg(4 * p + i));
             picture->setGeometry(pxRect(kPictureLeft, kBoxTops[i], kPictureSize, kPictureSize));
-            picture->setPixmap(drawKeyPicture(i, px(kPictureSize)));
+            picture->setPixmap(drawKeyPicture(i, px(kPictureSize), turnsClockwise_));
             pictures_[p][i] = picture;
             auto* box = new QLineEdit(players_[p]);
             box->setObjectName(QStringLiteral("Text%1(%2)").arg(p + 1).arg(i));
@@ -182,6 +182,13 @@ void CustomWindow::refresh() {
     for (int i = 0; i < 2; ++i) {
         option1_[i]->setChecked(form_->Option1[i]);
         option2_[i]->setChecked(form_->Option2[i]);
+    }
+    // The turn pictures turn the way the selected rotate mode turns.
+    const bool clockwise = form_->Option2[1] && !form_->Option2[0];
+    if (clockwise != turnsClockwise_) {
+        turnsClockwise_ = clockwise;
+        for (auto& player : pictures_)
+            player[3]->setPixmap(drawKeyPicture(3, px(kPictureSize), clockwise));
     }
 }
 

@@ -24,6 +24,8 @@ public:
     QTabWidget* tabs() const { return tabs_; }
     // Key box i of player p (0 or 1).
     QLineEdit* keyBox(int player, int i) const { return boxes_[player][i]; }
+    // The picture beside key box i of player p; box 3's turns the way the
+    // rotate mode selected on the Rotate Mode tab turns.
     QLabel* keyPicture(int player, int i) const { return pictures_[player][i]; }
     QRadioButton* speedOption(int i) const { return option1_[i]; }
     QRadioButton* rotateOption(int i) const { return option2_[i]; }
@@ -51,6 +53,7 @@ private:
     std::array<QRadioButton*, 2> option2_{};
     std::array<QPushButton*, 2> command1_{};
     bool keyFontFitted_ = false;
+    bool turnsClockwise_ = false; // as the turn pictures show it
 };
 
 } // namespace tessarin::qt

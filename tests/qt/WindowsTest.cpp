@@ -11,6 +11,7 @@
 #include "qt/RecordsWindow.h"
 #include "qt/SurfaceWidget.h"
 
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -230,5 +231,48 @@ TEST(QtDialogs, KeyBoxesTakeThePressedKeyRefuseDuplicatesAndCancelKeepsTheOldKey
     });
     form.DoCustom();
     EXPECT_EQ(settings.Keys[0], (PlayerKeys{65, 81, 83, 87}));
+    EXPECT_EQ(settings.RotateMode, 1);
+}
+
+TEST(QtDialogs, TheTurnPicturesTurnTheWayTheSelectedRotateModeTurns) {
+    ControlSettings settings;
+    settings.Keys[0] = {65, 68, 83, 87};
+    settings.Keys[1] = {97, 99, 98, 101};
+    RecordingSound sound;
+    QtDialogs d;
+    Custom form(settings, d, sound, kScreen);
+    // Which way player p's turn picture turns: the arc leaves its gap at two
+    // o'clock when it turns clockwise, at ten o'clock when counterclockwise.
+    auto turns = [&](int p) {
+        const QImage picture = d.customWindow()->keyPicture(p, 3)->pixmap().toImage();
+        auto inked = [&](double fx, double fy) {
+            return picture.pixelColor(int(fx * picture.width()), int(fy * picture.height()))
+                       .alpha() > 128;
+        };
+        const bool ten = inked(0.2, 0.33), two = inked(0.8, 0.33);
+        return ten && !two   ? std::string("clockwise")
+               : two && !ten ? std::string("counterclockwise")
+                             : std::string("?");
+    };
+    std::vector<std::string> seen;
+    auto look = [&] { seen.push_back(turns(0) + " " + turns(1)); };
+    duringModal([&] {
+        look(); // the program starts turning counterclockwise
+        QTest::mouseClick(d.customWindow()->rotateOption(1), Qt::LeftButton);
+        look();
+        QTest::mouseClick(d.customWindow()->rotateOption(0), Qt::LeftButton);
+        look();
+        QTest::mouseClick(d.customWindow()->rotateOption(1), Qt::LeftButton);
+        QTest::mouseClick(d.customWindow()->command1(0), Qt::LeftButton);
+    });
+    form.DoCustom();
+    duringModal([&] {
+        look(); // opened again on the confirmed clockwise turn
+        QTest::mouseClick(d.customWindow()->command1(1), Qt::LeftButton);
+    });
+    form.DoCustom();
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "counterclockwise counterclockwise", "clockwise clockwise",
+                        "counterclockwise counterclockwise", "clockwise clockwise"}));
     EXPECT_EQ(settings.RotateMode, 1);
 }
