@@ -49,6 +49,7 @@ for tool in Xvfb xwininfo xdotool; do
     command -v $tool >/dev/null || { echo "$tool is needed (xvfb, x11-utils, xdotool)" >&2; exit 1; }
 done
 
+# shellcheck source=../scripts/xvfb.sh
 source "$(dirname "$0")/../scripts/xvfb.sh"
 work=$(mktemp -d)
 app_pid=""

@@ -3,6 +3,7 @@
 #   tools/screenshots.sh PATH/TO/tessarin OUTDIR
 # Each mode is played for a few seconds with keys, then its window is shot.
 set -euo pipefail
+# shellcheck source=../scripts/xvfb.sh
 source "$(dirname "$0")/../scripts/xvfb.sh"
 game=$(readlink -f "$1")
 out=$(readlink -f "$2")

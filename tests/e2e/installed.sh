@@ -4,6 +4,7 @@
 # starts it keeps its records in the player's data folder, across runs.
 #   installed.sh BUILD_DIR
 set -euo pipefail
+# shellcheck source=../../scripts/xvfb.sh
 source "$(dirname "$0")/../../scripts/xvfb.sh"
 build=$(readlink -f "$1")
 work=$(mktemp -d)

@@ -8,6 +8,7 @@
 # default lines. Then a Duel round with both players' keys, and Exit.
 set -euo pipefail
 
+# shellcheck source=../../scripts/xvfb.sh
 source "$(dirname "$0")/../../scripts/xvfb.sh"
 
 game=$(readlink -f "$1")
