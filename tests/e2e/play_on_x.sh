@@ -2,10 +2,11 @@
 # End-to-end: the real program on a real X display (Xvfb), played with keys
 # sent by xdotool, its window's pixels read back with ImageMagick.
 #   play_on_x.sh PATH/TO/tessarin
-# One Player: the name confirmed, F2, pieces dropped until the game ends,
-# the message dismissed with Enter, the curtain run out; the field's cells
-# are checked where the game put them and "Tessarin.ini" holds the 20
-# default lines. Then a Duel round with both players' keys, and Exit.
+# Started with a mistyped option, which stderr names. One Player: the name
+# confirmed, F2, pieces dropped until the game ends, the message dismissed
+# with Enter, the curtain run out; the field's cells are checked where the
+# game put them and "Tessarin.ini" holds the 20 default lines. Then a Duel
+# round with both players' keys, and Exit.
 set -euo pipefail
 
 # shellcheck source=../../scripts/xvfb.sh
@@ -21,7 +22,8 @@ step() { echo "-- $*"; }
 xvfb_start || fail "Xvfb did not start"
 
 cd "$work"
-"$game" >"$work/game.log" 2>&1 &
+# A mistyped option is named on stderr and passed over, one of Qt's is not.
+"$game" --scael -platform xcb >"$work/game.log" 2>&1 &
 game_pid=$!
 xvfb_track "$game_pid"
 
@@ -53,6 +55,9 @@ key() { xdotool key --clearmodifiers "$@"; }
 step "start-up"
 xvfb_until 20 window_named '^Tessarin$' || fail "the main window did not appear"
 main=$(main_window)
+[ "$(grep -c 'unknown option' "$work/game.log")" = 1 ] &&
+    grep -q 'unknown option --scael' "$work/game.log" ||
+    fail "the mistyped option was not named alone on stderr"
 
 # The default score file, byte for byte.
 expected="$work/expected.ini"
