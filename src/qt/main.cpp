@@ -1,6 +1,8 @@
 // Tessarin, the Qt program: the game's services on Qt and its main window.
 #include "platform/Random.h"
 #include "platform/Version.h"
+#include "qt/CommandLine.h"
+#include "qt/Looks.h"
 #include "qt/MainWindow.h" // the game, too
 #include "qt/QtDialogs.h"
 #include "qt/QtSound.h"
@@ -55,9 +57,14 @@ int main(int argc, char** argv) {
         QStringLiteral("Keep the records in your own data folder (as the desktop menu "
                        "starts the game) instead of the current folder."));
     parser.addOption(userDataOption);
-    // Unknown options are Qt's own (-platform, -style and the like) and go
-    // on to the application.
+    // Options are taken with one dash or two, as Qt takes its own
+    // (-platform, -style and the like), which go on to the application.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.parse(arguments);
+    // Anything else is most likely a slip of the pen: said, and passed over.
+    for (const QString& option : tessarin::qt::unknownOptions(arguments.mid(1)))
+        std::fprintf(stderr, "tessarin: unknown option %s ignored (tessarin --help lists them)\n",
+                     qPrintable(option));
     if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
         QString usage = parser.helpText();
         usage.replace(QStringLiteral("<executable_name>"), QStringLiteral("tessarin"));
@@ -86,14 +93,7 @@ int main(int argc, char** argv) {
 
     const int scale =
         requestedScale > 0 ? requestedScale : automaticScale(QGuiApplication::primaryScreen());
-    if (scale > 1) {
-        QFont font = QApplication::font();
-        if (font.pointSizeF() > 0)
-            font.setPointSizeF(font.pointSizeF() * scale);
-        else
-            font.setPixelSize(font.pixelSize() * scale);
-        QApplication::setFont(font);
-    }
+    QApplication::setFont(tessarin::qt::scaledFont(QApplication::font(), scale));
 
     // The screen in twips of the game's pixels, so that the game centres
     // its windows on it whatever the scale.

@@ -8,12 +8,12 @@
 # check the package when they are installed.
 #   package.sh BUILD_DIR VERSION
 set -euo pipefail
+# shellcheck source=../../scripts/xvfb.sh
+source "$(dirname "$0")/../../scripts/xvfb.sh"
 build=$(readlink -f "$1")
 version=$2
 work=$(mktemp -d)
-pids=()
-cleanup() { kill "${pids[@]}" 2>/dev/null || true; rm -rf "$work"; }
-trap cleanup EXIT
+xvfb_at_exit 'rm -rf "$work"'
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # --- the package
@@ -112,37 +112,24 @@ else
 fi
 
 # --- the unpacked game on a virtual X display
-exec 3<> <(:)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-read -r -t 10 display <&3 || fail "Xvfb did not start"
-export DISPLAY=":$display" QT_QPA_PLATFORM=xcb HOME="$work/home"
-unset XDG_RUNTIME_DIR XDG_DATA_HOME
+xvfb_start || fail "Xvfb did not start"
+export HOME="$work/home"
+unset XDG_DATA_HOME
 mkdir -p "$HOME" "$work/elsewhere"
+stopped() { ! kill -0 "$1"; }
 
-# Waits up to $1 seconds for a visible window named $2 (the game is the
-# display's only client).
-window() {
-    local end=$((SECONDS + $1)) w
-    until w=$(xdotool search --onlyvisible --name "$2" 2>/dev/null | head -1) &&
-        [ -n "$w" ]; do
-        [ $SECONDS -lt $end ] || return 1
-        sleep 0.05
-    done
-    echo "$w"
-}
 # As the desktop entry starts it, the files it opens traced.
 (cd "$work/elsewhere" &&
     exec strace -f -qq -e trace=open,openat -e signal=none -o "$work/opened" \
         "$game" --user-data >"$work/game.log" 2>&1) &
 pid=$!
-pids+=("$pid")
-main=$(window 20 '^Tessarin$') || fail "the packaged game did not show its window"
-pids+=("$(xdotool getwindowpid "$main")")
+xvfb_track "$pid"
+main=$(xvfb_wait_window '^Tessarin$' 20) || fail "the packaged game did not show its window"
+xvfb_track "$(xdotool getwindowpid "$main")"
 # Help > About plays "about.wav" and opens the About box.
 xdotool windowfocus --sync "$main"
 xdotool key --clearmodifiers alt+h a
-about=$(window 10 "^About Tessarin $version\$") || fail "no About box named for version $version"
+about=$(xvfb_wait_window "^About Tessarin $version\$" 10) || fail "no About box named for version $version"
 grep -Eq "\"$root/usr/(games/\.\./)?share/games/tessarin/sounds/about\.wav\".* = [0-9]+$" \
     "$work/opened" ||
     fail "the game did not take about.wav from the package"
@@ -150,11 +137,7 @@ xdotool windowfocus --sync "$about"
 xdotool key --clearmodifiers Return
 xdotool windowfocus --sync "$main"
 xdotool key --clearmodifiers ctrl+x
-end=$((SECONDS + 10))
-while kill -0 "$pid" 2>/dev/null; do
-    [ $SECONDS -lt $end ] || fail "Exit did not end the packaged game"
-    sleep 0.05
-done
+xvfb_until 10 stopped "$pid" || fail "Exit did not end the packaged game"
 [ -s "$HOME/.local/share/Tessarin/Tessarin.ini" ] || fail "no records in the player's data folder"
 [ -z "$(ls -A "$work/elsewhere")" ] || fail "the game wrote into the folder it was started in"
 echo "Debian package: 1 passed, 0 failed"
