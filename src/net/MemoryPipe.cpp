@@ -77,7 +77,7 @@ void MemoryPipe::pump() {
                 moved = true;
                 if (dst.events && !dst.closed)
                     dst.events->linkReceived(piece);
-            } else if (src.closed && !src.told) {
+            } else if (src.closed && !src.told && !shared_->silent) {
                 src.told = true;
                 moved = true;
                 if (dst.events && !dst.closed)

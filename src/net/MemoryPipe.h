@@ -32,7 +32,7 @@ public:
     // Pieces of 1 ... maxPiece bytes, sizes drawn from a seeded generator
     // (0: each send arrives whole).
     void splitPieces(std::size_t maxPiece, uint32_t seed = 1);
-    // The network drops everything from now on, without closing.
+    // The network drops everything from now on, closings too.
     void goSilent();
     // The stream breaks: each open end learns that it closed.
     void cut();
