@@ -111,7 +111,6 @@ private:
     uint16_t lastSeq_ = 0;
     std::string joinerName_;
     std::optional<ViewState> sent_;
-    uint16_t sentAck_ = 0;
     uint64_t bytesSent_ = 0;
 };
 
