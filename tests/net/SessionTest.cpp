@@ -461,6 +461,16 @@ TEST_F(SessionTest, SessionsMayBeDestroyedInsideTheirCallbacks) {
     h.sendBytes(Encode(Welcome{kDuel, "Ann", "Bea"}) + Encode(Bye{}) + Encode(Heartbeat{}));
     net.pump();
     EXPECT_EQ(j, nullptr);
+
+    // Inside the silence timer's tick.
+    host = std::make_unique<HostSession>(
+        net.timers, kDuel, code,
+        HostSession::Events{nullptr, nullptr, [&](Left, const std::string&) { host.reset(); },
+                            nullptr});
+    r = rawPlayer();
+    net.pipes.back()->goSilent();
+    net.advance(10000);
+    EXPECT_EQ(host, nullptr);
     net.advance(20000);
 }
 
