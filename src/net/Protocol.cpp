@@ -17,6 +17,16 @@ constexpr std::string_view kCodeLetters = "ABCDEFGHJKLMNPQRSTUVWXYZ23456789";
 constexpr int kCooperationMode = 1;
 constexpr int kDuelMode = 2;
 
+// The largest View payload: every label and surface given whole, each text
+// at its longest, a run byte for every cell.
+constexpr std::size_t kLargestLabel =
+    (1 + kMaxIdentifier) + (1 + kMaxCaption) + 8 + 2 + 8 + (1 + kMaxIdentifier) + 2;
+constexpr std::size_t kLargestSurface = 2 + 15 + 2 + kMaxColumns * kMaxRows;
+constexpr std::size_t kLargestView = 3 + (1 + kMaxCaption + 5) + 2 +
+                                     kMaxLabels * (1 + kLargestLabel) + 2 +
+                                     kMaxSurfaces * kLargestSurface;
+static_assert(kLargestView <= kMaxPayload, "a view must fit one frame");
+
 bool isCodeByte(unsigned char b) {
     return kCodeLetters.find(static_cast<char>(b)) != std::string_view::npos;
 }

@@ -77,10 +77,10 @@ std::unique_ptr<Timer> makeTimer(TimerHost& host, int ms, std::function<void()> 
 // ---- Host ------------------------------------------------------------------
 
 HostSession::HostSession(TimerHost& timers, int16_t mode, std::string joinCode, Events events)
-    : timers_(timers), mode_(mode), code_(std::move(joinCode)), events_(std::move(events)) {
-    heartbeat_ = makeTimer(timers_, kHeartbeatMs, [this] { heartbeat(); });
-    deadline_ = makeTimer(timers_, kSilenceMs, [this] { silent(); });
-    lockout_ = makeTimer(timers_, kFirstRetryDelayMs, [this] { lockout_->setEnabled(false); });
+    : mode_(mode), code_(std::move(joinCode)), events_(std::move(events)) {
+    heartbeat_ = makeTimer(timers, kHeartbeatMs, [this] { heartbeat(); });
+    deadline_ = makeTimer(timers, kSilenceMs, [this] { silent(); });
+    lockout_ = makeTimer(timers, kFirstRetryDelayMs, [this] { lockout_->setEnabled(false); });
 }
 
 HostSession::~HostSession() {
@@ -279,12 +279,11 @@ void HostSession::joinerLeft(LeftReason reason, std::optional<ByeReason> bye,
 
 JoinSession::JoinSession(TimerHost& timers, std::unique_ptr<Link> link, std::string code,
                          std::string name, Events events)
-    : timers_(timers), code_(NormalizeJoinCode(code)), name_(FitName(name)),
-      events_(std::move(events)) {
+    : code_(NormalizeJoinCode(code)), name_(FitName(name)), events_(std::move(events)) {
     if (name_.empty())
         name_ = "Player2";
-    heartbeat_ = makeTimer(timers_, kHeartbeatMs, [this] { send(Heartbeat{}); });
-    deadline_ = makeTimer(timers_, kSilenceMs, [this] { silent(); });
+    heartbeat_ = makeTimer(timers, kHeartbeatMs, [this] { send(Heartbeat{}); });
+    deadline_ = makeTimer(timers, kSilenceMs, [this] { silent(); });
     deadline_->setEnabled(true);
     peer_ = std::make_unique<Channel>(std::move(link), static_cast<ChannelOwner*>(this));
 }

@@ -20,7 +20,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace tessarin::net {
 
@@ -99,7 +98,6 @@ private:
     void heartbeat();
     bool joined() const { return state_ == State::NameExchange || state_ == State::Playing; }
 
-    TimerHost& timers_;
     int16_t mode_;
     std::string code_;
     Events events_;
@@ -169,7 +167,6 @@ private:
     void send(const Message& m);
     void end(EndReason reason, const std::string& text, std::optional<ByeReason> bye);
 
-    TimerHost& timers_;
     std::string code_;
     std::string name_;
     Events events_;

@@ -15,14 +15,6 @@ constexpr int kMaxTwips = 32767;
 constexpr int kMaxCells = kMaxColumns * kMaxRows;
 constexpr int kMaxFontSize = 7200; // hundredths of a point
 
-bool sameFont(const Font& a, const Font& b) {
-    return a == b;
-}
-
-std::string wireBytes(const std::string& utf8, std::size_t max, bool ascii) {
-    return WireBytes(utf8, max, ascii);
-}
-
 // ---- Labels
 
 enum LabelFlag {
@@ -35,8 +27,8 @@ enum LabelFlag {
 };
 
 void writeLabel(Writer& out, const Label& l) {
-    out.text(wireBytes(l.Name, kMaxIdentifier, true));
-    out.text(wireBytes(l.Caption, kMaxCaption, false));
+    out.text(WireBytes(l.Name, kMaxIdentifier, true));
+    out.text(WireBytes(l.Caption, kMaxCaption, false));
     for (int v : {l.Left, l.Top, l.Width, l.Height})
         out.i16(std::clamp(v, -32768, 32767));
     out.u8((l.Visible ? kVisible : 0) | (l.Transparent ? kTransparent : 0) |
@@ -47,7 +39,7 @@ void writeLabel(Writer& out, const Label& l) {
     out.u8(static_cast<unsigned>(l.ForeSystem));
     out.u24(l.BackColor & 0xFFFFFF);
     out.u8(static_cast<unsigned>(l.BackSystem));
-    out.text(wireBytes(l.TheFont.Name, kMaxIdentifier, true));
+    out.text(WireBytes(l.TheFont.Name, kMaxIdentifier, true));
     out.u16(static_cast<unsigned>(
         std::clamp(static_cast<long>(std::lround(l.TheFont.Size * 100)), 1L, long{kMaxFontSize})));
 }
@@ -165,7 +157,7 @@ bool SameLabel(const Label& a, const Label& b) {
            a.ForeColor == b.ForeColor && a.ForeSystem == b.ForeSystem &&
            a.BackColor == b.BackColor && a.BackSystem == b.BackSystem &&
            a.Transparent == b.Transparent && a.Align == b.Align && a.Border == b.Border &&
-           a.AutoSize == b.AutoSize && sameFont(a.TheFont, b.TheFont);
+           a.AutoSize == b.AutoSize && a.TheFont == b.TheFont;
 }
 
 bool ViewState::operator==(const ViewState& o) const {

@@ -171,11 +171,12 @@ TEST_F(NetworkGame, JoinerKilledAtEachPhase) {
             pipe->cut();
             settle();
         };
+        bool killed = false;
         dialogs.whileOpen = [&] {
             const ScriptedDialogs::Kind kind = dialogs.calls.back().kind;
-            if ((phase == NameExchange && kind == ScriptedDialogs::Kind::Input) ||
-                (phase == Message && kind == ScriptedDialogs::Kind::Message)) {
-                dialogs.whileOpen = nullptr;
+            if (!killed && ((phase == NameExchange && kind == ScriptedDialogs::Kind::Input) ||
+                            (phase == Message && kind == ScriptedDialogs::Kind::Message))) {
+                killed = true;
                 kill();
             }
         };
