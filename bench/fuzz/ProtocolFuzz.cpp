@@ -6,6 +6,9 @@
 // encoded again to the same message; views apply within bounds or not at
 // all; the receiving session, given ten seconds of silence after the
 // stream, has ended.
+//
+// Seeds (bench/fuzz/protocol): the two streams of three seconds of a duel and
+// of a cooperation game played over a memory pipe, each behind its first byte.
 
 #include "net/MemoryPipe.h"
 #include "net/Protocol.h"

@@ -300,12 +300,4 @@ TEST(Protocol, JoinCodesAreShortReadableAndNew) {
     EXPECT_FALSE(IsJoinCode("abc234"));
 }
 
-TEST(Protocol, ActionsArePlayer2sKeys) {
-    const tessarin::PlayerKeys keys{97, 99, 98, 101};
-    EXPECT_EQ(KeyFor(keys, ActionKind::Left), 97);
-    EXPECT_EQ(KeyFor(keys, ActionKind::Right), 99);
-    EXPECT_EQ(KeyFor(keys, ActionKind::Down), 98);
-    EXPECT_EQ(KeyFor(keys, ActionKind::Turn), 101);
-}
-
 } // namespace
