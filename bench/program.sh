@@ -15,8 +15,11 @@
 #   --run-dir DIR     folder the programs start in, e.g. run/ with the game's
 #                     sounds, where the game may also save records (default:
 #                     an empty temporary folder)
+#   --quick           one run, 2 s idle, 5 s of each Duel: a quick look that the
+#                     measurements work, not figures to quote
+#   -h, --help        this text
 #
-# Per run: the time from launch until the main window is mapped (xwininfo
+# Per run: the time from launch until the main window is mapped (the windows
 # polled back to back, a few ms apart, at most 20 s), VmRSS once it shows,
 # the CPU time (utime + stime from /proc/PID/stat) over the idle seconds,
 # and for the game the CPU time over a Duel at speed 9 played by keys: Ctrl+D chooses
@@ -40,67 +43,44 @@ while [ $# -gt 0 ]; do
     --floor-name) floor_name=$2; shift 2 ;;
     --game-name) game_name=$2; shift 2 ;;
     --run-dir) run_dir=$(realpath "$2"); shift 2 ;;
+    --quick) runs=1 idle=2 duel=5 computer=5; shift ;;
+    -h | --help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
     -*) echo "unknown option $1" >&2; exit 2 ;;
     *) break ;;
     esac
 done
-[ $# -ge 1 ] || { sed -n '2,20p' "$0" >&2; exit 2; }
+[ $# -ge 1 ] || { echo "usage: bench/program.sh [options] FLOOR [GAME] (--help lists the options)" >&2; exit 2; }
 floor=$(realpath "$1")
 game=${2:+$(realpath "$2")}
 for tool in Xvfb xwininfo xdotool; do
     command -v $tool >/dev/null || { echo "$tool is needed (xvfb, x11-utils, xdotool)" >&2; exit 1; }
 done
 
+# shellcheck source=../scripts/xvfb.sh
+source "$(dirname "$0")/../scripts/xvfb.sh"
 work=$(mktemp -d)
-xvfb_pid=""
 app_pid=""
-cleanup() {
-    [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+xvfb_at_exit 'rm -rf "$work"'
 
-# A display of our own; Xvfb writes its number once it is ready. Started
-# again before a run should it have gone (another program on the machine
-# may end it).
-start_xvfb() {
-    rm -f "$work/display"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-    xvfb_pid=$!
-    for _ in $(seq 400); do [ -s "$work/display" ] && break; sleep 0.05; done
-    [ -s "$work/display" ] || { echo "Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
-    export DISPLAY=":$(cat "$work/display")"
+# A display of our own, started again before a run should it have gone
+# (another program on the machine may end it).
+start_display() {
+    xvfb_start 1280x1024x24 || exit 1
+    export XDG_RUNTIME_DIR="$work/runtime"
+    mkdir -m 700 -p "$XDG_RUNTIME_DIR"
 }
-start_xvfb
-export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -m 700 -p "$XDG_RUNTIME_DIR"
+start_display
 
 now_ms() { local t=${EPOCHREALTIME/[.,]/}; echo $((t / 1000)); }
 cpu_ticks() { awk '{ print $14 + $15 }' "/proc/$1/stat"; }
 hz=$(getconf CLK_TCK)
 
-# Whether a process runs (a zombie does not).
-alive() {
-    local _pid _name state
-    read -r _pid _name state _ <"/proc/$1/stat" 2>/dev/null && [ "$state" != Z ]
-}
-
-# Waits until a window of that title is mapped; prints its id. Gives up
-# after 20 s, or as soon as the program has ended.
+# Waits until a window of that title is mapped, polling back to back; prints
+# its id. Gives up after 20 s, or as soon as the program has ended.
 wait_window() {
-    local title=$1 deadline=$(($(now_ms) + 20000)) info
-    while [ "$(now_ms)" -lt "$deadline" ]; do
-        [ -n "$app_pid" ] && ! alive "$app_pid" && return 1
-        # Several windows may carry the title (Qt names hidden helper windows
-        # after the program): only a mapped one counts.
-        if info=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | head -1) &&
-            [ -n "$info" ]; then
-            printf '0x%x\n' "$info"
-            return 0
-        fi
-    done
-    return 1
+    local id
+    id=$(XVFB_POLL=0 xvfb_wait_window "^$1\$" 20 "$app_pid") || return 1
+    printf '0x%x\n' "$id"
 }
 
 # Presses keys in a window.
@@ -178,20 +158,21 @@ computer_duel() {
 # [computer_cpu_percent]]".
 measure() {
     local binary=$1 title=$2 with_duel=$3 t0 id rss c0 c1 d
-    xwininfo -root >/dev/null 2>&1 || start_xvfb
+    xvfb_alive || start_display
     if [ -n "$run_dir" ]; then cd "$run_dir"; else mkdir -p "$work/run" && cd "$work/run"; fi
     local attempt
     for attempt in 1 2; do
         t0=$(now_ms)
         "$binary" >"$work/app.log" 2>&1 &
         app_pid=$!
+        xvfb_track "$app_pid"
         id=$(wait_window "$title") && break
         kill "$app_pid" 2>/dev/null || true
         wait "$app_pid" 2>/dev/null || true
         app_pid=""
         # Once more on a new display if the one we had has gone.
-        if [ "$attempt" = 1 ] && ! xwininfo -root >/dev/null 2>&1; then
-            start_xvfb
+        if [ "$attempt" = 1 ] && ! xvfb_alive; then
+            start_display
             continue
         fi
         echo "no window \"$title\" from $binary:" >&2

@@ -7,7 +7,8 @@
 #   medians reported;
 # - the computer player's strengths against each other (bench/StrengthBench.cpp);
 # - the score-file fuzzer (clang build in build/fuzz) for S seconds
-#   (default 60) from the seed corpus bench/fuzz/corpus;
+#   (default 60) from the seed corpus bench/fuzz/corpus, and the network
+#   protocol's fuzzer as long from the captured streams in bench/fuzz/protocol;
 # - the program measurements under Xvfb (bench/program.sh): the floor (an
 #   empty Qt main window with a menu bar) and, with --game, the game itself
 #   against it.
@@ -47,12 +48,17 @@ build/bench/bench/strength_bench | tee "$out/strength.txt" || strength_status=$?
 echo "== score file fuzzing (${fuzz_seconds} s)"
 cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTESSARIN_BENCH=ON -DTESSARIN_GUI=OFF -DTESSARIN_TESTS=OFF >/dev/null
-cmake --build build/fuzz -j "$jobs" --target score_file_fuzz
-mkdir -p build/fuzz/corpus
+cmake --build build/fuzz -j "$jobs" --target score_file_fuzz protocol_fuzz
+mkdir -p build/fuzz/corpus build/fuzz/protocol-corpus
 fuzz_status=0
 (cd build/fuzz && bench/score_file_fuzz -max_total_time="$fuzz_seconds" -print_final_stats=1 \
     corpus "$top/bench/fuzz/corpus") >"$out/fuzz.txt" 2>&1 || fuzz_status=$?
 tail -8 "$out/fuzz.txt"
+echo "== protocol fuzzing (${fuzz_seconds} s)"
+protocol_status=0
+(cd build/fuzz && bench/protocol_fuzz -max_total_time="$fuzz_seconds" -print_final_stats=1 \
+    protocol-corpus "$top/bench/fuzz/protocol") >"$out/protocol-fuzz.txt" 2>&1 || protocol_status=$?
+tail -8 "$out/protocol-fuzz.txt"
 
 echo "== program measurements"
 game_args=()
@@ -60,7 +66,7 @@ game_args=()
 bash bench/program.sh build/bench/bench/floor/bench_floor "${game_args[@]}" | tee "$out/program.txt"
 
 # ---- RESULTS.md
-stat() { awk -v k="$1" '$1 == k":" { print $2 }' "$out/fuzz.txt" | tail -1; }
+stat() { awk -v k="$1" '$1 == k":" { print $2 }' "${2:-$out/fuzz.txt}" | tail -1; }
 {
     echo "# Benchmark results"
     echo
@@ -119,6 +125,20 @@ stat() { awk -v k="$1" '$1 == k":" { print $2 }' "$out/fuzz.txt" | tail -1; }
         echo "**The fuzzer failed (status $fuzz_status)**; see \`$out/fuzz.txt\`."
     fi
     echo
+    echo "## Network protocol fuzzing"
+    echo
+    if [ "$protocol_status" = 0 ]; then
+        p=$out/protocol-fuzz.txt
+        echo "libFuzzer (clang, AddressSanitizer and UndefinedBehaviorSanitizer) ran for" \
+            "$fuzz_seconds s from the captured streams in \`bench/fuzz/protocol\`: any bytes" \
+            "through the decoder and into a host's or a joiner's session, then ten seconds" \
+            "of silence: $(stat stat::number_of_executed_units "$p") inputs," \
+            "$(stat stat::average_exec_per_sec "$p") per second, $(stat stat::new_units_added "$p")" \
+            "new units found, no failure."
+    else
+        echo "**The fuzzer failed (status $protocol_status)**; see \`$out/protocol-fuzz.txt\`."
+    fi
+    echo
     echo "## Program (Xvfb)"
     echo
     cat "$out/program.txt"
@@ -131,4 +151,4 @@ stat() { awk -v k="$1" '$1 == k":" { print $2 }' "$out/fuzz.txt" | tail -1; }
     fi
 } >"$results"
 echo "== wrote $results"
-[ "$fuzz_status" = 0 ] && [ "$strength_status" = 0 ]
+[ "$fuzz_status" = 0 ] && [ "$protocol_status" = 0 ] && [ "$strength_status" = 0 ]

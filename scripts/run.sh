@@ -5,7 +5,9 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 bash scripts/deps.sh
-BUILD_TARGET="tessarin sounds" bash scripts/build.sh build/release
+# The game and its sounds, and the icons and pages that `cmake --install`
+# puts beside them.
+BUILD_TARGET="tessarin sounds icons packaging_files" bash scripts/build.sh build/release
 mkdir -p run
 for name in about appear add take speed move rotate chord message Ding; do
     cp -u "build/release/sounds/$name.wav" run/

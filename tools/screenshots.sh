@@ -3,27 +3,17 @@
 #   tools/screenshots.sh PATH/TO/tessarin OUTDIR
 # Each mode is played for a few seconds with keys, then its window is shot.
 set -euo pipefail
+# shellcheck source=../scripts/xvfb.sh
+source "$(dirname "$0")/../scripts/xvfb.sh"
 game=$(readlink -f "$1")
 out=$(readlink -f "$2")
 mkdir -p "$out"
 work=$(mktemp -d)
-pids=()
-trap 'kill "${pids[@]}" 2>/dev/null; rm -rf "$work"' EXIT
-
-exec 3<> <(:)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-pids+=($!)
-read -r -t 10 display <&3
-export DISPLAY=":$display" QT_QPA_PLATFORM=xcb
-unset XDG_RUNTIME_DIR
+xvfb_at_exit 'rm -rf "$work"'
+xvfb_start
 
 wait_window() {
-    local end=$((SECONDS + 15))
-    until xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; do
-        [ $SECONDS -lt $end ] || { echo "no window $1" >&2; exit 1; }
-        sleep 0.05
-    done
-    xdotool search --onlyvisible --name "$1" | head -1
+    xvfb_wait_window "$1" 15 || { echo "no window $1" >&2; exit 1; }
 }
 key() { xdotool key --clearmodifiers "$@"; }
 # Plays: moves the pieces about and drops them, player by player.
@@ -41,7 +31,7 @@ shoot_mode() {
     cd "$work"
     "$game" >/dev/null 2>&1 &
     local pid=$!
-    pids+=("$pid")
+    xvfb_track "$pid"
     xdotool windowfocus --sync "$(wait_window '^Tessarin$')"
     key Num_Lock
     key "$mode_key"
@@ -65,7 +55,7 @@ shoot_computer() {
     cd "$work"
     "$game" >/dev/null 2>&1 &
     local pid=$!
-    pids+=("$pid")
+    xvfb_track "$pid"
     xdotool windowfocus --sync "$(wait_window '^Tessarin$')"
     key ctrl+d
     for _ in 1 2; do

@@ -21,13 +21,14 @@ Label textLabel(const char* name, const char* caption, int left, int top, int wi
 } // namespace
 
 About::About(const ScreenSize& screen) : screen_(screen) {
-    TheWindow.Caption = "About Tessarin 3.0";
+    TheWindow.Caption = std::string("About Tessarin ") + kVersion;
     setDialogClientSize(TheWindow, kClientWidth, kClientHeight);
 
     lblAbout = textLabel("lblAbout", "Tessarin", 2535, 150, 2205, 330, rgb(255, 255, 0));
     lblAbout.TheFont = Font{"Times New Roman", 14.25, true, true};
 
-    Label3 = textLabel("Label3", "Ver 3.0", 3375, 510, 525, 195, rgb(0, 192, 0));
+    Label3 = textLabel("Label3", (std::string("Ver ") + kVersion).c_str(), 3375, 510, 525, 195,
+                       rgb(0, 192, 0));
 
     // The credit line: right half, between the version and the Ok button.
     lblCredits = textLabel("lblCredits", "Written by the Tessarin team", 2640, 900, 1995, 600,

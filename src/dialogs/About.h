@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialogs/Dialogs.h"
+#include "platform/Version.h"
 #include "platform/WindowElements.h"
 
 namespace tessarin {

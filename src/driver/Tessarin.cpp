@@ -101,7 +101,7 @@ Tessarin::Tessarin(const Services& services)
     Label1 = bannerLabel("Label1", "Welcome to ", 1440, 360, rgb(0, 255, 255));
     Label2 = bannerLabel("Label2", "Tessarin", 915, 697, rgb(255, 255, 0));
     Label2.TheFont = {"Times New Roman", 15, true, true};
-    Label3 = bannerLabel("Label3", "Ver 3.0", 1620, 1200, rgb(0, 255, 0));
+    Label3 = bannerLabel("Label3", std::string("Ver ") + kVersion, 1620, 1200, rgb(0, 255, 0));
 }
 
 Tessarin::~Tessarin() = default;

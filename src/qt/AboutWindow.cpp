@@ -1,5 +1,7 @@
-#include "qt/FormWindows.h"
+#include "qt/AboutWindow.h"
+
 #include "qt/Looks.h"
+#include "qt/Pictures.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,10 +1,13 @@
-#include "qt/FormWindows.h"
+#include "qt/CustomWindow.h"
+
 #include "qt/KeyMapping.h"
 #include "qt/Looks.h"
+#include "qt/Pictures.h"
 
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
@@ -17,7 +20,9 @@ namespace {
 // Twips, from the dialog's design.
 constexpr int kClientWidth = 5595;
 constexpr int kClientHeight = 2835;
-constexpr QRect kTabs(120, 120, 4200, 2595);
+// The tab control: tall enough to hold its frames whole, with an even
+// margin above and below it.
+constexpr QRect kTabs(120, 60, 4200, 2715);
 // Frames, relative to the tab control's top-left corner.
 constexpr QRect kPlayerFrames[2] = {{240, 480, 1695, 2175}, {2400, 480, 1575, 2175}};
 constexpr QRect kModeFrame(240, 480, 3735, 1695);
@@ -26,25 +31,58 @@ constexpr int kBoxLefts[2] = {540, 480};
 constexpr int kBoxWidth = 975, kBoxHeight = 300;
 constexpr int kPictureLeft = 120, kPictureSize = 300;
 
+// The tabs share the control's width evenly, as the dialog's tab control
+// draws them, so each tab has room to spare for its caption.
+class EvenTabBar : public QTabBar {
+public:
+    using QTabBar::QTabBar;
+    void setFullWidth(int width) { fullWidth_ = width; }
+
+protected:
+    QSize tabSizeHint(int index) const override {
+        QSize size = QTabBar::tabSizeHint(index);
+        if (count() > 0)
+            size.setWidth(std::max(size.width(), fullWidth_ / count()));
+        return size;
+    }
+    QSize minimumTabSizeHint(int index) const override { return tabSizeHint(index); }
+
+private:
+    int fullWidth_ = 0;
+};
+
+class EvenTabWidget : public QTabWidget {
+public:
+    explicit EvenTabWidget(QWidget* parent) : QTabWidget(parent), bar_(new EvenTabBar(this)) {
+        setTabBar(bar_);
+    }
+    EvenTabBar* evenBar() const { return bar_; }
+
+private:
+    EvenTabBar* bar_;
+};
+
 } // namespace
 
 CustomWindow::CustomWindow(int scale, QWidget* parent) : FormDialog(scale, parent) {
     setObjectName(QStringLiteral("Custom"));
-    tabs_ = new QTabWidget(this);
+    auto* tabs = new EvenTabWidget(this);
+    tabs_ = tabs;
     tabs_->setObjectName(QStringLiteral("SSTab2"));
     tabs_->setGeometry(pxRect(kTabs.x(), kTabs.y(), kTabs.width(), kTabs.height()));
     tabs_->setUsesScrollButtons(false);
-    tabs_->tabBar()->setExpanding(true);
+    // A pixel short of the control on each side, where the pane's frame is.
+    tabs->evenBar()->setFullWidth(tabs_->width() - 2 * scale);
 
     auto* keysPage = new QWidget;
     tabs_->addTab(keysPage, tr("Control Keys"));
     for (int p = 0; p < 2; ++p) {
-        players_[p] = new QGroupBox(p == 0 ? tr("Player1") : tr("Player2"), keysPage);
+        players_[p] = new CaptionedFrame(p == 0 ? tr("Player1") : tr("Player2"), keysPage);
         for (int i = 0; i < 4; ++i) {
             auto* picture = new QLabel(players_[p]);
             picture->setObjectName(QStringLiteral("Image1(%1)").arg(4 * p + i));
             picture->setGeometry(pxRect(kPictureLeft, kBoxTops[i], kPictureSize, kPictureSize));
-            picture->setPixmap(drawKeyPicture(i, px(kPictureSize)));
+            picture->setPixmap(drawKeyPicture(i, px(kPictureSize), turnsClockwise_));
             pictures_[p][i] = picture;
             auto* box = new QLineEdit(players_[p]);
             box->setObjectName(QStringLiteral("Text%1(%2)").arg(p + 1).arg(i));
@@ -58,10 +96,10 @@ CustomWindow::CustomWindow(int scale, QWidget* parent) : FormDialog(scale, paren
 
     auto* speedPage = new QWidget;
     tabs_->addTab(speedPage, tr("Speed Mode"));
-    speedFrame_ = new QGroupBox(tr("Please select SpeedMode"), speedPage);
+    speedFrame_ = new CaptionedFrame(tr("Please select SpeedMode"), speedPage);
     auto* rotatePage = new QWidget;
     tabs_->addTab(rotatePage, tr("Rotate Mode"));
-    rotateFrame_ = new QGroupBox(tr("Please select RotateMode"), rotatePage);
+    rotateFrame_ = new CaptionedFrame(tr("Please select RotateMode"), rotatePage);
     const QString speedTexts[2] = {tr("Speed down quickly"), tr("Speed down step by step")};
     const QString rotateTexts[2] = {tr("Rotate counterclockwise"), tr("Rotate clockwise")};
     for (int i = 0; i < 2; ++i) {
@@ -126,6 +164,17 @@ QSize CustomWindow::clientTwips() const {
 
 void CustomWindow::refresh() {
     setWindowTitle(QString::fromStdString(form_->TheWindow.Caption));
+    if (!keyFontFitted_) {
+        // One font for every key box, in which every key's name shows whole.
+        QStringList names;
+        for (const std::string& name : form_->KeyNames)
+            names << QString::fromStdString(name);
+        const QFont font = fittingFont(this->font(), names, lineEditTextRect(boxes_[0][0]).size());
+        for (auto& player : boxes_)
+            for (QLineEdit* box : player)
+                box->setFont(font);
+        keyFontFitted_ = true;
+    }
     for (int i = 0; i < 4; ++i) {
         boxes_[0][i]->setText(QString::fromStdString(form_->Text1[i]));
         boxes_[1][i]->setText(QString::fromStdString(form_->Text2[i]));
@@ -133,6 +182,13 @@ void CustomWindow::refresh() {
     for (int i = 0; i < 2; ++i) {
         option1_[i]->setChecked(form_->Option1[i]);
         option2_[i]->setChecked(form_->Option2[i]);
+    }
+    // The turn pictures turn the way the selected rotate mode turns.
+    const bool clockwise = form_->Option2[1] && !form_->Option2[0];
+    if (clockwise != turnsClockwise_) {
+        turnsClockwise_ = clockwise;
+        for (auto& player : pictures_)
+            player[3]->setPixmap(drawKeyPicture(3, px(kPictureSize), clockwise));
     }
 }
 

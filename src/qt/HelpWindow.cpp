@@ -1,4 +1,4 @@
-#include "qt/FormWindows.h"
+#include "qt/HelpWindow.h"
 
 #include <QFile>
 #include <QTextBrowser>

@@ -1,4 +1,5 @@
-#include "qt/FormWindows.h"
+#include "qt/InputWindow.h"
+
 #include "qt/Looks.h"
 
 #include <QPushButton>

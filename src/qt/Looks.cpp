@@ -1,10 +1,15 @@
 #include "qt/Looks.h"
 
-#include <QFontMetrics>
+#include <QFontMetricsF>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPalette>
+#include <QStyle>
+#include <QStyleOption>
+#include <QStylePainter>
 #include <QtMath>
+#include <cmath>
 
 namespace tessarin::qt {
 
@@ -56,6 +61,16 @@ QFont toQFont(const Font& font, int scale) {
     return f;
 }
 
+QFont scaledFont(QFont font, int scale) {
+    if (scale <= 1)
+        return font;
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * scale);
+    else
+        font.setPixelSize(font.pixelSize() * scale);
+    return font;
+}
+
 QColor appWorkspace() {
     return {128, 128, 128};
 }
@@ -102,6 +117,110 @@ void drawLabelFrame(QPainter& p, const QRect& r, int scale) {
     p.fillRect(QRect(r.right() - s + 1, r.top(), s, r.height()), Qt::white);
 }
 
+QRectF inkRect(const QFont& font, const QString& text) {
+    return QFontMetricsF(font).tightBoundingRect(text);
+}
+
+QFont fittingFont(const QFont& design, const QStringList& texts, QSizeF size) {
+    const int designPx = QFontInfo(design).pixelSize();
+    const int smallest = static_cast<int>(std::ceil(designPx * kSmallestFontShare));
+    for (int px = designPx; px >= smallest && px > 0; --px) {
+        QFont f = design;
+        if (px != designPx)
+            f.setPixelSize(px);
+        bool all = true;
+        for (const QString& text : texts) {
+            // From the origin, where a left-aligned text starts, to its far edge.
+            const QRectF ink = inkRect(f, text);
+            const qreal width = std::max<qreal>(ink.right(), 0) - std::min<qreal>(ink.left(), 0);
+            all = all && width <= size.width() && ink.height() <= size.height();
+        }
+        if (all)
+            return f;
+    }
+    return design;
+}
+
+namespace {
+
+// How far to move an extent [low, high] so that it lies in [from, to], as
+// far as it can.
+qreal inwards(qreal low, qreal high, qreal from, qreal to) {
+    if (low < from)
+        return std::min(from - low, std::max<qreal>(0, to - high));
+    if (high > to)
+        return -std::min(high - to, std::max<qreal>(0, low - from));
+    return 0;
+}
+
+} // namespace
+
+TextPlacement placeText(const QString& text, const QFont& design, const QRect& box,
+                        Qt::Alignment align) {
+    TextPlacement t{fittingFont(design, {text}, box.size()), {}};
+    const QFontMetricsF fm(t.font);
+    const qreal advance = fm.horizontalAdvance(text);
+    const QRectF area(box);
+    qreal x = area.left();
+    if (align & Qt::AlignRight)
+        x = area.right() - advance;
+    else if (align & Qt::AlignHCenter)
+        x = area.left() + (area.width() - advance) / 2;
+    qreal baseline = area.top() + fm.ascent();
+    if (align & Qt::AlignBottom)
+        baseline = area.bottom() - fm.descent();
+    else if (align & Qt::AlignVCenter)
+        baseline = area.top() + (area.height() - fm.height()) / 2 + fm.ascent();
+    const QRectF ink = fm.tightBoundingRect(text).translated(x, baseline);
+    t.origin = {x + inwards(ink.left(), ink.right(), area.left(), area.right()),
+                baseline + inwards(ink.top(), ink.bottom(), area.top(), area.bottom())};
+    return t;
+}
+
+QRect lineEditTextRect(const QLineEdit* edit) {
+    QStyleOptionFrame panel;
+    panel.initFrom(edit);
+    panel.rect = edit->rect();
+    panel.lineWidth =
+        edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) : 0;
+    panel.state |= QStyle::State_Sunken;
+    const QRect contents = edit->style()->subElementRect(QStyle::SE_LineEditContents, &panel, edit);
+    return contents.marginsRemoved(edit->textMargins()).adjusted(2, 1, -2, -1);
+}
+
+namespace {
+
+QStyleOptionGroupBox frameOption(const QGroupBox* frame) {
+    QStyleOptionGroupBox opt;
+    opt.initFrom(frame);
+    opt.text = frame->title();
+    opt.lineWidth = 1;
+    opt.textAlignment = frame->alignment();
+    opt.subControls = QStyle::SC_GroupBoxFrame;
+    if (!frame->title().isEmpty())
+        opt.subControls |= QStyle::SC_GroupBoxLabel;
+    return opt;
+}
+
+} // namespace
+
+QRect CaptionedFrame::titleRect() const {
+    const QStyleOptionGroupBox opt = frameOption(this);
+    QRect r = style()->subControlRect(QStyle::CC_GroupBox, &opt, QStyle::SC_GroupBoxLabel, this);
+    r.setRight(std::max(r.right(), rect().right() - r.left()));
+    return r;
+}
+
+void CaptionedFrame::paintEvent(QPaintEvent*) {
+    QStylePainter p(this);
+    QStyleOptionGroupBox opt = frameOption(this);
+    opt.subControls &= ~QStyle::SC_GroupBoxLabel; // the frame only, placed for the caption
+    p.drawComplexControl(QStyle::CC_GroupBox, opt);
+    p.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
+    p.drawText(titleRect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic, title());
+}
+
 ElementLabel::ElementLabel(QWidget* parent) : QWidget(parent) {}
 
 void ElementLabel::showLabel(const Label& label, int scale) {
@@ -110,46 +229,45 @@ void ElementLabel::showLabel(const Label& label, int scale) {
     label_ = label;
     scale_ = scale;
     setObjectName(QString::fromStdString(label.Name));
+    const QString caption = QString::fromStdString(label.Caption);
     QRect r = toPixels(label.Left, label.Top, label.Width, label.Height, scale);
     if (label.AutoSize) {
-        const QFontMetrics fm(toQFont(label.TheFont, scale));
+        // Sized to the text: its advance, and its ink where that reaches further.
+        const QFont font = toQFont(label.TheFont, scale);
+        const QFontMetricsF fm(font);
+        const QRectF ink = fm.tightBoundingRect(caption);
         const int frame = label.Border ? 2 * scale : 0;
-        r.setSize({fm.horizontalAdvance(QString::fromStdString(label.Caption)) + frame,
-                   fm.height() + frame});
+        r.setSize({int(std::ceil(std::max(fm.horizontalAdvance(caption), ink.right()) -
+                                 std::min<qreal>(0, ink.left()))) +
+                       frame,
+                   int(std::ceil(std::max(fm.height(), ink.bottom() + fm.ascent()))) + frame});
     }
     if (geometry() != r)
         setGeometry(r);
+    Qt::Alignment align = Qt::AlignTop | Qt::AlignLeft;
+    if (label.Align == Alignment::Right)
+        align = Qt::AlignTop | Qt::AlignRight;
+    else if (label.Align == Alignment::Center)
+        align = Qt::AlignTop | Qt::AlignHCenter;
+    placement_ = placeText(caption, toQFont(label.TheFont, scale), textRect(), align);
     setVisible(label.Visible);
     update();
 }
 
+QRect ElementLabel::textRect() const {
+    return label_.Border ? rect().adjusted(scale_, scale_, -scale_, -scale_) : rect();
+}
+
 void ElementLabel::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    const QRect all = rect();
     if (!label_.Transparent)
-        p.fillRect(all, toQColor(label_.BackColor, label_.BackSystem, palette()));
-    QRect inner = all;
-    if (label_.Border) {
-        drawLabelFrame(p, all, scale_);
-        inner = all.adjusted(scale_, scale_, -scale_, -scale_);
-    }
-    p.setClipRect(inner);
-    p.setFont(toQFont(label_.TheFont, scale_));
+        p.fillRect(rect(), toQColor(label_.BackColor, label_.BackSystem, palette()));
+    if (label_.Border)
+        drawLabelFrame(p, rect(), scale_);
+    p.setClipRect(textRect());
+    p.setFont(placement_.font);
     p.setPen(toQColor(label_.ForeColor, label_.ForeSystem, palette()));
-    Qt::Alignment align = Qt::AlignTop;
-    switch (label_.Align) {
-    case Alignment::Left:
-        align |= Qt::AlignLeft;
-        break;
-    case Alignment::Right:
-        align |= Qt::AlignRight;
-        break;
-    case Alignment::Center:
-        align |= Qt::AlignHCenter;
-        break;
-    }
-    p.drawText(inner, static_cast<int>(align) | Qt::TextSingleLine,
-               QString::fromStdString(label_.Caption));
+    p.drawText(placement_.origin, QString::fromStdString(label_.Caption));
 }
 
 void ElementLabel::mousePressEvent(QMouseEvent* event) {

@@ -51,7 +51,7 @@ public:
 signals:
     // A menu command was handed to the game.
     void commandTriggered(const QString& name, int index);
-    // A key was handed to Form_KeyDown.
+    // A key was handed to the game (Keyboard_KeyDown).
     void keyForwarded(int keyCode, int shift);
     // The window was uncovered and the game asked to redraw (Form_Paint).
     void exposed();

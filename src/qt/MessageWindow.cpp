@@ -1,4 +1,5 @@
-#include "qt/FormWindows.h"
+#include "qt/MessageWindow.h"
+
 #include "qt/KeyMapping.h"
 #include "qt/Looks.h"
 

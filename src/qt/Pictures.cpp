@@ -1,7 +1,8 @@
 // Pictures the dialogs draw for themselves: the game in progress of the
 // About box, drawn by the game's own field and piece code, and the action
 // pictures beside the key boxes.
-#include "qt/FormWindows.h"
+#include "qt/Pictures.h"
+
 #include "game/Canvas.h"
 #include "game/CellImages.h"
 #include "game/ShapeTable.h"
@@ -117,7 +118,7 @@ QImage aboutPicture() {
     return scene.scaled(135, 137, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
-QPixmap drawKeyPicture(int which, int sizePx) {
+QPixmap drawKeyPicture(int which, int sizePx, bool clockwise) {
     const qreal dpr = 4.0; // drawn finely, shown at the box's size
     QImage image(QSize(sizePx, sizePx) * dpr, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
@@ -160,7 +161,11 @@ QPixmap drawKeyPicture(int which, int sizePx) {
         path.closeSubpath();
         path.addRect(3, 16.5, 14, 2);
         break;
-    default: { // turn: three quarters of a circle with an arrow head
+    default: {            // turn: three quarters of a circle with an arrow head at the top
+        if (!clockwise) { // the clockwise turn, mirrored
+            p.translate(20, 0);
+            p.scale(-1, 1);
+        }
         QPainterPath arc;
         arc.arcMoveTo(3, 3, 14, 14, 90);
         arc.arcTo(3, 3, 14, 14, 90, 270);

@@ -1,6 +1,11 @@
 #include "qt/QtDialogs.h"
 
-#include "qt/FormWindows.h"
+#include "qt/AboutWindow.h"
+#include "qt/CustomWindow.h"
+#include "qt/HelpWindow.h"
+#include "qt/InputWindow.h"
+#include "qt/MessageWindow.h"
+#include "qt/RecordsWindow.h"
 
 #include <QMessageBox>
 #include <QProcess>

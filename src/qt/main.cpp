@@ -1,7 +1,10 @@
 // Tessarin, the Qt program: the game's services on Qt and its main window.
-#include "qt/QtDialogs.h"
 #include "platform/Random.h"
+#include "platform/Version.h"
+#include "qt/CommandLine.h"
+#include "qt/Looks.h"
 #include "qt/MainWindow.h" // the game, too
+#include "qt/QtDialogs.h"
 #include "qt/QtSound.h"
 #include "qt/QtTimerHost.h"
 
@@ -29,7 +32,7 @@ int automaticScale(const QScreen* screen) {
 
 int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("Tessarin"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("3.0"));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(tessarin::kVersion));
 
     // The options are read before the window system is reached, so --help
     // works without a display.
@@ -54,9 +57,14 @@ int main(int argc, char** argv) {
         QStringLiteral("Keep the records in your own data folder (as the desktop menu "
                        "starts the game) instead of the current folder."));
     parser.addOption(userDataOption);
-    // Unknown options are Qt's own (-platform, -style and the like) and go
-    // on to the application.
+    // Options are taken with one dash or two, as Qt takes its own
+    // (-platform, -style and the like), which go on to the application.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.parse(arguments);
+    // Anything else is most likely a slip of the pen: said, and passed over.
+    for (const QString& option : tessarin::qt::unknownOptions(arguments.mid(1)))
+        std::fprintf(stderr, "tessarin: unknown option %s ignored (tessarin --help lists them)\n",
+                     qPrintable(option));
     if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
         QString usage = parser.helpText();
         usage.replace(QStringLiteral("<executable_name>"), QStringLiteral("tessarin"));
@@ -64,7 +72,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (parser.isSet(versionOption)) {
-        std::printf("Tessarin 3.0\n");
+        std::printf("Tessarin %s\n", tessarin::kVersion);
         return 0;
     }
     int requestedScale = 0;
@@ -85,14 +93,7 @@ int main(int argc, char** argv) {
 
     const int scale =
         requestedScale > 0 ? requestedScale : automaticScale(QGuiApplication::primaryScreen());
-    if (scale > 1) {
-        QFont font = QApplication::font();
-        if (font.pointSizeF() > 0)
-            font.setPointSizeF(font.pointSizeF() * scale);
-        else
-            font.setPixelSize(font.pixelSize() * scale);
-        QApplication::setFont(font);
-    }
+    QApplication::setFont(tessarin::qt::scaledFont(QApplication::font(), scale));
 
     // The screen in twips of the game's pixels, so that the game centres
     // its windows on it whatever the scale.
@@ -114,11 +115,13 @@ int main(int argc, char** argv) {
     const std::filesystem::path folder = QDir::currentPath().toStdString();
     tessarin::qt::QtSound sound(folder);
     // Sounds not in the working folder: next to a built program, then
-    // where an installed one keeps them.
+    // where an installed one keeps them (PREFIX/bin with
+    // PREFIX/share/tessarin; Debian's /usr/games with /usr/share/games).
     const QString programDir = QCoreApplication::applicationDirPath();
     sound.setFallbackFolders(
         {(programDir + QStringLiteral("/sounds")).toStdString(),
-         (programDir + QStringLiteral("/../share/tessarin/sounds")).toStdString()});
+         (programDir + QStringLiteral("/../share/tessarin/sounds")).toStdString(),
+         (programDir + QStringLiteral("/../share/games/tessarin/sounds")).toStdString()});
     tessarin::qt::QtDialogs dialogs(scale);
     dialogs.setScreenOrigin(screenRect.topLeft());
 

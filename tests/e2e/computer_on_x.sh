@@ -9,37 +9,22 @@
 # curtain empties both fields, Exit ends the program.
 set -euo pipefail
 
+# shellcheck source=../../scripts/xvfb.sh
+source "$(dirname "$0")/../../scripts/xvfb.sh"
+
 game=$(readlink -f "$1")
 work=$(mktemp -d)
-xvfb_pid="" game_pid=""
-cleanup() {
-    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+xvfb_at_exit 'rm -rf "$work"'
 fail() { echo "FAIL: $*" >&2; [ -f "$work/shot.png" ] && cp "$work/shot.png" /tmp/tessarin-e2e-computer-fail.png; exit 1; }
 step() { echo "-- $*"; }
-wait_for() { # seconds, command...
-    local end=$((SECONDS + $1)); shift
-    until "$@" >/dev/null 2>&1; do
-        [ $SECONDS -lt $end ] || return 1
-        sleep 0.05
-    done
-}
 
-# A display of our own: Xvfb writes its number once it is ready.
-exec 3<> <(:)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-read -r -t 10 display <&3 || fail "Xvfb did not start"
-export DISPLAY=":$display" QT_QPA_PLATFORM=xcb
-unset XDG_RUNTIME_DIR
-
+xvfb_start || fail "Xvfb did not start"
 cd "$work"
 "$game" >"$work/game.log" 2>&1 &
 game_pid=$!
+xvfb_track "$game_pid"
 
+# The game's mapped windows of that name (both conditions must hold).
 window_named() { xdotool search --all --onlyvisible --pid "$game_pid" --name "$1"; }
 # The message window: the size of 3975 x 1890 twips, the program's name as
 # its caption.
@@ -65,7 +50,7 @@ cell() {
 }
 
 step "start-up"
-wait_for 20 window_named '^Tessarin$' || fail "the main window did not appear"
+xvfb_until 20 window_named '^Tessarin$' || fail "the main window did not appear"
 main=$(window_named '^Tessarin$' | head -1)
 
 step "Game > Two Players > Computer, Hard"
@@ -80,9 +65,9 @@ sleep 0.3
 step "Duel: only player 1's name"
 focus "$main"
 key ctrl+d
-wait_for 10 window_named '^Input Name--Player1$' || fail "no name window for player 1"
+xvfb_until 10 window_named '^Input Name--Player1$' || fail "no name window for player 1"
 key Return
-wait_for 10 window_named '^Tessarin \(Duel\)$' || fail "Duel did not come up"
+xvfb_until 10 window_named '^Tessarin \(Duel\)$' || fail "Duel did not come up"
 window_named '^Input Name--Player2$' && fail "player 2's name was asked"
 main=$(window_named '^Tessarin \(Duel\)$' | head -1)
 
@@ -111,7 +96,7 @@ done
 focus "$msg"
 key Return
 message_gone() { ! message_window; }
-wait_for 5 message_gone || fail "Enter did not close the message"
+xvfb_until 5 message_gone || fail "Enter did not close the message"
 fields_empty() {
     shoot
     local y
@@ -120,12 +105,11 @@ fields_empty() {
         [ "$(cell "$main" 363 6060 510 5 "$y")" = 000000 ] || return 1
     done
 }
-wait_for 10 fields_empty || fail "the curtain did not empty the fields"
+xvfb_until 10 fields_empty || fail "the curtain did not empty the fields"
 
 step "Exit"
 focus "$main"
 key ctrl+x
-ended() { ! kill -0 "$game_pid"; }
-wait_for 10 ended || fail "Exit did not end the program"
-game_pid=""
+ended() { ! xvfb_running "$game_pid"; }
+xvfb_until 10 ended || fail "Exit did not end the program"
 echo "end-to-end against the computer: 1 passed, 0 failed"

@@ -2,49 +2,32 @@
 # End-to-end: the real program on a real X display (Xvfb), played with keys
 # sent by xdotool, its window's pixels read back with ImageMagick.
 #   play_on_x.sh PATH/TO/tessarin
-# One Player: the name confirmed, F2, pieces dropped until the game ends,
-# the message dismissed with Enter, the curtain run out; the field's cells
-# are checked where the game put them and "Tessarin.ini" holds the 20
-# default lines. Then a Duel round with both players' keys, and Exit.
+# Started with a mistyped option, which stderr names. One Player: the name
+# confirmed, F2, pieces dropped until the game ends, the message dismissed
+# with Enter, the curtain run out; the field's cells are checked where the
+# game put them and "Tessarin.ini" holds the 20 default lines. Then a Duel
+# round with both players' keys, and Exit.
 set -euo pipefail
+
+# shellcheck source=../../scripts/xvfb.sh
+source "$(dirname "$0")/../../scripts/xvfb.sh"
 
 game=$(readlink -f "$1")
 work=$(mktemp -d)
-xvfb_pid=""
-game_pid=""
-cleanup() {
-    [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null || true
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+xvfb_at_exit 'rm -rf "$work"'
 fail() { echo "FAIL: $*" >&2; [ -f "$work/shot.png" ] && cp "$work/shot.png" /tmp/tessarin-e2e-fail.png; exit 1; }
 step() { echo "-- $*"; }
 
-# Waits up to $1 seconds for the command in the remaining arguments to succeed.
-wait_for() {
-    local limit=$1; shift
-    local end=$((SECONDS + limit))
-    until "$@" >/dev/null 2>&1; do
-        [ $SECONDS -lt $end ] || return 1
-        sleep 0.05
-    done
-}
-
 # A display of our own.
-exec 3<> <(:)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-read -r -t 10 display <&3 || fail "Xvfb did not start"
-export DISPLAY=":$display"
-unset XDG_RUNTIME_DIR
-export QT_QPA_PLATFORM=xcb
+xvfb_start || fail "Xvfb did not start"
 
 cd "$work"
-"$game" >"$work/game.log" 2>&1 &
+# A mistyped option is named on stderr and passed over, one of Qt's is not.
+"$game" --scael -platform xcb >"$work/game.log" 2>&1 &
 game_pid=$!
+xvfb_track "$game_pid"
 
-window_named() { xdotool search --onlyvisible --pid "$game_pid" --name "$1"; }
+window_named() { xvfb_windows "$1" "$game_pid"; }
 main_window() {
     local w
     for w in $(window_named '^Tessarin'); do
@@ -60,7 +43,7 @@ main_window() {
 # program's name.
 message_window() {
     local w
-    for w in $(xdotool search --onlyvisible --pid "$game_pid" --name '' 2>/dev/null); do
+    for w in $(xvfb_windows '' "$game_pid"); do
         eval "$(xdotool getwindowgeometry --shell "$w")"
         [ "$WIDTH" = 265 ] && [ "$HEIGHT" = 126 ] && { echo "$w"; return 0; }
     done
@@ -70,8 +53,11 @@ focus() { xdotool windowfocus --sync "$1"; }
 key() { xdotool key --clearmodifiers "$@"; }
 
 step "start-up"
-wait_for 20 window_named '^Tessarin$' || fail "the main window did not appear"
+xvfb_until 20 window_named '^Tessarin$' || fail "the main window did not appear"
 main=$(main_window)
+[ "$(grep -c 'unknown option' "$work/game.log")" = 1 ] &&
+    grep -q 'unknown option --scael' "$work/game.log" ||
+    fail "the mistyped option was not named alone on stderr"
 
 # The default score file, byte for byte.
 expected="$work/expected.ini"
@@ -127,9 +113,9 @@ is_black() { [ "$1" = "000000" ]; }
 step "One Player"
 focus "$main"
 key ctrl+o
-wait_for 10 window_named '^Input Name$' || fail "the name window did not open"
+xvfb_until 10 window_named '^Input Name$' || fail "the name window did not open"
 key Return
-wait_for 10 window_named '^Tessarin \(Standard\)$' || fail "Standard did not come up"
+xvfb_until 10 window_named '^Tessarin \(Standard\)$' || fail "Standard did not come up"
 main=$(main_window)
 focus "$main"
 key F2
@@ -146,7 +132,7 @@ stack_shows() {
     done
     is_black "$c0" && is_black "$c10" && [ $mid = 1 ]
 }
-wait_for 5 stack_shows || fail "the dropped piece is not on the field's floor"
+xvfb_until 5 stack_shows || fail "the dropped piece is not on the field's floor"
 
 step "dropping pieces until the game ends"
 game_over() { message_window; }
@@ -161,7 +147,7 @@ msg=$(message_window)
 focus "$msg"
 key Return
 message_gone() { ! message_window; }
-wait_for 5 message_gone || fail "Enter did not close the message"
+xvfb_until 5 message_gone || fail "Enter did not close the message"
 # The curtain fills the field with red, then empties it.
 field_empty() {
     shoot
@@ -170,17 +156,17 @@ field_empty() {
         is_black "$(cell "$main" 363 1060 510 5 "$y")" || return 1
     done
 }
-wait_for 10 field_empty || fail "the curtain did not empty the field"
+xvfb_until 10 field_empty || fail "the curtain did not empty the field"
 cmp -s "$expected" "$work/Tessarin.ini" || fail "a game without a record changed Tessarin.ini"
 
 step "Duel"
 focus "$main"
 key ctrl+d
-wait_for 10 window_named '^Input Name--Player1$' || fail "no name window for player 1"
+xvfb_until 10 window_named '^Input Name--Player1$' || fail "no name window for player 1"
 key Return
-wait_for 10 window_named '^Input Name--Player2$' || fail "no name window for player 2"
+xvfb_until 10 window_named '^Input Name--Player2$' || fail "no name window for player 2"
 key Return
-wait_for 10 window_named '^Tessarin \(Duel\)$' || fail "Duel did not come up"
+xvfb_until 10 window_named '^Tessarin \(Duel\)$' || fail "Duel did not come up"
 main=$(main_window)
 focus "$main"
 key F2
@@ -196,11 +182,10 @@ walls_show() {
     is_black "$(cell "$main" 363 510 510 10 17)" && is_black "$(cell "$main" 363 6060 510 0 17)" &&
         [ $left = 1 ] && [ $right = 1 ]
 }
-wait_for 5 walls_show || fail "the players' pieces did not reach their walls"
+xvfb_until 5 walls_show || fail "the players' pieces did not reach their walls"
 
 step "Exit"
 key ctrl+x
 ended() { ! kill -0 "$game_pid"; }
-wait_for 10 ended || fail "Exit did not end the program"
-game_pid=""
+xvfb_until 10 ended || fail "Exit did not end the program"
 echo "end-to-end: 1 passed, 0 failed"

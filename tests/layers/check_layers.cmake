@@ -6,14 +6,15 @@ cmake_minimum_required(VERSION 3.25)
 # takes its place in the order before it is used.
 #
 #   cmake -DSRC=<src folder> -P check_layers.cmake
-set(LAYERS platform game scorefile dialogs player driver qt)
+set(LAYERS platform game scorefile dialogs player driver net qt)
 set(MAY_INCLUDE_platform "")
 set(MAY_INCLUDE_game "platform")
 set(MAY_INCLUDE_scorefile "platform;game")
 set(MAY_INCLUDE_dialogs "platform;game")
 set(MAY_INCLUDE_player "platform;game")
 set(MAY_INCLUDE_driver "platform;game;scorefile;dialogs;player")
-set(MAY_INCLUDE_qt "platform;game;scorefile;dialogs;player;driver")
+set(MAY_INCLUDE_net "platform;game;scorefile;dialogs;player;driver")
+set(MAY_INCLUDE_qt "platform;game;scorefile;dialogs;player;driver;net")
 
 file(GLOB folders LIST_DIRECTORIES true RELATIVE "${SRC}" "${SRC}/*")
 set(problems "")

@@ -1,12 +1,17 @@
+#include "Rig.h"
 #include "driver/Tessarin.h"
 #include "platform/VirtualTimerHost.h"
-#include "qt/FormWindows.h"
+#include "qt/AboutWindow.h"
+#include "qt/CustomWindow.h"
+#include "qt/InputWindow.h"
 #include "qt/Looks.h"
 #include "qt/MainWindow.h"
+#include "qt/MessageWindow.h"
 #include "qt/QtDialogs.h"
+#include "qt/RecordsWindow.h"
 #include "qt/SurfaceWidget.h"
-#include "support/TempFolder.h"
 
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -21,52 +26,9 @@
 
 using namespace tessarin;
 using namespace tessarin::qt;
+using namespace tessarin::qt::testing;
 
 namespace {
-
-const ScreenSize kScreen{15360, 11520};
-
-// A game on virtual time, loaded, on the real dialogs.
-struct GameRig {
-    GameRig() { game.Form_Load(); }
-    tessarin::testing::TempFolder folder;
-    VirtualTimerHost timers;
-    RecordingSound sound;
-    DefaultRandom random;
-    FixedClock clock;
-    QtDialogs dialogs{2};
-    Tessarin game{{timers, sound, random, clock, dialogs, kScreen, folder.path()}};
-};
-
-struct Shown : MainWindow {
-    explicit Shown(Tessarin& game, int scale = 1) : MainWindow(game, scale) {
-        setEndRequest([this] { endRequested = true; });
-        connect(this, &MainWindow::exposed, [this] { ++exposures; });
-        afterEvent();
-        show();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(this));
-    }
-    // Widget w as the screen shows it.
-    QImage shot(QWidget* w) {
-        QCoreApplication::processEvents();
-        const QPoint at = w->mapTo(this, QPoint(0, 0));
-        return screen()->grabWindow(winId(), at.x(), at.y(), w->width(), w->height()).toImage();
-    }
-    bool endRequested = false;
-    int exposures = 0;
-};
-
-// Runs f inside the next modal loop; a window f leaves open fails the test, and closes.
-void duringModal(std::function<void()> f) {
-    QTimer::singleShot(0, qApp, [f = std::move(f)] {
-        f();
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (auto* d = qobject_cast<FormDialog*>(w); d && d->isVisible()) {
-                ADD_FAILURE() << "left open: " << d->objectName().toStdString();
-                d->abandon();
-            }
-    });
-}
 
 void expectMenusMatch(const std::vector<MenuItem>& items, const QList<QAction*>& actions) {
     ASSERT_EQ(actions.size(), qsizetype(items.size()));
@@ -322,5 +284,48 @@ TEST(QtDialogs, KeyBoxesTakeThePressedKeyRefuseDuplicatesAndCancelKeepsTheOldKey
     });
     form.DoCustom();
     EXPECT_EQ(settings.Keys[0], (PlayerKeys{65, 81, 83, 87}));
+    EXPECT_EQ(settings.RotateMode, 1);
+}
+
+TEST(QtDialogs, TheTurnPicturesTurnTheWayTheSelectedRotateModeTurns) {
+    ControlSettings settings;
+    settings.Keys[0] = {65, 68, 83, 87};
+    settings.Keys[1] = {97, 99, 98, 101};
+    RecordingSound sound;
+    QtDialogs d;
+    Custom form(settings, d, sound, kScreen);
+    // Which way player p's turn picture turns: the arc leaves its gap at two
+    // o'clock when it turns clockwise, at ten o'clock when counterclockwise.
+    auto turns = [&](int p) {
+        const QImage picture = d.customWindow()->keyPicture(p, 3)->pixmap().toImage();
+        auto inked = [&](double fx, double fy) {
+            return picture.pixelColor(int(fx * picture.width()), int(fy * picture.height()))
+                       .alpha() > 128;
+        };
+        const bool ten = inked(0.2, 0.33), two = inked(0.8, 0.33);
+        return ten && !two   ? std::string("clockwise")
+               : two && !ten ? std::string("counterclockwise")
+                             : std::string("?");
+    };
+    std::vector<std::string> seen;
+    auto look = [&] { seen.push_back(turns(0) + " " + turns(1)); };
+    duringModal([&] {
+        look(); // the program starts turning counterclockwise
+        QTest::mouseClick(d.customWindow()->rotateOption(1), Qt::LeftButton);
+        look();
+        QTest::mouseClick(d.customWindow()->rotateOption(0), Qt::LeftButton);
+        look();
+        QTest::mouseClick(d.customWindow()->rotateOption(1), Qt::LeftButton);
+        QTest::mouseClick(d.customWindow()->command1(0), Qt::LeftButton);
+    });
+    form.DoCustom();
+    duringModal([&] {
+        look(); // opened again on the confirmed clockwise turn
+        QTest::mouseClick(d.customWindow()->command1(1), Qt::LeftButton);
+    });
+    form.DoCustom();
+    EXPECT_EQ(seen, (std::vector<std::string>{
+                        "counterclockwise counterclockwise", "clockwise clockwise",
+                        "counterclockwise counterclockwise", "clockwise clockwise"}));
     EXPECT_EQ(settings.RotateMode, 1);
 }

@@ -37,7 +37,7 @@ QImage base() {
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x) {
             const int code = kPicture[y][x];
-            board.blitCell(code == Canvas::kEmpty ? images.picBlack : images.colour(code), 16 * x,
+            board.blitCell(code == tessarin::Canvas::kEmpty ? images.picBlack : images.colour(code), 16 * x,
                            16 * y);
         }
     return toImage(board);

@@ -1,0 +1,435 @@
+#include "net/Session.h"
+
+#include "net/Text.h"
+
+#include <algorithm>
+
+namespace tessarin::net {
+
+// A connection and its decoder. Messages go to the owner one by one; the
+// owner may close or destroy the channel inside any of them.
+class Channel final : public Link::Events {
+public:
+    Channel(std::unique_ptr<Link> link, ChannelOwner* owner)
+        : link_(std::move(link)), owner_(owner) {
+        link_->setEvents(this);
+    }
+    ~Channel() {
+        *alive_ = false;
+        link_->setEvents(nullptr);
+    }
+    void send(const std::string& frame) {
+        if (!closed_)
+            link_->send(frame);
+    }
+    void close() {
+        if (closed_)
+            return;
+        closed_ = true;
+        link_->setEvents(nullptr);
+        link_->close();
+    }
+
+    void linkConnected() override {
+        if (!closed_)
+            owner_->channelConnected();
+    }
+    void linkReceived(std::string_view bytes) override {
+        const std::shared_ptr<bool> alive = alive_;
+        decoder_.feed(bytes);
+        while (std::optional<Message> m = decoder_.next()) {
+            owner_->channelMessage(*m);
+            if (!*alive || closed_)
+                return;
+        }
+        if (decoder_.failed())
+            owner_->channelFault(decoder_.error());
+    }
+    void linkClosed() override {
+        if (!closed_) {
+            closed_ = true;
+            owner_->channelClosed();
+        }
+    }
+
+private:
+    std::unique_ptr<Link> link_;
+    ChannelOwner* owner_;
+    Decoder decoder_;
+    bool closed_ = false;
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
+};
+
+namespace {
+
+std::string quoted(const std::string& name) {
+    return "\"" + name + "\"";
+}
+
+std::unique_ptr<Timer> makeTimer(TimerHost& host, int ms, std::function<void()> f) {
+    auto t = std::make_unique<Timer>(host, 0, ms);
+    t->setHandler([f = std::move(f)](int16_t) { f(); });
+    return t;
+}
+
+} // namespace
+
+// ---- Host ------------------------------------------------------------------
+
+HostSession::HostSession(TimerHost& timers, int16_t mode, std::string joinCode, Events events)
+    : mode_(mode), code_(std::move(joinCode)), events_(std::move(events)) {
+    heartbeat_ = makeTimer(timers, kHeartbeatMs, [this] { heartbeat(); });
+    deadline_ = makeTimer(timers, kSilenceMs, [this] { silent(); });
+    lockout_ = makeTimer(timers, kFirstRetryDelayMs, [this] { lockout_->setEnabled(false); });
+}
+
+HostSession::~HostSession() {
+    stop();
+}
+
+int HostSession::retryDelayMs() const {
+    if (failures_ == 0)
+        return 0;
+    return std::min(kFirstRetryDelayMs << std::min(failures_ - 1, 16), kLastRetryDelayMs);
+}
+
+void HostSession::send(const Message& m) {
+    if (!peer_)
+        return;
+    const std::string frame = Encode(m);
+    bytesSent_ += frame.size();
+    peer_->send(frame);
+}
+
+void HostSession::accept(std::unique_ptr<Link> link) {
+    if (!link)
+        return;
+    if (state_ != State::Waiting || lockout_->Enabled()) {
+        // Nobody else gets in; a try after a failed one waits its turn.
+        Channel refused(std::move(link), static_cast<ChannelOwner*>(this));
+        const std::string frame = Encode(
+            Refused{state_ == State::Waiting ? RefusedReason::TryLater : RefusedReason::Busy});
+        bytesSent_ += frame.size();
+        refused.send(frame);
+        refused.close();
+        return;
+    }
+    peer_ = std::make_unique<Channel>(std::move(link), static_cast<ChannelOwner*>(this));
+    state_ = State::Checking;
+    deadline_->setEnabled(true);
+    deadline_->setInterval(kSilenceMs);
+}
+
+void HostSession::welcome(const std::string& hostName) {
+    if (state_ != State::NameExchange)
+        return;
+    const std::string name = FitName(hostName);
+    send(Welcome{mode_, name.empty() ? "Player1" : name, joinerName_});
+    state_ = State::Playing;
+    sent_.reset();
+}
+
+void HostSession::sendView(const ViewState& view) {
+    if (state_ != State::Playing)
+        return;
+    std::optional<ViewDelta> delta = sent_ ? Diff(*sent_, view) : FullView(view);
+    if (!delta)
+        return;
+    delta->Ack = lastSeq_;
+    send(*delta);
+    sent_ = view;
+}
+
+void HostSession::stop() {
+    if (state_ == State::Ended)
+        return;
+    if (joined())
+        send(Bye{ByeReason::Leaving});
+    if (peer_)
+        peer_->close();
+    peer_.reset();
+    state_ = State::Ended;
+    heartbeat_->setEnabled(false);
+    deadline_->setEnabled(false);
+    lockout_->setEnabled(false);
+}
+
+void HostSession::heartbeat() {
+    actionsThisSecond_ = 0;
+    if (joined())
+        send(Heartbeat{});
+}
+
+void HostSession::channelMessage(const Message& m) {
+    if (state_ == State::Checking) {
+        const Hello* hello = std::get_if<Hello>(&m);
+        if (!hello) {
+            turnAway(std::nullopt, "A connection sent something other than a request to join "
+                                   "and was closed.");
+        } else if (hello->Code != code_) {
+            turnAway(RefusedReason::WrongCode,
+                     "Someone tried to join with a wrong join code and was turned away.");
+        } else {
+            state_ = State::NameExchange;
+            joinerName_ = hello->Name;
+            failures_ = 0;
+            lastSeq_ = 0;
+            deadline_->setInterval(kSilenceMs);
+            heartbeat_->setEnabled(true);
+            heartbeat_->setInterval(kHeartbeatMs);
+            send(Heartbeat{});
+            if (events_.joined)
+                events_.joined(joinerName_);
+        }
+        return;
+    }
+    if (!joined())
+        return;
+    deadline_->setInterval(kSilenceMs); // heard from the joiner: the silence counts anew
+    if (std::holds_alternative<Heartbeat>(m))
+        return;
+    if (std::holds_alternative<Bye>(m)) {
+        joinerLeft(LeftReason::Leaving, std::nullopt, {});
+    } else if (const Action* a = std::get_if<Action>(&m); a && state_ == State::Playing) {
+        lastSeq_ = a->Seq;
+        if (++actionsThisSecond_ <= kMaxActionsPerSecond && events_.action)
+            events_.action(a->Kind);
+    } else {
+        violation("a message out of place (type " + std::to_string(int(TypeOf(m))) + ")");
+    }
+}
+
+void HostSession::channelFault(const DecodeError& e) {
+    if (state_ == State::Checking) {
+        if (e.kind == DecodeError::Kind::VersionMismatch)
+            turnAway(RefusedReason::VersionMismatch,
+                     "A program of another version tried to join: " + e.text() +
+                         ". Both players need the same version of Tessarin.");
+        else
+            turnAway(std::nullopt, "A connection sent a message that is not allowed (" + e.text() +
+                                       ") and was closed.");
+    } else if (joined()) {
+        violation(e.text());
+    }
+}
+
+void HostSession::channelClosed() {
+    if (state_ == State::Checking)
+        turnAway(std::nullopt, "A connection closed before it asked to join.");
+    else if (joined())
+        joinerLeft(LeftReason::Disconnected, std::nullopt, {});
+}
+
+void HostSession::silent() {
+    if (state_ == State::Checking)
+        turnAway(std::nullopt, "A connection said nothing for 10 seconds and was closed.");
+    else if (joined())
+        joinerLeft(LeftReason::Silent, ByeReason::Silent, {});
+}
+
+void HostSession::violation(const std::string& what) {
+    joinerLeft(LeftReason::BadMessage, ByeReason::BadMessage, what);
+}
+
+// A connection that has not joined is closed, and the next try must wait:
+// one second after the first failure, doubling with each further one.
+void HostSession::turnAway(std::optional<RefusedReason> reply, const std::string& text) {
+    if (reply)
+        send(Refused{*reply});
+    peer_->close();
+    peer_.reset();
+    state_ = State::Waiting;
+    deadline_->setEnabled(false);
+    ++failures_;
+    lockout_->setEnabled(true);
+    lockout_->setInterval(retryDelayMs());
+    if (events_.notice)
+        events_.notice(text);
+}
+
+void HostSession::joinerLeft(LeftReason reason, std::optional<ByeReason> bye,
+                             const std::string& detail) {
+    if (bye)
+        send(Bye{*bye});
+    peer_->close();
+    peer_.reset();
+    state_ = State::Ended;
+    heartbeat_->setEnabled(false);
+    deadline_->setEnabled(false);
+    lockout_->setEnabled(false);
+    std::string text = quoted(joinerName_) + " (player 2) has left the game.";
+    switch (reason) {
+    case LeftReason::Leaving:
+        break;
+    case LeftReason::Disconnected:
+        text += " The connection was lost.";
+        break;
+    case LeftReason::Silent:
+        text += " Nothing was heard from the other program for 10 seconds.";
+        break;
+    case LeftReason::BadMessage:
+        text += " The other program sent a message that is not allowed (" + detail + ").";
+        break;
+    }
+    if (events_.left)
+        events_.left(reason, text);
+}
+
+// ---- Joiner ----------------------------------------------------------------
+
+JoinSession::JoinSession(TimerHost& timers, std::unique_ptr<Link> link, std::string code,
+                         std::string name, Events events)
+    : code_(NormalizeJoinCode(code)), name_(FitName(name)), events_(std::move(events)) {
+    if (name_.empty())
+        name_ = "Player2";
+    heartbeat_ = makeTimer(timers, kHeartbeatMs, [this] { send(Heartbeat{}); });
+    deadline_ = makeTimer(timers, kSilenceMs, [this] { silent(); });
+    deadline_->setEnabled(true);
+    peer_ = std::make_unique<Channel>(std::move(link), static_cast<ChannelOwner*>(this));
+}
+
+JoinSession::~JoinSession() {
+    leave();
+}
+
+void JoinSession::send(const Message& m) {
+    if (peer_)
+        peer_->send(Encode(m));
+}
+
+uint16_t JoinSession::sendAction(ActionKind action) {
+    if (state_ != State::Welcomed && state_ != State::Playing)
+        return seq_;
+    send(Action{action, ++seq_});
+    return seq_;
+}
+
+void JoinSession::leave() {
+    if (state_ == State::Ended)
+        return;
+    if (state_ != State::Connecting)
+        send(Bye{ByeReason::Leaving});
+    peer_->close();
+    state_ = State::Ended;
+    heartbeat_->setEnabled(false);
+    deadline_->setEnabled(false);
+}
+
+void JoinSession::channelConnected() {
+    if (state_ != State::Connecting)
+        return;
+    send(Hello{code_, name_});
+    state_ = State::HelloSent;
+    deadline_->setInterval(kSilenceMs);
+    heartbeat_->setEnabled(true);
+}
+
+void JoinSession::channelMessage(const Message& m) {
+    if (state_ == State::Ended || state_ == State::Connecting)
+        return;
+    deadline_->setInterval(kSilenceMs);
+    if (std::holds_alternative<Heartbeat>(m))
+        return;
+    if (std::holds_alternative<Bye>(m))
+        return end(EndReason::HostLeft, EndText(EndReason::HostLeft), std::nullopt);
+    if (state_ == State::HelloSent) {
+        if (const Welcome* w = std::get_if<Welcome>(&m)) {
+            welcome_ = *w;
+            state_ = State::Welcomed;
+            if (events_.welcomed)
+                events_.welcomed(welcome_);
+            return;
+        }
+        if (const Refused* r = std::get_if<Refused>(&m)) {
+            const EndReason reason = r->Reason == RefusedReason::WrongCode ? EndReason::WrongCode
+                                     : r->Reason == RefusedReason::Busy    ? EndReason::Busy
+                                     : r->Reason == RefusedReason::TryLater
+                                         ? EndReason::TryLater
+                                         : EndReason::VersionMismatch;
+            return end(reason, EndText(reason), std::nullopt);
+        }
+    } else if (const ViewDelta* d = std::get_if<ViewDelta>(&m)) {
+        if (!Apply(view_, *d))
+            return end(EndReason::BadMessage,
+                       EndText(EndReason::BadMessage, "a view that does not fit"),
+                       ByeReason::BadMessage);
+        ack_ = d->Ack;
+        state_ = State::Playing;
+        if (events_.viewChanged)
+            events_.viewChanged();
+        return;
+    }
+    end(EndReason::BadMessage,
+        EndText(EndReason::BadMessage,
+                "a message out of place (type " + std::to_string(int(TypeOf(m))) + ")"),
+        ByeReason::BadMessage);
+}
+
+void JoinSession::channelFault(const DecodeError& e) {
+    if (state_ == State::Ended)
+        return;
+    if (e.kind == DecodeError::Kind::VersionMismatch)
+        end(EndReason::VersionMismatch, EndText(EndReason::VersionMismatch, e.text()),
+            std::nullopt);
+    else
+        end(EndReason::BadMessage, EndText(EndReason::BadMessage, e.text()), ByeReason::BadMessage);
+}
+
+void JoinSession::channelClosed() {
+    if (state_ == State::Connecting)
+        end(EndReason::CouldNotConnect, EndText(EndReason::CouldNotConnect), std::nullopt);
+    else if (state_ != State::Ended)
+        end(EndReason::Disconnected, EndText(EndReason::Disconnected), std::nullopt);
+}
+
+void JoinSession::silent() {
+    if (state_ == State::Connecting)
+        end(EndReason::CouldNotConnect, EndText(EndReason::CouldNotConnect), std::nullopt);
+    else if (state_ != State::Ended)
+        end(EndReason::HostSilent, EndText(EndReason::HostSilent), ByeReason::Silent);
+}
+
+void JoinSession::end(EndReason reason, const std::string& text, std::optional<ByeReason> bye) {
+    if (bye)
+        send(Bye{*bye});
+    peer_->close();
+    state_ = State::Ended;
+    heartbeat_->setEnabled(false);
+    deadline_->setEnabled(false);
+    if (events_.ended)
+        events_.ended(reason, text);
+}
+
+std::string EndText(JoinSession::EndReason reason, const std::string& detail) {
+    using R = JoinSession::EndReason;
+    switch (reason) {
+    case R::Left:
+        return "You have left the game.";
+    case R::CouldNotConnect:
+        return "The host could not be reached. Check the address and the port, and that the "
+               "host is waiting for you.";
+    case R::WrongCode:
+        return "The host turned the join code down. Check the code and try again.";
+    case R::Busy:
+        return "The host already has a second player.";
+    case R::TryLater:
+        return "The host is slowing down tries after a wrong join code. Wait a little and "
+               "try again.";
+    case R::VersionMismatch:
+        return "The host runs another version of Tessarin" +
+               (detail.empty() ? std::string() : " (" + detail + ")") +
+               ". Both players need the same version.";
+    case R::HostLeft:
+        return "The host has left the game.";
+    case R::HostSilent:
+        return "Nothing was heard from the host for 10 seconds; the connection was given up.";
+    case R::Disconnected:
+        return "The connection to the host was lost.";
+    case R::BadMessage:
+        return "The host sent a message this program cannot accept" +
+               (detail.empty() ? std::string() : " (" + detail + ")") + ".";
+    }
+    return {};
+}
+
+} // namespace tessarin::net

@@ -1,0 +1,212 @@
+// Whole games in which player 2 plays only from a joining program, over an
+// in-memory connection on the game's virtual time.
+#include "net/Capture.h"
+#include "net/MemoryPipe.h"
+#include "net/Session.h"
+#include "support/GameFixture.h"
+
+#include <gmock/gmock.h>
+#include <random>
+
+using namespace tessarin;
+using namespace tessarin::net;
+
+namespace {
+
+class NetworkGame : public GameFixture {
+protected:
+    std::unique_ptr<MemoryPipe> pipe;
+    std::unique_ptr<HostSession> host;
+    std::unique_ptr<JoinSession> joiner;
+    std::unique_ptr<Timer> hands; // both players' keys
+    std::mt19937 rng{11};
+    std::vector<std::string> hostSaw, joinerSaw;
+    int sent = 0, applied = 0, moved = 0, events = 0;
+
+    // Hosts a game of the mode; the joiner gets in, and the host sets the
+    // mode up with the joiner's name for player 2.
+    void connect(int16_t mode) {
+        pipe = std::make_unique<MemoryPipe>();
+        host = std::make_unique<HostSession>(
+            timers, mode, NewJoinCode(),
+            HostSession::Events{[&](const std::string& n) { hostSaw.push_back("joined " + n); },
+                                [&](ActionKind a) { apply(a); },
+                                [&](HostSession::LeftReason, const std::string& text) {
+                                    hostSaw.push_back(text);
+                                    game->Click("mnuStop"); // what the window will do
+                                },
+                                [&](const std::string& text) { hostSaw.push_back(text); }});
+        pipe->splitPieces(37, 3); // the stream arrives in pieces of any size
+        joiner = std::make_unique<JoinSession>(
+            timers, pipe->end(MemoryPipe::kJoiner), host->joinCode(), "Bea",
+            JoinSession::Events{
+                nullptr, nullptr,
+                [&](JoinSession::EndReason, const std::string& t) { joinerSaw.push_back(t); }});
+        host->accept(pipe->end(MemoryPipe::kHost));
+        pipe->connect();
+        pipe->pump();
+        choose(mode, {"Ann", host->joinerName()});
+        host->welcome(game->Player1Name);
+        settle();
+    }
+
+    void apply(ActionKind a) {
+        const std::string before = piece(1);
+        game->Form_KeyDown(KeyFor(game->Controls.Keys[1], a), 0);
+        ++applied;
+        moved += piece(1) != before;
+    }
+    // Both players press a key now and then: player 1 at the host's
+    // keyboard, player 2 at the joiner's.
+    void startHands() {
+        hands = std::make_unique<Timer>(timers, 0, 90);
+        hands->setHandler([&](int16_t) {
+            // Sideways and turns mostly, a drop now and then.
+            const unsigned r = rng() % 10;
+            constexpr ActionKind sideways[] = {ActionKind::Left, ActionKind::Right,
+                                               ActionKind::Turn};
+            joiner->sendAction(r == 0 ? ActionKind::Down : sideways[r % 3]);
+            ++sent;
+            const PlayerKeys& k = keys(0);
+            const int16_t key[] = {k.Left, k.Right, k.Rotate, k.Left, k.Right, k.Rotate, k.Down};
+            press(key[rng() % 7]);
+        });
+        hands->setEnabled(true);
+    }
+
+    // Actions reach the host and act; then the window's changes reach the joiner.
+    void settle() {
+        pipe->pump();
+        host->sendView(CaptureView(*game));
+        pipe->pump();
+    }
+    // Event by event until done; after each, the joiner sees the host's window.
+    void playUntil(const std::function<bool()>& done, int64_t limitMs = 20 * 60000) {
+        const int64_t end = timers.now() + limitMs;
+        while (!done()) {
+            ASSERT_TRUE(timers.step(end - timers.now())) << "not done in time";
+            settle();
+            ++events;
+            if (joiner->state() == JoinSession::State::Playing) {
+                ASSERT_EQ(joiner->view(), CaptureView(*game)) << "at " << timers.now() << " ms";
+            }
+        }
+    }
+    bool curtainDone() { return !game->Playing && !game->tmrGameOver->Enabled(); }
+
+    void expectSamePixels() {
+        ViewPainter painter;
+        painter.paint(joiner->view());
+        const std::vector<Surface*> theirs = game->surfaces();
+        ASSERT_EQ(painter.surfaces().size(), theirs.size());
+        for (std::size_t i = 0; i < theirs.size(); ++i) {
+            const Surface& a = *painter.surfaces()[i];
+            ASSERT_EQ(a.PixelWidth() * a.PixelHeight(),
+                      theirs[i]->PixelWidth() * theirs[i]->PixelHeight());
+            EXPECT_TRUE(std::equal(a.data(), a.data() + a.PixelWidth() * a.PixelHeight(),
+                                   theirs[i]->data()))
+                << "surface " << i;
+        }
+    }
+};
+
+TEST_F(NetworkGame, WholeDuelWithPlayer2AtTheJoiner) {
+    connect(Tessarin::kDuel);
+    EXPECT_EQ(hostSaw, std::vector<std::string>{"joined Bea"});
+    EXPECT_EQ(joiner->welcome(), (Welcome{Tessarin::kDuel, "Ann", "Bea"}));
+    game->mnuSpeed_Click(6);
+    newGame();
+    startHands();
+    playUntil([&] { return curtainDone(); });
+    expectSamePixels();
+
+    EXPECT_GT(events, 150);
+    EXPECT_EQ(applied, sent); // every action of the joiner, in player 2's keys
+    EXPECT_GT(moved, 30);
+    EXPECT_THAT(shown(), ::testing::EndsWith("Wins!"));
+    EXPECT_THAT(tally(), ::testing::MatchesRegex("Ann [01] [0-9]+ [0-9]+;Bea [01] [0-9]+ [0-9]+;"));
+    EXPECT_EQ(game->DuelTally[0].Wins + game->DuelTally[1].Wins, 1);
+
+    // A second duel in the same connection, then the joiner leaves.
+    newGame();
+    playUntil([&] { return timers.now() > 600000 || curtainDone(); });
+    EXPECT_EQ(game->DuelTally[0].Wins + game->DuelTally[1].Wins, 2);
+    joiner->leave();
+    settle();
+    EXPECT_EQ(hostSaw.back(), "\"Bea\" (player 2) has left the game.");
+    EXPECT_TRUE(joinerSaw.empty());
+}
+
+TEST_F(NetworkGame, WholeCooperationWithPlayer2AtTheJoiner) {
+    connect(Tessarin::kCooperation);
+    game->mnuSpeed_Click(5);
+    newGame();
+    startHands();
+    playUntil([&] { return curtainDone(); });
+    expectSamePixels();
+    EXPECT_EQ(applied, sent);
+    EXPECT_GT(moved, 30);
+    EXPECT_EQ(shown().substr(0, 15), "Sorry,You lose!");
+    if (game->Fields[0]->Score() > 0) { // a best result names both
+        EXPECT_THAT(recordRow(Records::CooperationA), ::testing::StartsWith("Ann/Bea/"));
+    }
+    host->stop();
+    settle();
+    EXPECT_EQ(joinerSaw, std::vector<std::string>{"The host has left the game."});
+}
+
+// The joiner's program is killed at each phase of a duel: the host is
+// told once, its game ends as Stop ends it, and the tally counts the duel once.
+TEST_F(NetworkGame, JoinerKilledAtEachPhase) {
+    enum Phase { NameExchange, Playing, Message, Curtain };
+    for (Phase phase : {NameExchange, Playing, Message, Curtain}) {
+        SCOPED_TRACE(phase);
+        hands.reset();
+        joiner.reset();
+        host.reset();
+        restart();
+        dialogs.calls.clear();
+        hostSaw.clear();
+        const auto kill = [&] {
+            pipe->cut();
+            settle();
+        };
+        bool killed = false;
+        dialogs.whileOpen = [&] {
+            const ScriptedDialogs::Kind kind = dialogs.calls.back().kind;
+            if (!killed && ((phase == NameExchange && kind == ScriptedDialogs::Kind::Input) ||
+                            (phase == Message && kind == ScriptedDialogs::Kind::Message))) {
+                killed = true;
+                kill();
+            }
+        };
+        connect(Tessarin::kDuel);
+        if (phase != NameExchange) {
+            newGame();
+            startHands();
+            playUntil([&] { return timers.now() > 3000; });
+            if (phase == Playing) {
+                kill(); // Stop: nobody wins
+            } else {
+                endOnNextTick(1); // Ann wins
+                playUntil([&] { return !game->Playing; });
+                if (phase == Curtain)
+                    kill();
+            }
+        }
+        ASSERT_EQ(hostSaw.size(), 2u);
+        EXPECT_EQ(hostSaw[1], "\"Bea\" (player 2) has left the game. The connection was lost.");
+        EXPECT_EQ(host->state(), HostSession::State::Ended);
+        EXPECT_EQ(joiner->state(), JoinSession::State::Ended);
+        if (phase == NameExchange)
+            continue;
+        hands.reset();
+        playUntil([&] { return curtainDone(); });
+        EXPECT_THAT(tally(), ::testing::MatchesRegex(
+                                 phase == Playing ? "Ann 0 [0-9]+ [0-9]+;Bea 0 [0-9]+ [0-9]+;"
+                                                  : "Ann 1 [0-9]+ [0-9]+;Bea 0 [0-9]+ [0-9]+;"));
+        EXPECT_EQ(shown(), phase == Playing ? "" : "Ann Wins!");
+    }
+}
+
+} // namespace

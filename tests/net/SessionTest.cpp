@@ -1,0 +1,477 @@
+#include "net/Session.h"
+
+#include "net/NetSupport.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+using namespace tessarin::net;
+using namespace tessarin::net::test;
+using ::testing::HasSubstr;
+using Left = HostSession::LeftReason;
+using End = JoinSession::EndReason;
+using HostState = HostSession::State;
+using JoinState = JoinSession::State;
+
+namespace {
+
+constexpr int16_t kDuel = 2;
+
+struct Joiner {
+    std::unique_ptr<JoinSession> session;
+    MemoryPipe* pipe = nullptr;
+    std::optional<End> ended;
+    std::string endText;
+    int views = 0;
+};
+
+class SessionTest : public ::testing::Test {
+protected:
+    Network net;
+    const std::string code = "ABC234";
+    std::unique_ptr<HostSession> host;
+    std::vector<std::string> notices;
+    std::vector<ActionKind> actions;
+    std::string joinedName;
+    std::vector<std::pair<Left, std::string>> left;
+
+    SessionTest() { host = std::make_unique<HostSession>(net.timers, kDuel, code, hostEvents()); }
+
+    HostSession::Events hostEvents() {
+        return {[this](const std::string& name) { joinedName = name; },
+                [this](ActionKind a) { actions.push_back(a); },
+                [this](Left r, const std::string& text) { left.emplace_back(r, text); },
+                [this](const std::string& text) { notices.push_back(text); }};
+    }
+
+    // A joiner that connects to the host with a code and a name.
+    std::unique_ptr<Joiner> join(const std::string& withCode, const std::string& name = "Bea") {
+        auto j = std::make_unique<Joiner>();
+        MemoryPipe& pipe = net.newPipe();
+        j->pipe = &pipe;
+        Joiner* jp = j.get();
+        j->session =
+            std::make_unique<JoinSession>(net.timers, pipe.end(MemoryPipe::kJoiner), withCode, name,
+                                          JoinSession::Events{nullptr, [jp] { ++jp->views; },
+                                                              [jp](End r, const std::string& text) {
+                                                                  jp->ended = r;
+                                                                  jp->endText = text;
+                                                              }});
+        host->accept(pipe.end(MemoryPipe::kHost));
+        pipe.connect();
+        net.pump();
+        return j;
+    }
+    std::unique_ptr<Joiner> play() {
+        auto j = join(code);
+        host->welcome("Ann");
+        net.pump();
+        return j;
+    }
+    // A connection to the host played by hand.
+    std::unique_ptr<RawEnd> raw() {
+        MemoryPipe& pipe = net.newPipe();
+        host->accept(pipe.end(MemoryPipe::kHost));
+        return std::make_unique<RawEnd>(pipe.end(MemoryPipe::kJoiner));
+    }
+    // A raw joiner that got in with the right code and was welcomed.
+    std::unique_ptr<RawEnd> rawPlayer() {
+        auto r = raw();
+        r->send(Hello{code, "Bea"});
+        net.pump();
+        host->welcome("Ann");
+        net.pump();
+        return r;
+    }
+
+    static ViewState viewWith(const std::string& caption) {
+        ViewState v;
+        v.Window = {caption, 9435, 6105, true};
+        v.Labels.push_back(tessarin::placedLabel("lblScore", " 40", 3675, 4590, 645, 255));
+        SurfaceView s;
+        s.Width = 1020;
+        s.Height = 1020;
+        s.Border = 2;
+        s.Columns = s.Rows = 4;
+        s.Cells.assign(16, kCellEmpty);
+        v.Surfaces.push_back(s);
+        return v;
+    }
+};
+
+TEST_F(SessionTest, JoinerIsWelcomedPlaysAndLeaves) {
+    auto j = join("abc-234", "  Bea/B ");
+    EXPECT_EQ(host->state(), HostState::NameExchange);
+    EXPECT_EQ(joinedName, "Bea?B"); // fitted to what the score file keeps
+    EXPECT_EQ(j->session->state(), JoinState::HelloSent);
+
+    // The host's player takes his time over the names: heartbeats keep both in.
+    net.advance(30000);
+    EXPECT_EQ(j->session->state(), JoinState::HelloSent);
+    host->welcome("Ann");
+    net.pump();
+    EXPECT_EQ(j->session->state(), JoinState::Welcomed);
+    EXPECT_EQ(j->session->welcome(), (Welcome{kDuel, "Ann", "Bea?B"}));
+
+    for (ActionKind a : {ActionKind::Left, ActionKind::Turn, ActionKind::Down, ActionKind::Right})
+        j->session->sendAction(a);
+    net.pump();
+    EXPECT_EQ(actions, (std::vector<ActionKind>{ActionKind::Left, ActionKind::Turn,
+                                                ActionKind::Down, ActionKind::Right}));
+
+    host->sendView(viewWith("Tessarin (Duel)"));
+    net.pump();
+    EXPECT_EQ(j->session->state(), JoinState::Playing);
+    EXPECT_EQ(j->session->view(), viewWith("Tessarin (Duel)"));
+    EXPECT_EQ(j->session->ack(), 4);
+    const uint64_t sent = host->bytesSent();
+    host->sendView(viewWith("Tessarin (Duel)")); // nothing changed: nothing sent
+    EXPECT_EQ(host->bytesSent(), sent);
+    host->sendView(viewWith("Tessarin (Cooperation)"));
+    net.pump();
+    EXPECT_EQ(j->session->view(), viewWith("Tessarin (Cooperation)"));
+    EXPECT_EQ(j->views, 2);
+
+    net.advance(60000); // a quiet minute
+    EXPECT_EQ(j->session->state(), JoinState::Playing);
+    EXPECT_TRUE(left.empty());
+
+    j->session->leave();
+    net.pump();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].first, Left::Leaving);
+    EXPECT_EQ(left[0].second, "\"Bea?B\" (player 2) has left the game.");
+    EXPECT_FALSE(host->wantsListening());
+    EXPECT_FALSE(j->ended); // the one who leaves is not told
+    net.advance(20000);
+    EXPECT_EQ(left.size(), 1u);
+}
+
+TEST_F(SessionTest, HostThatLeavesSendsTheJoinerBack) {
+    auto j = play();
+    host->stop();
+    net.pump();
+    EXPECT_EQ(j->ended, End::HostLeft);
+    EXPECT_EQ(j->endText, "The host has left the game.");
+    EXPECT_TRUE(left.empty());
+    EXPECT_FALSE(j->pipe->isOpen(MemoryPipe::kHost));
+}
+
+TEST_F(SessionTest, WrongCodesAreTurnedAwayAndLaterTriesSlowedDown) {
+    int expectedDelay = 1000;
+    for (int failure = 1; failure <= 9; ++failure) {
+        SCOPED_TRACE(failure);
+        auto wrong = join(failure % 2 ? "ABC235" : "ZZZZZZ");
+        EXPECT_EQ(wrong->ended, End::WrongCode);
+        EXPECT_THAT(wrong->endText, HasSubstr("join code"));
+        EXPECT_THAT(notices.back(), HasSubstr("wrong join code"));
+        EXPECT_EQ(host->state(), HostState::Waiting);
+        EXPECT_EQ(host->retryDelayMs(), expectedDelay);
+        // Even the right code waits its turn.
+        net.advance(expectedDelay - 1);
+        EXPECT_EQ(join(code)->ended, End::TryLater);
+        net.advance(1);
+        expectedDelay = std::min(2 * expectedDelay, 64000);
+    }
+    auto right = join(code);
+    EXPECT_FALSE(right->ended);
+    EXPECT_EQ(host->state(), HostState::NameExchange);
+    EXPECT_EQ(host->retryDelayMs(), 0);
+}
+
+TEST_F(SessionTest, ConnectionsThatDoNotAskToJoinAreClosed) {
+    auto quiet = raw();
+    net.advance(9999);
+    EXPECT_EQ(host->state(), HostState::Checking);
+    net.advance(1);
+    EXPECT_TRUE(quiet->closed);
+    EXPECT_THAT(notices.back(), HasSubstr("said nothing for 10 seconds"));
+    EXPECT_EQ(quiet->got, ""); // nothing told to a stranger
+
+    net.advance(host->retryDelayMs());
+    auto other = raw();
+    other->send(Heartbeat{});
+    net.pump();
+    EXPECT_TRUE(other->closed);
+    EXPECT_THAT(notices.back(), HasSubstr("something other than a request to join"));
+
+    net.advance(host->retryDelayMs());
+    auto garbage = raw();
+    garbage->sendBytes("GET / HTTP/1.1\r\n\r\n");
+    net.pump();
+    EXPECT_TRUE(garbage->closed);
+    EXPECT_THAT(notices.back(), HasSubstr("does not speak the Tessarin network protocol"));
+
+    net.advance(host->retryDelayMs());
+    auto gone = raw();
+    gone->link->close();
+    net.pump();
+    EXPECT_THAT(notices.back(), HasSubstr("closed before it asked to join"));
+    EXPECT_EQ(host->state(), HostState::Waiting);
+    EXPECT_EQ(host->retryDelayMs(), 8000);
+}
+
+TEST_F(SessionTest, OneJoinerOnly) {
+    auto pending = raw(); // still to say Hello
+    EXPECT_EQ(join(code)->ended, End::Busy);
+    pending->send(Hello{code, "Bea"});
+    net.pump();
+    EXPECT_EQ(joinedName, "Bea");
+    auto late = join(code, "Cid");
+    EXPECT_EQ(late->ended, End::Busy);
+    EXPECT_EQ(late->endText, "The host already has a second player.");
+    EXPECT_EQ(joinedName, "Bea");
+    EXPECT_FALSE(pending->closed);
+}
+
+TEST_F(SessionTest, VersionMismatchIsExplainedOnBothSides) {
+    // A newer joiner at this host.
+    auto newer = raw();
+    newer->sendBytes(Frame(1,
+                           "\x06"
+                           "ABC234"
+                           "\x03"
+                           "Bea",
+                           2));
+    net.pump();
+    ASSERT_EQ(newer->messages().size(), 1u);
+    EXPECT_EQ(newer->messages()[0], Message(Refused{RefusedReason::VersionMismatch}));
+    EXPECT_TRUE(newer->closed);
+    EXPECT_THAT(notices.back(), HasSubstr("speaks version 2 of the network protocol, this "
+                                          "program version 1"));
+    EXPECT_THAT(notices.back(), HasSubstr("same version"));
+
+    // This joiner at a newer host: whatever the host answers is in its version.
+    MemoryPipe& pipe = net.newPipe();
+    std::optional<End> ended;
+    std::string text;
+    JoinSession j(net.timers, pipe.end(MemoryPipe::kJoiner), code, "Bea",
+                  {nullptr, nullptr, [&](End r, const std::string& t) { ended = r, text = t; }});
+    RawEnd newerHost(pipe.end(MemoryPipe::kHost));
+    pipe.connect();
+    net.pump();
+    newerHost.sendBytes(Frame(3, "\x03", 2));
+    net.pump();
+    EXPECT_EQ(ended, End::VersionMismatch);
+    EXPECT_EQ(text, "The host runs another version of Tessarin (the other side speaks version 2 "
+                    "of the network protocol, this program version 1). Both players need the "
+                    "same version.");
+}
+
+TEST_F(SessionTest, AnyFaultyMessageFromThePlayingJoinerEndsItsPlay) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const char* detail;
+    };
+    const Case cases[] = {
+        {"oversize action", Frame(4, std::string(4, '\0')),
+         "message too long (4 bytes for type 4)"},
+        {"oversize view", Frame(5, "").substr(0, 4) + "\x40\x01", "too long (16385 bytes"},
+        {"unknown type", Frame(9, ""), "unknown message type 9"},
+        {"type zero", Frame(0, ""), "unknown message type 0"},
+        {"action out of range", Frame(4, std::string("\x04\x00\x01", 3)),
+         "field out of range: action"},
+        {"trailing byte", Frame(5, std::string(8, '\0')), "bytes after the last field"},
+        {"a view from the joiner", Encode(ViewDelta{}), "out of place (type 5)"},
+        {"a second hello", Encode(Hello{"ABC234", "Bea"}), "out of place (type 1)"},
+        {"not a frame", "hello?", "does not speak the Tessarin network protocol"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        host = std::make_unique<HostSession>(net.timers, kDuel, code, hostEvents());
+        left.clear();
+        auto r = rawPlayer();
+        r->send(Action{ActionKind::Left, 1});
+        r->sendBytes(c.bytes);
+        r->send(Action{ActionKind::Right, 2}); // never applied
+        actions.clear();
+        net.pump();
+        EXPECT_EQ(actions, std::vector<ActionKind>{ActionKind::Left});
+        ASSERT_EQ(left.size(), 1u);
+        EXPECT_EQ(left[0].first, Left::BadMessage);
+        EXPECT_THAT(left[0].second, HasSubstr(c.detail));
+        EXPECT_THAT(r->types(), ::testing::EndsWith("Bye"));
+        EXPECT_EQ(std::get<Bye>(r->messages().back()).Reason, ByeReason::BadMessage);
+        EXPECT_TRUE(r->closed);
+        EXPECT_EQ(host->state(), HostState::Ended);
+    }
+}
+
+TEST_F(SessionTest, ActionsBeforeTheWelcomeAreOutOfPlace) {
+    auto r = raw();
+    r->send(Hello{code, "Bea"});
+    r->send(Action{ActionKind::Down, 1});
+    net.pump();
+    EXPECT_TRUE(actions.empty());
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].first, Left::BadMessage);
+}
+
+TEST_F(SessionTest, AnyFaultyMessageFromTheHostEndsTheJoin) {
+    ViewDelta misfit; // a new label that does not come
+    misfit.LabelCount = 1;
+    struct Case {
+        const char* what;
+        bool welcomeFirst;
+        std::string bytes;
+        const char* detail;
+    };
+    const Case cases[] = {
+        {"mode out of range", false,
+         Frame(2, std::string("\x03\x03"
+                              "Ann\x03"
+                              "Bea")),
+         "mode"},
+        {"name with a control", false,
+         Frame(2, std::string("\x02\x03"
+                              "A\tn\x03"
+                              "Bea")),
+         "host's name"},
+        {"view before welcome", false, Encode(ViewDelta{}), "out of place (type 5)"},
+        {"view that does not fit", true, Encode(misfit), "a view that does not fit"},
+        {"second welcome", true, Encode(Welcome{kDuel, "Ann", "Bea"}), "out of place (type 2)"},
+        {"oversize", true, Frame(6, "x"), "too long"},
+        {"unknown type", true, Frame(200, ""), "unknown message type 200"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MemoryPipe& pipe = net.newPipe();
+        std::optional<End> ended;
+        std::string text;
+        JoinSession j(
+            net.timers, pipe.end(MemoryPipe::kJoiner), code, "Bea",
+            {nullptr, nullptr, [&](End r, const std::string& t) { ended = r, text = t; }});
+        RawEnd h(pipe.end(MemoryPipe::kHost));
+        pipe.connect();
+        if (c.welcomeFirst)
+            h.send(Welcome{kDuel, "Ann", "Bea"});
+        h.sendBytes(c.bytes);
+        net.pump();
+        EXPECT_EQ(ended, End::BadMessage);
+        EXPECT_THAT(text, HasSubstr(c.detail));
+        EXPECT_EQ(j.state(), JoinState::Ended);
+        EXPECT_THAT(h.types(), ::testing::StartsWith("Hello"));
+        EXPECT_THAT(h.types(), ::testing::EndsWith("Bye"));
+        EXPECT_TRUE(h.closed);
+    }
+}
+
+TEST_F(SessionTest, ABrokenConnectionAtEachPhase) {
+    // Checking: a try that failed.
+    auto checking = raw();
+    net.pipes.back()->cut();
+    EXPECT_THAT(notices.back(), HasSubstr("closed before"));
+    EXPECT_TRUE(left.empty());
+    net.advance(1000);
+
+    // Name exchange.
+    auto j = join(code);
+    j->pipe->cut();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].first, Left::Disconnected);
+    EXPECT_THAT(left[0].second, HasSubstr("The connection was lost."));
+    EXPECT_EQ(j->ended, End::Disconnected);
+    EXPECT_EQ(j->endText, "The connection to the host was lost.");
+
+    // Playing.
+    left.clear();
+    host = std::make_unique<HostSession>(net.timers, kDuel, code, hostEvents());
+    j = play();
+    host->sendView(viewWith("x"));
+    net.pump();
+    j->pipe->cut();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].first, Left::Disconnected);
+    EXPECT_EQ(j->ended, End::Disconnected);
+
+    // The joiner's program ends without a word.
+    left.clear();
+    host = std::make_unique<HostSession>(net.timers, kDuel, code, hostEvents());
+    rawPlayer().reset();
+    net.pump();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].first, Left::Disconnected);
+}
+
+TEST_F(SessionTest, SilenceEndsPlayOnBothSides) {
+    auto j = play();
+    net.advance(5500);
+    j->pipe->goSilent(); // nothing arrives any more, nothing closes
+    net.advance(9000);
+    EXPECT_TRUE(left.empty());
+    EXPECT_FALSE(j->ended);
+    net.advance(1000);
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].first, Left::Silent);
+    EXPECT_THAT(left[0].second,
+                HasSubstr("Nothing was heard from the other program for 10 seconds"));
+    EXPECT_EQ(j->ended, End::HostSilent);
+}
+
+TEST_F(SessionTest, JoinerThatCannotConnectIsToldWithinTenSeconds) {
+    for (bool refused : {false, true}) {
+        MemoryPipe& pipe = net.newPipe();
+        std::optional<End> ended;
+        JoinSession j(net.timers, pipe.end(MemoryPipe::kJoiner), code, "",
+                      {nullptr, nullptr, [&](End r, const std::string&) { ended = r; }});
+        EXPECT_EQ(j.name(), "Player2");
+        if (refused)
+            pipe.cut();
+        net.advance(9999);
+        EXPECT_EQ(ended.has_value(), refused);
+        net.advance(1);
+        EXPECT_EQ(ended, End::CouldNotConnect);
+    }
+}
+
+TEST_F(SessionTest, FloodsOfActionsAreCapped) {
+    auto j = play();
+    for (int k = 0; k < 250; ++k)
+        j->session->sendAction(ActionKind::Turn);
+    net.pump();
+    EXPECT_EQ(actions.size(), static_cast<std::size_t>(kMaxActionsPerSecond));
+    net.advance(1000);
+    j->session->sendAction(ActionKind::Left);
+    net.pump();
+    EXPECT_EQ(actions.back(), ActionKind::Left);
+    EXPECT_EQ(host->state(), HostState::Playing);
+}
+
+TEST_F(SessionTest, SessionsMayBeDestroyedInsideTheirCallbacks) {
+    auto r = rawPlayer();
+    host = std::make_unique<HostSession>(
+        net.timers, kDuel, code,
+        HostSession::Events{nullptr, nullptr, [&](Left, const std::string&) { host.reset(); },
+                            nullptr});
+    net.advance(2000);
+    r = rawPlayer();
+    // The Bye and more in one piece: the host is gone after the Bye.
+    r->sendBytes(Encode(Bye{}) + Encode(Action{}) + Encode(Heartbeat{}));
+    net.pump();
+    EXPECT_EQ(host, nullptr);
+
+    MemoryPipe& pipe = net.newPipe();
+    std::unique_ptr<JoinSession> j;
+    j = std::make_unique<JoinSession>(
+        net.timers, pipe.end(MemoryPipe::kJoiner), code, "Bea",
+        JoinSession::Events{nullptr, nullptr, [&](End, const std::string&) { j.reset(); }});
+    RawEnd h(pipe.end(MemoryPipe::kHost));
+    pipe.connect();
+    h.sendBytes(Encode(Welcome{kDuel, "Ann", "Bea"}) + Encode(Bye{}) + Encode(Heartbeat{}));
+    net.pump();
+    EXPECT_EQ(j, nullptr);
+
+    // Inside the silence timer's tick.
+    host = std::make_unique<HostSession>(
+        net.timers, kDuel, code,
+        HostSession::Events{nullptr, nullptr, [&](Left, const std::string&) { host.reset(); },
+                            nullptr});
+    r = rawPlayer();
+    net.pipes.back()->goSilent();
+    net.advance(10000);
+    EXPECT_EQ(host, nullptr);
+    net.advance(20000);
+}
+
+} // namespace

@@ -1,0 +1,66 @@
+// What the front-end tests share: a game on virtual time with the real
+// dialogs, its main window shown, and a way to act inside a modal loop.
+#pragma once
+
+#include "driver/Tessarin.h"
+#include "platform/VirtualTimerHost.h"
+#include "qt/FormDialog.h"
+#include "qt/MainWindow.h"
+#include "qt/QtDialogs.h"
+#include "support/TempFolder.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace tessarin::qt::testing {
+
+inline const ScreenSize kScreen{15360, 11520};
+
+// A game on virtual time, loaded, on the real dialogs drawn at scale.
+struct GameRig {
+    explicit GameRig(int scale = 2) : dialogs(scale) { game.Form_Load(); }
+    tessarin::testing::TempFolder folder;
+    VirtualTimerHost timers;
+    RecordingSound sound;
+    DefaultRandom random;
+    FixedClock clock;
+    QtDialogs dialogs;
+    Tessarin game{{timers, sound, random, clock, dialogs, kScreen, folder.path()}};
+};
+
+// The main window of a game, shown and active.
+struct Shown : MainWindow {
+    explicit Shown(Tessarin& game, int scale = 1) : MainWindow(game, scale) {
+        setEndRequest([this] { endRequested = true; });
+        connect(this, &MainWindow::exposed, [this] { ++exposures; });
+        afterEvent();
+        show();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(this));
+    }
+    // Widget w as the screen shows it.
+    QImage shot(QWidget* w) {
+        QCoreApplication::processEvents();
+        const QPoint at = w->mapTo(this, QPoint(0, 0));
+        return screen()->grabWindow(winId(), at.x(), at.y(), w->width(), w->height()).toImage();
+    }
+    bool endRequested = false;
+    int exposures = 0;
+};
+
+// Runs f inside the next modal loop; a window f leaves open fails the test, and closes.
+inline void duringModal(std::function<void()> f) {
+    QTimer::singleShot(0, qApp, [f = std::move(f)] {
+        f();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* d = qobject_cast<FormDialog*>(w); d && d->isVisible()) {
+                ADD_FAILURE() << "left open: " << d->objectName().toStdString();
+                d->abandon();
+            }
+    });
+}
+
+} // namespace tessarin::qt::testing
