@@ -121,7 +121,7 @@ xvfb_until() {
 
 xvfb_windows() {
     if [ -n "${2:-}" ]; then
-        xdotool search --onlyvisible --pid "$2" --name "$1" 2>/dev/null
+        xdotool search --all --onlyvisible --pid "$2" --name "$1" 2>/dev/null
     else
         xdotool search --onlyvisible --name "$1" 2>/dev/null
     fi
