@@ -23,7 +23,8 @@ bool isKeyOf(const PlayerKeys& k, int16_t code) {
 } // namespace
 
 void Tessarin::mnuSeat_Click(int16_t Index) {
-    if (Ended || Index < 0 || Index >= Seat::kKinds || Index == Player2Seat.kind)
+    if (Ended || Player2Seat.remote || Index < 0 || Index >= Seat::kKinds ||
+        Index == Player2Seat.kind)
         return;
     const bool wasComputer = Player2Seat.computer();
     Player2Seat.kind = Index;

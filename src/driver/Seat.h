@@ -9,7 +9,8 @@
 namespace tessarin {
 
 // Who plays player 2: a second person at this keyboard, or the computer at
-// one of three strengths (a person at another machine will sit here too).
+// one of three strengths, or a person at another machine (remote: the
+// kind is then Keyboard, and this keyboard's player 2 keys do nothing).
 // Whatever the seat, player 2's actions end in Form_KeyDown with player 2's
 // configured keys, so every rule of the game holds for every seat.
 struct Seat {
@@ -19,10 +20,11 @@ struct Seat {
     static constexpr const char* kComputerName = "Computer";
 
     int16_t kind = Keyboard;
+    bool remote = false;
 
     bool computer() const { return kind >= ComputerEasy && kind <= ComputerHard; }
     // Whether player 2's keys typed at this keyboard play player 2.
-    bool takesKeyboard() const { return kind == Keyboard; }
+    bool takesKeyboard() const { return kind == Keyboard && !remote; }
     Strength strength() const {
         return kind == ComputerEasy     ? Strength::Easy
                : kind == ComputerNormal ? Strength::Normal

@@ -108,6 +108,15 @@ public:
     // while someone else has player 2's seat.
     void Keyboard_KeyDown(int16_t KeyCode, int16_t Shift);
 
+    // ---- Player 2 at another machine (driver/NetworkSeat.cpp). The joiner
+    // takes player 2's seat under their own name: the seat commands do
+    // nothing until they leave, and player 2's name is not asked.
+    void SeatRemotePlayer(const std::string& name);
+    // The joiner has gone: a game in play pauses while the player is told
+    // text (none when empty), and ends as Stop ends it; the seat returns to
+    // the keyboard.
+    void RemotePlayerLeft(const std::string& text);
+
     // ---- Public operations
     void PreToCur(int16_t Index);
     int16_t MakeShape(int16_t ShapeNum, int16_t CannotBe);

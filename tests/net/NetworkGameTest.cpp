@@ -1,6 +1,7 @@
 // Whole games in which player 2 plays only from a joining program, over an
 // in-memory connection on the game's virtual time.
 #include "net/Capture.h"
+#include "net/HostGame.h"
 #include "net/MemoryPipe.h"
 #include "net/Session.h"
 #include "support/GameFixture.h"
@@ -16,46 +17,34 @@ namespace {
 class NetworkGame : public GameFixture {
 protected:
     std::unique_ptr<MemoryPipe> pipe;
-    std::unique_ptr<HostSession> host;
+    std::unique_ptr<HostGame> host;
     std::unique_ptr<JoinSession> joiner;
     std::unique_ptr<Timer> hands; // both players' keys
     std::mt19937 rng{11};
     std::vector<std::string> hostSaw, joinerSaw;
-    int sent = 0, applied = 0, moved = 0, events = 0;
+    int sent = 0, events = 0;
 
-    // Hosts a game of the mode; the joiner gets in, and the host sets the
-    // mode up with the joiner's name for player 2.
+    // Hosts a game of the mode; the joiner gets in, and the host's player
+    // gives player 1's name as the mode is set up.
     void connect(int16_t mode) {
         pipe = std::make_unique<MemoryPipe>();
-        host = std::make_unique<HostSession>(
-            timers, mode, NewJoinCode(),
-            HostSession::Events{[&](const std::string& n) { hostSaw.push_back("joined " + n); },
-                                [&](ActionKind a) { apply(a); },
-                                [&](HostSession::LeftReason, const std::string& text) {
-                                    hostSaw.push_back(text);
-                                    game->Click("mnuStop"); // what the window will do
-                                },
-                                [&](const std::string& text) { hostSaw.push_back(text); }});
+        host = std::make_unique<HostGame>(
+            *game, timers, mode,
+            HostGame::Events{[&](const std::string& n) { hostSaw.push_back("joined " + n); },
+                             [&](const std::string& text) { hostSaw.push_back(text); },
+                             [&] { hostSaw.push_back("ended"); }});
         pipe->splitPieces(37, 3); // the stream arrives in pieces of any size
         joiner = std::make_unique<JoinSession>(
-            timers, pipe->end(MemoryPipe::kJoiner), host->joinCode(), "Bea",
+            timers, pipe->end(MemoryPipe::kJoiner), host->session().joinCode(), "Bea",
             JoinSession::Events{
                 nullptr, nullptr,
                 [&](JoinSession::EndReason, const std::string& t) { joinerSaw.push_back(t); }});
+        typeName("Ann");
         host->accept(pipe->end(MemoryPipe::kHost));
         pipe->connect();
-        pipe->pump();
-        choose(mode, {"Ann", host->joinerName()});
-        host->welcome(game->Player1Name);
         settle();
     }
 
-    void apply(ActionKind a) {
-        const std::string before = piece(1);
-        game->Form_KeyDown(KeyFor(game->Controls.Keys[1], a), 0);
-        ++applied;
-        moved += piece(1) != before;
-    }
     // Both players press a key now and then: player 1 at the host's
     // keyboard, player 2 at the joiner's.
     void startHands() {
@@ -77,7 +66,7 @@ protected:
     // Actions reach the host and act; then the window's changes reach the joiner.
     void settle() {
         pipe->pump();
-        host->sendView(CaptureView(*game));
+        host->afterEvent();
         pipe->pump();
     }
     // Event by event until done; after each, the joiner sees the host's window.
@@ -121,8 +110,7 @@ TEST_F(NetworkGame, WholeDuelWithPlayer2AtTheJoiner) {
     expectSamePixels();
 
     EXPECT_GT(events, 150);
-    EXPECT_EQ(applied, sent); // every action of the joiner, in player 2's keys
-    EXPECT_GT(moved, 30);
+    EXPECT_EQ(joiner->ack(), sent); // the host applied every action of the joiner
     EXPECT_THAT(shown(), ::testing::EndsWith("Wins!"));
     EXPECT_THAT(tally(), ::testing::MatchesRegex("Ann [01] [0-9]+ [0-9]+;Bea [01] [0-9]+ [0-9]+;"));
     EXPECT_EQ(game->DuelTally[0].Wins + game->DuelTally[1].Wins, 1);
@@ -133,8 +121,10 @@ TEST_F(NetworkGame, WholeDuelWithPlayer2AtTheJoiner) {
     EXPECT_EQ(game->DuelTally[0].Wins + game->DuelTally[1].Wins, 2);
     joiner->leave();
     settle();
-    EXPECT_EQ(hostSaw.back(), "\"Bea\" (player 2) has left the game.");
+    EXPECT_EQ(hostSaw.back(), "ended");
+    EXPECT_EQ(dialogs.systemMessages().back(), "\"Bea\" (player 2) has left the game.");
     EXPECT_TRUE(joinerSaw.empty());
+    EXPECT_TRUE(game->Player2Seat.takesKeyboard());
 }
 
 TEST_F(NetworkGame, WholeCooperationWithPlayer2AtTheJoiner) {
@@ -144,8 +134,7 @@ TEST_F(NetworkGame, WholeCooperationWithPlayer2AtTheJoiner) {
     startHands();
     playUntil([&] { return curtainDone(); });
     expectSamePixels();
-    EXPECT_EQ(applied, sent);
-    EXPECT_GT(moved, 30);
+    EXPECT_EQ(joiner->ack(), sent);
     EXPECT_EQ(shown().substr(0, 15), "Sorry,You lose!");
     if (game->Fields[0]->Score() > 0) { // a best result names both
         EXPECT_THAT(recordRow(Records::CooperationA), ::testing::StartsWith("Ann/Bea/"));
@@ -155,8 +144,42 @@ TEST_F(NetworkGame, WholeCooperationWithPlayer2AtTheJoiner) {
     EXPECT_EQ(joinerSaw, std::vector<std::string>{"The host has left the game."});
 }
 
-// The joiner's program is killed at each phase of a duel: the host is
-// told once, its game ends as Stop ends it, and the tally counts the duel once.
+// The joiner takes the seat from the computer under their own name: only
+// player 1's name is asked; their actions move player 2's piece alone, and
+// neither this keyboard's player 2 keys nor the seat commands reach the seat
+// until they leave.
+TEST_F(NetworkGame, JoinerHasPlayer2sSeatAlone) {
+    game->mnuSeat_Click(Seat::ComputerHard);
+    connect(Tessarin::kDuel);
+    EXPECT_EQ(dialogs.inputCaptions(), std::vector<std::string>{"Input Name--Player1"});
+    EXPECT_EQ(game->Player2Name, "Bea");
+    EXPECT_EQ(game->Computer, nullptr);
+    game->mnuSeat_Click(Seat::ComputerEasy);
+    EXPECT_FALSE(game->Player2Seat.takesKeyboard());
+    EXPECT_EQ(game->Computer, nullptr);
+
+    newGame();
+    settle();
+    const std::string p1 = piece(0), p2 = piece(1);
+    game->Keyboard_KeyDown(keys(1).Left, 0);
+    EXPECT_EQ(piece(1), p2); // this keyboard's player 2 keys do nothing
+    joiner->sendAction(ActionKind::Left);
+    settle();
+    EXPECT_NE(piece(1), p2);
+    EXPECT_EQ(piece(0), p1);
+    EXPECT_EQ(joiner->view(), CaptureView(*game));
+    EXPECT_FALSE(game->tmrComputer->Enabled());
+
+    joiner->leave();
+    settle();
+    EXPECT_FALSE(game->Playing); // stopped: nobody wins
+    EXPECT_EQ(game->DuelTally[0].Wins + game->DuelTally[1].Wins, 0);
+    game->Keyboard_KeyDown(keys(1).Left, 0); // the keyboard has the seat again
+}
+
+// The joiner's program is killed at each phase of a duel: the host's
+// player is told once, the game ends as Stop ends it, the tally counts the
+// duel once, and the seat is the keyboard's again.
 TEST_F(NetworkGame, JoinerKilledAtEachPhase) {
     enum Phase { NameExchange, Playing, Message, Curtain };
     for (Phase phase : {NameExchange, Playing, Message, Curtain}) {
@@ -194,9 +217,14 @@ TEST_F(NetworkGame, JoinerKilledAtEachPhase) {
                     kill();
             }
         }
-        ASSERT_EQ(hostSaw.size(), 2u);
-        EXPECT_EQ(hostSaw[1], "\"Bea\" (player 2) has left the game. The connection was lost.");
-        EXPECT_EQ(host->state(), HostSession::State::Ended);
+        const std::string left = "\"Bea\" (player 2) has left the game. The connection was lost.";
+        const std::vector<std::string> saw = phase == NameExchange
+                                                 ? std::vector<std::string>{"ended"}
+                                                 : std::vector<std::string>{"joined Bea", "ended"};
+        EXPECT_EQ(hostSaw, saw);
+        EXPECT_EQ(dialogs.systemMessages(), std::vector<std::string>{left});
+        EXPECT_TRUE(host->ended());
+        EXPECT_TRUE(game->Player2Seat.takesKeyboard());
         EXPECT_EQ(joiner->state(), JoinSession::State::Ended);
         if (phase == NameExchange)
             continue;
@@ -205,7 +233,7 @@ TEST_F(NetworkGame, JoinerKilledAtEachPhase) {
         EXPECT_THAT(tally(), ::testing::MatchesRegex(
                                  phase == Playing ? "Ann 0 [0-9]+ [0-9]+;Bea 0 [0-9]+ [0-9]+;"
                                                   : "Ann 1 [0-9]+ [0-9]+;Bea 0 [0-9]+ [0-9]+;"));
-        EXPECT_EQ(shown(), phase == Playing ? "" : "Ann Wins!");
+        EXPECT_EQ(shown(), phase == Playing ? "system: " + left : "Ann Wins! | system: " + left);
     }
 }
 
