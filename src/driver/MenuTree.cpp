@@ -71,7 +71,10 @@ MenuTree::MenuTree() {
                // Who plays player 2 (Seat::Kind).
                element("mnuSeat", 0, "Player 2 at the &Keyboard"),
                element("mnuSeat", 1, "Computer, &Easy"), element("mnuSeat", 2, "Computer, &Normal"),
-               element("mnuSeat", 3, "Computer, &Hard")}),
+               element("mnuSeat", 3, "Computer, &Hard"),
+               // Network play: the front end runs these itself.
+               separator("mnuSepNet"), item("mnuHostNet", "H&ost a Network Game..."),
+               item("mnuJoinNet", "&Join a Network Game...")}),
          separator("mnuSep1"), item("mnuNewGame", "&New Game", "F2"),
          item("mnuPause", "&Pause", "Ctrl+P"), item("mnuStop", "&Stop", "Ctrl+Q"),
          separator("mnusep7"), item("mnuChangeName", "C&hange Name"), separator("mnusep6"),

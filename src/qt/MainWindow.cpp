@@ -102,6 +102,10 @@ void MainWindow::runCommand(const std::string& name, int index) {
     if (game_.Ended || endRequested_)
         return;
     emit commandTriggered(QString::fromStdString(name), index);
+    if (commandHook_ && commandHook_(name)) {
+        afterEvent();
+        return;
+    }
     game_.Click(name, index);
     afterEvent();
 }
@@ -170,6 +174,8 @@ void MainWindow::afterEvent() {
         return;
     }
     sync();
+    if (afterEventHook_)
+        afterEventHook_();
 }
 
 void MainWindow::sync() {

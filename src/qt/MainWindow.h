@@ -36,6 +36,10 @@ public:
     // Called when the program must end (the game ended, or the window was
     // closed); the application quits from there.
     void setEndRequest(std::function<void()> f) { endRequest_ = std::move(f); }
+    // Commands the front end runs itself (network play): true when taken.
+    void setCommandHook(std::function<bool(const std::string&)> f) { commandHook_ = std::move(f); }
+    // Runs after every event the window handed to the game, once in sync.
+    void setAfterEventHook(std::function<void()> f) { afterEventHook_ = std::move(f); }
     // Where the screen starts, in pixels, for placing the window.
     void setScreenOrigin(QPoint origin) { screenOrigin_ = origin; }
 
@@ -83,6 +87,8 @@ private:
     std::map<const Label*, ElementLabel*> labels_;
     std::map<Surface*, SurfaceWidget*> surfaces_;
     std::function<void()> endRequest_;
+    std::function<bool(const std::string&)> commandHook_;
+    std::function<void()> afterEventHook_;
     QPoint screenOrigin_;
     QPoint placed_{-1, -1};
     bool placedOnce_ = false;

@@ -4,6 +4,7 @@
 #include "qt/CommandLine.h"
 #include "qt/Looks.h"
 #include "qt/MainWindow.h" // the game, too
+#include "qt/NetworkPlay.h"
 #include "qt/QtDialogs.h"
 #include "qt/QtSound.h"
 #include "qt/QtTimerHost.h"
@@ -138,6 +139,9 @@ int main(int argc, char** argv) {
         QCoreApplication::exit(0);
     });
     window.setEndRequest([&dialogs] { dialogs.EndProgram(); });
+    tessarin::qt::NetworkPlay network(game, window, scale);
+    window.setCommandHook([&network](const std::string& name) { return network.command(name); });
+    window.setAfterEventHook([&network] { network.afterEvent(); });
 
     game.Form_Load();
     window.afterEvent();

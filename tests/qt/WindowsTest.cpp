@@ -205,7 +205,8 @@ TEST(MainWindow, TwoPlayersLetsTheComputerTakePlayer2sSeat) {
         return c.join("|").toStdString();
     };
     EXPECT_EQ(captions(false), "&Duel|&Cooperation|-|Player 2 at the &Keyboard|Computer, &Easy|"
-                               "Computer, &Normal|Computer, &Hard");
+                               "Computer, &Normal|Computer, &Hard|-|H&ost a Network Game...|"
+                               "&Join a Network Game...");
     EXPECT_EQ(captions(true), "Player 2 at the &Keyboard");
     two->popup(w.mapToGlobal(QPoint(20, 20)));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(two));
