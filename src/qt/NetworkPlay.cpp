@@ -25,6 +25,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cstdio>
 #include <map>
 
 namespace tessarin::qt {
@@ -101,6 +102,9 @@ bool NetworkPlay::startHosting(int16_t mode, quint16 port) {
                                       window_.afterEvent();
                                   });
                               }});
+    // For the player's log and for scripts that drive the program.
+    std::fprintf(stderr, "tessarin: hosting on port %u, join code %s\n",
+                 static_cast<unsigned>(server_->serverPort()), host_->session().joinCode().c_str());
     connect(server_, &QTcpServer::newConnection, this, [this] {
         while (server_ && server_->hasPendingConnections()) {
             QTcpSocket* socket = server_->nextPendingConnection();
@@ -154,6 +158,7 @@ void NetworkPlay::hostDialog() {
     all->addWidget(info);
     all->addLayout(buttons);
 
+    port->setFocus();
     connect(cancel, &QPushButton::clicked, &dlg, &QDialog::reject);
     connect(start, &QPushButton::clicked, &dlg, [&] {
         const int16_t mode = coop->isChecked() ? Tessarin::kCooperation : Tessarin::kDuel;
