@@ -114,6 +114,7 @@ host_sees() { shoot; at_left_wall "$hmain" 363; }
 joiner_sees() { shoot; eval "$(xdotool getwindowgeometry --shell "$jmain")"; at_left_wall "$jmain" "$HEIGHT"; }
 xvfb_until 5 host_sees || fail "player 2's piece did not reach the left wall at the host"
 xvfb_until 5 joiner_sees || fail "player 2's piece did not reach the left wall at the joiner"
+[ -z "${NETWORK_SHOT:-}" ] || cp "$work/shot.png" "$NETWORK_SHOT" # to look at both windows
 
 step "the joiner is killed; the host tells its player and goes on"
 kill -9 "$joiner"
