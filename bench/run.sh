@@ -6,6 +6,7 @@
 # - the engine benchmarks (Release build in build/bench), five repetitions,
 #   medians reported;
 # - the computer player's strengths against each other (bench/StrengthBench.cpp);
+# - what a network Duel costs the host (bench/NetworkBench.cpp);
 # - the score-file fuzzer (clang build in build/fuzz) for S seconds
 #   (default 60) from the seed corpus bench/fuzz/corpus, and the network
 #   protocol's fuzzer as long from the captured streams in bench/fuzz/protocol;
@@ -35,7 +36,7 @@ echo "== engine benchmarks"
 load=$(cut -d' ' -f1-3 /proc/loadavg)
 cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DTESSARIN_BENCH=ON -DTESSARIN_GUI=ON \
     -DTESSARIN_TESTS=OFF >/dev/null
-targets=(engine_bench strength_bench bench_floor)
+targets=(engine_bench strength_bench network_bench bench_floor)
 [ "$with_game" = 1 ] && targets+=(tessarin)
 cmake --build build/bench -j "$jobs" --target "${targets[@]}"
 build/bench/bench/engine_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
@@ -44,6 +45,9 @@ build/bench/bench/engine_bench --benchmark_repetitions=5 --benchmark_report_aggr
 echo "== computer player strengths"
 strength_status=0
 build/bench/bench/strength_bench | tee "$out/strength.txt" || strength_status=$?
+
+echo "== network play"
+build/bench/bench/network_bench | tee "$out/network.txt"
 
 echo "== score file fuzzing (${fuzz_seconds} s)"
 cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -113,6 +117,8 @@ stat() { awk -v k="$1" '$1 == k":" { print $2 }' "${2:-$out/fuzz.txt}" | tail -1
     echo
     cat "$out/strength.txt"
     [ "$strength_status" = 0 ] || echo "**A strength goal was missed.**"
+    echo
+    cat "$out/network.txt"
     echo
     echo "## Score file fuzzing"
     echo
