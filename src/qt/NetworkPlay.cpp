@@ -2,6 +2,7 @@
 
 #include "driver/Tessarin.h"
 #include "net/Capture.h"
+#include "net/Protocol.h"
 #include "qt/KeyMapping.h"
 #include "qt/Looks.h"
 #include "qt/MainWindow.h"
@@ -225,6 +226,18 @@ void NetworkPlay::joinDialog() {
 
     connect(cancel, &QPushButton::clicked, &dlg, &QDialog::reject);
     connect(join, &QPushButton::clicked, &dlg, [&] {
+        // A code that cannot be right is said at once, not by the host.
+        if (!net::IsJoinCode(net::NormalizeJoinCode(code->text().toStdString()))) {
+            status->setText(QStringLiteral("A join code is six letters and digits, "
+                                           "without I, O, 0 or 1."));
+            code->setFocus();
+            return;
+        }
+        if (address->text().trimmed().isEmpty()) {
+            status->setText(QStringLiteral("Type the host's address."));
+            address->setFocus();
+            return;
+        }
         auto* socket = new QTcpSocket;
         socket->connectToHost(address->text().trimmed(), static_cast<quint16>(port->value()));
         join->setEnabled(false);

@@ -142,7 +142,8 @@ focus "$(window_of "$host" '^Host a Network Game$')"
 key ctrl+a
 xdotool type --delay 20 "$port"
 key Return
-xvfb_until 10 [ "$(grep -c "hosting on port $port" "$work/host.log")" -ge 2 ] || fail "the host did not listen again"
+listening_again() { [ "$(grep -c "hosting on port $port" "$work/host.log")" -ge 2 ]; }
+xvfb_until 10 listening_again || fail "the host did not listen again"
 joiner2=$(start joiner2)
 join_game "$joiner2"
 xvfb_until 10 has_window "$host" '^Input Name--Player1$' || fail "no name window at the host"
