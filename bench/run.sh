@@ -36,7 +36,7 @@ echo "== engine benchmarks"
 load=$(cut -d' ' -f1-3 /proc/loadavg)
 cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DTESSARIN_BENCH=ON -DTESSARIN_GUI=ON \
     -DTESSARIN_TESTS=OFF >/dev/null
-targets=(engine_bench strength_bench network_bench bench_floor)
+targets=(engine_bench strength_bench network_bench net_latency bench_floor)
 [ "$with_game" = 1 ] && targets+=(tessarin)
 cmake --build build/bench -j "$jobs" --target "${targets[@]}"
 build/bench/bench/engine_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
@@ -48,6 +48,9 @@ build/bench/bench/strength_bench | tee "$out/strength.txt" || strength_status=$?
 
 echo "== network play"
 build/bench/bench/network_bench | tee "$out/network.txt"
+for run in 1 2 3; do
+    QT_QPA_PLATFORM=offscreen build/bench/bench/latency/net_latency 300 2>/dev/null
+done | tee "$out/latency.txt"
 
 echo "== score file fuzzing (${fuzz_seconds} s)"
 cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
@@ -119,6 +122,15 @@ stat() { awk -v k="$1" '$1 == k":" { print $2 }' "${2:-$out/fuzz.txt}" | tail -1
     [ "$strength_status" = 0 ] || echo "**A strength goal was missed.**"
     echo
     cat "$out/network.txt"
+    echo
+    echo "The joiner's key to its window's changed pixels over the loopback, one process"
+    echo "(bench/latency: the host's game in real time behind a listening socket, the"
+    echo "joiner's session and window on the offscreen platform); 300 keys a run, Left"
+    echo "and Right in turn, one every 20 ms or so; three runs:"
+    echo
+    echo "| keys answered | median | 99th percentile | slowest | keys never answered |"
+    echo "|---|---|---|---|---|"
+    cat "$out/latency.txt"
     echo
     echo "## Score file fuzzing"
     echo
