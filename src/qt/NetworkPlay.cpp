@@ -101,6 +101,7 @@ bool NetworkPlay::startHosting(int16_t mode, quint16 port) {
                                       if (host_ && host_->ended())
                                           stopHosting();
                                       window_.afterEvent();
+                                      emit hostEnded();
                                   });
                               }});
     // For the player's log and for scripts that drive the program.
@@ -184,9 +185,12 @@ void NetworkPlay::hostDialog() {
     const auto notice = connect(this, &NetworkPlay::hostNotice, &dlg, [&](const QString& text) {
         info->setText(info->text() + QLatin1Char('\n') + text);
     });
+    // Player 2 came and went before the game was set up (they were told).
+    const auto ended = connect(this, &NetworkPlay::hostEnded, &dlg, &QDialog::reject);
     const int result = dlg.exec();
     disconnect(joined);
     disconnect(notice);
+    disconnect(ended);
     if (result != QDialog::Accepted)
         stopHosting();
     window_.afterEvent();

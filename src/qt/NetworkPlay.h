@@ -51,6 +51,7 @@ public:
 signals:
     void hostJoined();
     void hostNotice(const QString& text);
+    void hostEnded();
 
 private:
     void hostDialog();
