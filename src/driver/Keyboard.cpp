@@ -5,6 +5,7 @@
 namespace tessarin {
 
 void Tessarin::Form_KeyDown(int16_t KeyCode, int16_t /*Shift*/) {
+    const HandlerScope scope(*this);
     if (Ended || !Playing || Mode == kNoMode)
         return;
     const bool coop = Mode == kCooperation;
@@ -47,7 +48,9 @@ void Tessarin::Form_KeyDown(int16_t KeyCode, int16_t /*Shift*/) {
                 if (!SinksIntoPartner(*s, partner) && s->CanDown())
                     s->DoDown();
             } else {
-                s->DoSpeed();
+                // A sinking square's drop, too, waits above the partner's
+                // falling piece.
+                s->DoSpeed([&] { return SinksIntoPartner(*s, partner); });
             }
             break;
         case Action::Rotate:

@@ -60,6 +60,9 @@ void Tessarin::mnuCooperation_Click() {
 }
 
 void Tessarin::modeCommand(int16_t newMode) {
+    const HandlerScope scope(*this);
+    if (Ended)
+        return;
     // 1. The welcome banner goes for good.
     Label1.Visible = false;
     Label2.Visible = false;
@@ -103,13 +106,17 @@ void Tessarin::modeCommand(int16_t newMode) {
         break;
     }
 
-    // 6, 7.
+    // 6, 7. (Unless the window was closed from a name dialog.)
+    if (Ended)
+        return;
     TheWindow.Visible = true;
     Mode = newMode;
 }
 
 void Tessarin::SetupStandard() {
     askNames(false);
+    if (Ended)
+        return;
     TheWindow.Caption = "Tessarin (Standard)";
     takeDownMode();
     sizeWindow(kStandardWidth, kStandardHeight);
@@ -123,6 +130,8 @@ void Tessarin::SetupStandard() {
 
 void Tessarin::SetupDuel() {
     askNames(true);
+    if (Ended)
+        return;
     TheWindow.Caption = "Tessarin (Duel)";
     takeDownMode();
     sizeWindow(kDuelWidth, kDuelHeight);
@@ -141,6 +150,8 @@ void Tessarin::SetupDuel() {
 
 void Tessarin::SetupCooperation() {
     askNames(true);
+    if (Ended)
+        return;
     TheWindow.Caption = "Tessarin (Cooperation)";
     takeDownMode();
     sizeWindow(kCooperationWidth, kCooperationHeight);
@@ -163,6 +174,8 @@ void Tessarin::askNames(bool twoPlayers) {
         return;
     }
     Player1Name = TheInputBox->InputDlg("Input Name--Player1", kNamePrompt, Player1Name, 0);
+    if (Ended)
+        return;
     Player2Name = TheInputBox->InputDlg("Input Name--Player2", kNamePrompt, Player2Name, 0);
 }
 

@@ -85,6 +85,10 @@ void SquareSet::setShape(int16_t v) {
     if (const int16_t n = ShapeSquareCount(v); n > 0)
         number_ = n;
     blink_ = false; // the blink timer is left as it is
+    // A new piece covers nothing yet: the cell a sinking square of the piece
+    // before was passing over is not carried over, whether or not this one's
+    // own direction draw makes it blink.
+    savedCell_ = kEmpty;
 }
 
 void SquareSet::setDirection(int16_t v) {
@@ -356,12 +360,12 @@ void SquareSet::DoRotate(int16_t RotateDirection) {
 
 // ---- actions ----
 
-void SquareSet::DoSpeed() {
+void SquareSet::DoSpeed(const std::function<bool()>& waits) {
     // A piece cannot fall further than the height of its field; the limit
     // only matters for a piece without squares, which would never land.
     const int limit = canvas_ ? canvas_->Rows() + 1 : 0;
     int moves = 0;
-    while (CanDown()) {
+    while (!(waits && waits()) && CanDown()) {
         if (moves >= limit)
             break;
         DoDown();

@@ -7,6 +7,7 @@
 #include "platform/Timer.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace tessarin {
 
@@ -55,7 +56,10 @@ public:
     void setTheCanvas(Canvas* c) { canvas_ = c; }
     void DoAdd();
     void DoTake();
-    void DoSpeed();
+    // Drops the piece as far as it falls and lands it there. With `waits`,
+    // the drop stops before any step for which waits() answers true, and the
+    // piece, not landed, waits there.
+    void DoSpeed(const std::function<bool()>& waits = {});
     Timer* BlinkTimer() const { return blinkTimer_; }
     void setBlinkTimer(Timer* t) { blinkTimer_ = t; }
     bool CanAppear();
