@@ -65,8 +65,9 @@ void Tessarin::Form_KeyDown(int16_t KeyCode, int16_t /*Shift*/) {
                 s->DoAdd();
                 {
                     // The rows the new square completes go at once, without
-                    // the tool's own squares.
-                    const LiftedPiece lifted(s);
+                    // the tool's own squares (none in its off phase). It is
+                    // drawn again: dropping rows may have been drawn over it.
+                    const LiftedPiece lifted(s, s->Visible(), true);
                     if (Canvas* field = s->TheCanvas()) {
                         const bool clearRunning = field->Delete();
                         field->DeleteFullLines();

@@ -72,11 +72,12 @@ void Tessarin::tmrDelete_Timer(int16_t Index) {
     }
     {
         // In Cooperation the partner's falling piece is no part of the rows.
-        // (A blinking piece in its off phase is not in the map: it stays
-        // off, and its next blink tick shows it.)
+        // It is drawn again where it is: the rows that dropped beside it were
+        // drawn over its cells. (A blinking piece in its off phase is not in
+        // the map: it stays off, and its next blink tick shows it.)
         SquareSet* partner =
             Mode == kCooperation ? Squares[(ClearingPlayer + 1) % 2].get() : nullptr;
-        const LiftedPiece lifted(partner, partner && partner->Active() && partner->Visible());
+        const LiftedPiece lifted(partner, partner && partner->Active() && partner->Visible(), true);
         f.DeleteFullLines();
         if (Mode == kDuel && Fields[other])
             Fields[other]->setDelete(false);

@@ -199,6 +199,11 @@ void SquareSet::Hide(bool HideImage) {
 }
 
 // ---- tests ----
+//
+// A shown piece is lifted out of the map while a test looks and put back
+// after it. A blinking piece in its off phase is not in the map: it is
+// looked at as it is, and stays off (putting it back would mark it shown
+// without drawing it, and its blink would lose a phase).
 
 bool SquareSet::CanAppear() {
     if (!active_ || !canvas_)
@@ -212,7 +217,7 @@ bool SquareSet::CanAppear() {
 bool SquareSet::CanLeft() {
     if (!active_ || !canvas_)
         return false;
-    const LiftedPiece lifted(this);
+    const LiftedPiece lifted(this, visible_);
     for (int q = 0; q < squareCount(); ++q) {
         const int nx = cellX(q) - 1;
         const int16_t ny = cellY(q);
@@ -225,7 +230,7 @@ bool SquareSet::CanLeft() {
 bool SquareSet::CanRight() {
     if (!active_ || !canvas_)
         return false;
-    const LiftedPiece lifted(this);
+    const LiftedPiece lifted(this, visible_);
     for (int q = 0; q < squareCount(); ++q) {
         const int nx = cellX(q) + 1;
         const int16_t ny = cellY(q);
@@ -250,7 +255,7 @@ bool SquareSet::CanDown() {
                 return true;
     }
 
-    LiftedPiece lifted(this);
+    LiftedPiece lifted(this, visible_);
     bool fits = true;
     for (int q = 0; q < squareCount() && fits; ++q) {
         const int16_t nx = cellX(q);
@@ -290,7 +295,7 @@ bool SquareSet::CanRotate(int16_t RotateDirection) {
         return false;
 
     {
-        const LiftedPiece lifted(this);
+        const LiftedPiece lifted(this, visible_);
         for (int q = 0; q < squareCount(); ++q) {
             const int nx = x_ + setInfo_.dx(next, q);
             const int ny = y_ + setInfo_.dy(next, q);

@@ -354,3 +354,22 @@ TEST_F(LineClear, CooperationPartnerBlinkingOffStaysOffThroughAClear) {
     game->tmrBlink_Timer(1); // on
     EXPECT_EQ(std::to_string(at(0, 12, 4)) + std::to_string(drawnOn(0, 12, 4)), "11");
 }
+
+// The partner's falling piece beside the rows that drop as a clear ends was
+// put back into the map but left undrawn where a dropping row was drawn
+// over it.
+TEST_F(LineClear, CooperationPartnerBesideDroppingRowsIsDrawnAfterTheClear) {
+    start(Tessarin::kCooperation);
+    game->Click("mnuPause");
+    fillRows(0, 17, {2}, {4, 5});
+    fillRows(0, 16, {3}, {4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
+    setPiece(0, 4, 0, 5, 17);  // player 1's O completes row 17
+    setPiece(1, 0, 0, 12, 14); // player 2's upright I down to row 16
+    game->tmrMain_Timer(0);
+    for (int step = 0; step < 3; ++step)
+        game->tmrDelete_Timer(0);
+    ASSERT_EQ(field(0).Lines(), 1);
+    EXPECT_EQ(row(0, 13, 5), "............0..|............0..|............0..|"
+                             "............0..|333344.........");
+    EXPECT_EQ(drawnRow(0, 13, 5), row(0, 13, 5));
+}

@@ -1,9 +1,13 @@
 // Hundreds of games in every mode and variant, played by the bot with menu
-// commands, pauses and stops thrown in, the window checked after every event.
+// commands, pauses and stops thrown in, the window checked after every event
+// and every square accounted for. The window is closed at random moments,
+// from inside every kind of dialog too, and the program run begins anew.
 
+#include "SquareAccount.h"
 #include "bot/Bot.h"
 
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <map>
@@ -32,6 +36,15 @@ constexpr int kGames = 400;
 constexpr int kGames = 1000;
 #endif
 
+// Where the soak stands, for a report of the sanitizers too.
+std::string g_where;
+#ifdef __SANITIZE_ADDRESS__
+extern "C" void __asan_set_death_callback(void (*callback)());
+void tellWhere() {
+    std::fprintf(stderr, "soak: %s\n", g_where.c_str());
+}
+#endif
+
 // Everything that must hold after any event.
 struct Checker {
     explicit Checker(bot::BotGame& bot) : bot_(bot) {}
@@ -46,7 +59,7 @@ struct Checker {
         event_ = e;
         // From New Game to the curtain's end the game menus hold.
         if (g.Playing && !inGame_)
-            inGame_ = true, curtain_ = false;
+            inGame_ = true, curtain_ = false, winsAtStart_ = wins();
         curtain_ = curtain_ || (inGame_ && g.tmrGameOver->Enabled());
         if (inGame_ && curtain_ && !g.tmrGameOver->Enabled() && !g.Playing)
             inGame_ = false;
@@ -63,6 +76,15 @@ struct Checker {
         checkMenus();
         if (!inGame_ && bot_.timers().untilNext() >= 0)
             fail("a timer runs between games");
+        // A duel is won once.
+        if (wins() > winsAtStart_ + 1)
+            fail(str("the wins rose from ", winsAtStart_, " to ", wins(), " in one duel"));
+        winsAtStart_ = std::min(winsAtStart_, wins());
+    }
+
+    int wins() const {
+        const Tessarin& g = bot_.game();
+        return g.DuelTally[0].Wins + g.DuelTally[1].Wins;
     }
 
     void fail(const std::string& what) {
@@ -154,6 +176,7 @@ struct Checker {
     bot::Event event_;
     bool inGame_ = false;
     bool curtain_ = false;
+    int winsAtStart_ = 0;
 };
 
 // A menu command a player might choose at any moment, enabled or not (New
@@ -170,73 +193,196 @@ void randomCommand(bot::BotGame& bot, bot::BotRandom& r) {
     bot.click(name, k < 2 ? r.below(k == 0 ? 12 : 10) : -1);
 }
 
+// The windows a player may close the main window from, and how often the
+// soak does it there; a little more often while a blinking piece is in play.
+const std::map<std::string, double> kCloseChance = {
+    {"message", 0.03},      {"name", 0.02},  {"records", 0.04},      {"duel results", 0.15},
+    {"control keys", 0.08}, {"about", 0.08}, {"system message", 0.5}};
+
+bool blinkingPieceInPlay(const Tessarin& g) {
+    for (const auto& s : g.Squares)
+        if (s && s->Active() && s->Blink())
+            return true;
+    return false;
+}
+
+const char* modeName(int16_t mode) {
+    switch (mode) {
+    case Tessarin::kStandard:
+        return "Standard";
+    case Tessarin::kDuel:
+        return "Duel";
+    case Tessarin::kCooperation:
+        return "Cooperation";
+    default:
+        return "no mode";
+    }
+}
+
 TEST(Soak, GamesInEveryModeKeepFieldsLabelsAndMenusConsistent) {
     const int games = static_cast<int>(fromEnv("TESSARIN_SOAK_GAMES", kGames));
-    bot::BotOptions options;
-    options.seed = static_cast<uint64_t>(fromEnv("TESSARIN_SOAK_SEED", 20240601));
-    bot::BotGame bot(options);
-    bot.dialogs().names = {"Ann", "Bob", "", "Zoë/Jo", "A name far too long for its field"};
-    bot.dialogs().cancelNameChance = 0.2;
-    Checker checker(bot);
-    bot.setEventHook([&](const bot::Event& e) { checker.check(e); });
-    bot::BotRandom r(options.seed);
+    const auto seed = static_cast<uint64_t>(fromEnv("TESSARIN_SOAK_SEED", 20240601));
+    bot::BotRandom r(seed);
+#ifdef __SANITIZE_ADDRESS__
+    __asan_set_death_callback(tellWhere);
+#endif
+    std::vector<std::string> failures;
+    bot::Totals t{};
+    std::map<std::string, int> closedFrom; // window, or "top level", and mode
+    int sessions = 0;
+    // Games that ended while rows blinked, by mode and way down.
+    std::map<std::string, int> endedWhileBlinking;
+    int64_t clears = 0, deliveries = 0, toolUses = 0, besidePartner = 0;
 
-    for (int n = 0; n < games && checker.failures.empty(); ++n) {
-        for (int k = r.below(3); k > 0; --k)
-            randomCommand(bot, r);
-        const int16_t mode = std::array{Tessarin::kStandard, Tessarin::kDuel,
-                                        Tessarin::kCooperation}[static_cast<size_t>(n % 3)];
-        if (bot.game().Mode != mode)
-            bot.chooseMode(mode);
-        // Most games are short (high level, top speed); some run longer.
-        const bool shortGame = r.chance(0.7);
-        bot.click(r.chance(0.5) ? "mnuGameB" : "mnuGameA");
-        bot.click("mnuLevel", shortGame ? 6 + r.below(6) : r.below(6));
-        bot.click("mnuSpeed", shortGame || r.chance(0.5) ? 9 : r.below(10));
-        for (int p = 0; p < 2; ++p)
-            bot.options().strategy[p] =
-                r.chance(0.75) ? bot::Strategy::Greedy : bot::Strategy::Random;
-        bot.options().mistakeChance = shortGame ? 0.1 * r.below(4) : 0.0;
-        bot.options().dialogOpenMs = r.chance(0.5) ? 0 : 50 + r.below(1000);
-        bot.dialogs().customOk = r.chance(0.3);
-        bot.dialogs().customSpeedMode = r.below(2);
-        bot.dialogs().customRotateMode = r.below(2);
-        checker.context = str("game ", n, " in mode ", mode, ", variant ", bot.game().GameType);
+    for (int n = 0; n < games && failures.empty(); ++sessions) {
+        // One run of the program, until its window is closed.
+        bot::BotOptions options;
+        options.seed = seed + 7919 * static_cast<uint64_t>(sessions);
+        bot::BotGame bot(options);
+        bot.dialogs().names = {"Ann", "Bob", "", "Zoë/Jo", "A name far too long for its field"};
+        bot.dialogs().cancelNameChance = 0.2;
+        Checker checker(bot);
+        soak::SquareAccount account(bot);
+        bot.setBeforeEventHook([&](const bot::Event& e) { account.before(e); });
+        bool wasPlaying = false;
+        bot.setEventHook([&](const bot::Event& e) {
+            checker.check(e);
+            account.after(e);
+            const Tessarin& g = bot.game();
+            if (wasPlaying && !g.Playing && !g.Ended &&
+                ((g.Fields[0] && g.Fields[0]->Delete()) || (g.Fields[1] && g.Fields[1]->Delete())))
+                ++endedWhileBlinking[str(modeName(g.Mode), " ", g.Controls.SpeedMode)];
+            wasPlaying = g.Playing && !g.Ended;
+        });
+        bot.setCloseFromWindow([&](const std::string& window) {
+            const auto it = kCloseChance.find(window);
+            const double chance = it == kCloseChance.end() ? 0.0 : it->second;
+            if (!r.chance(blinkingPieceInPlay(bot.game()) ? std::min(1.0, 10 * chance) : chance))
+                return false;
+            ++closedFrom[window + " in " + modeName(bot.game().Mode)];
+            return true;
+        });
+        const auto where = [&] {
+            return str("seed ", seed, ", session ", sessions, " (bot seed ", options.seed,
+                       "), game ", n, " in ", modeName(bot.game().Mode), ", variant ",
+                       bot.game().GameType);
+        };
+        const auto closeNow = [&] {
+            ++closedFrom[std::string("top level in ") + modeName(bot.game().Mode)];
+            bot.close();
+        };
 
-        bot.click("mnuNewGame");
-        ASSERT_TRUE(bot.running()) << checker.context;
-        const int64_t start = bot.now();
-        bool paused = false;
-        while (bot.running() && checker.failures.empty()) {
-            bot.step(20 + r.below(1500));
-            if (!bot.running())
-                break;
-            const int pick = r.below(100);
-            if (pick < 5 || (paused && pick < 40)) {
-                bot.click("mnuPause");
-                paused = !paused;
-            } else if (pick < (shortGame ? 7 : 6) || bot.now() - start > 90'000) {
-                bot.click("mnuStop");
-            } else if (pick < 15) {
+        for (;
+             n < games && checker.failures.empty() && account.failures.empty() && !bot.game().Ended;
+             ++n) {
+            for (int k = r.below(3); k > 0 && !bot.game().Ended; --k)
                 randomCommand(bot, r);
+            const int16_t mode = std::array{Tessarin::kStandard, Tessarin::kDuel,
+                                            Tessarin::kCooperation}[static_cast<size_t>(n % 3)];
+            if (!bot.game().Ended && bot.game().Mode != mode)
+                bot.chooseMode(mode);
+            // Most games are short (high level, top speed); some run longer.
+            const bool shortGame = r.chance(0.7);
+            bot.click(r.chance(0.5) ? "mnuGameB" : "mnuGameA");
+            bot.click("mnuLevel", shortGame ? 6 + r.below(6) : r.below(6));
+            bot.click("mnuSpeed", shortGame || r.chance(0.5) ? 9 : r.below(10));
+            for (int p = 0; p < 2; ++p)
+                bot.options().strategy[p] =
+                    r.chance(0.75) ? bot::Strategy::Greedy : bot::Strategy::Random;
+            bot.options().mistakeChance = shortGame ? 0.1 * r.below(4) : 0.0;
+            bot.options().dialogOpenMs = r.chance(0.5) ? 0 : 50 + r.below(1000);
+            // Both ways down and both turning senses, through the keys dialog.
+            if (r.chance(0.4)) {
+                bot.dialogs().customOk = true;
+                bot.dialogs().customSpeedMode = r.below(2);
+                bot.dialogs().customRotateMode = r.below(2);
+                bot.click("mnuCustom");
+            }
+            bot.dialogs().customOk = r.chance(0.3);
+            // Some duels are stopped while rows blink.
+            const bool stopWhileBlinking = mode == Tessarin::kDuel && r.chance(0.3);
+            const int stopAfterMs = r.below(650);
+            if (bot.game().Ended)
+                break;
+            checker.context = account.context = g_where = where();
+
+            bot.click("mnuNewGame");
+            ASSERT_TRUE(bot.running() || bot.game().Ended) << where();
+            const int64_t start = bot.now();
+            int64_t markedAt = -1;
+            bool paused = false;
+            while (bot.running() && checker.failures.empty() && account.failures.empty()) {
+                const Tessarin& g = bot.game();
+                if (stopWhileBlinking && g.Playing) {
+                    bot.step(10);
+                    const bool marked = (g.Fields[0] && g.Fields[0]->Delete()) ||
+                                        (g.Fields[1] && g.Fields[1]->Delete());
+                    if (marked && markedAt < 0)
+                        markedAt = bot.now();
+                    if (markedAt >= 0 && bot.now() - markedAt >= stopAfterMs && g.Playing)
+                        bot.click("mnuStop");
+                    if (!marked)
+                        markedAt = -1;
+                } else {
+                    bot.step(20 + r.below(1500));
+                }
+                if (!bot.running())
+                    break;
+                const int pick = r.below(1000);
+                if (pick < 2) {
+                    closeNow();
+                } else if (pick < 50 || (paused && pick < 400)) {
+                    bot.click("mnuPause");
+                    paused = !paused;
+                } else if (pick < (shortGame ? 70 : 60) || bot.now() - start > 90'000) {
+                    bot.click("mnuStop");
+                } else if (pick < 150) {
+                    randomCommand(bot, r);
+                }
             }
         }
+        for (const auto& list : {checker.failures, account.failures})
+            failures.insert(failures.end(), list.begin(), list.end());
+        const bot::Totals& b = bot.totals();
+        t.clears += b.clears;
+        t.gameOvers += b.gameOvers;
+        t.stops += b.stops;
+        t.deliveredRows += b.deliveredRows;
+        t.sinkingSquares += b.sinkingSquares;
+        t.takeTools += b.takeTools;
+        t.addTools += b.addTools;
+        t.toolPresses += b.toolPresses;
+        clears += account.clearsChecked;
+        deliveries += account.deliveriesChecked;
+        toolUses += account.toolUses;
+        besidePartner += account.sinkingBesidePartner;
+
+        // Exit ends everything: no event is handled after it.
+        if (!bot.game().Ended) {
+            bot.click("mnuExit");
+            EXPECT_TRUE(bot.game().Ended);
+        }
+        EXPECT_EQ(bot.dialogs().counts.endPrograms, 1);
     }
-    for (const std::string& f : checker.failures)
+    for (const std::string& f : failures)
         ADD_FAILURE() << f;
 
-    // Exit ends everything: no event is handled after it.
-    bot.click("mnuExit");
-    EXPECT_TRUE(bot.game().Ended);
-    EXPECT_EQ(bot.dialogs().counts.endPrograms, 1);
-
     // The games did what they are for.
-    const bot::Totals& t = bot.totals();
+    std::string closes;
+    for (const auto& [what, count] : closedFrom)
+        closes += str(" ", what, ": ", count, ";");
+    std::string blinking;
+    for (const auto& [what, count] : endedWhileBlinking)
+        blinking += str(" ", what, ": ", count, ";");
+    std::printf("soak: %d games in %d runs; closed from%s\nended while rows blinked (mode, way "
+                "down):%s\nsinking square beside the partner: %lld\n",
+                games, sessions, closes.c_str(), blinking.c_str(),
+                static_cast<long long>(besidePartner));
     EXPECT_GT(t.clears, games / 2);
     EXPECT_GT(t.gameOvers, games / 4);
     if (games >= 30) {
-        for (const auto n :
-             {t.stops, t.deliveredRows, t.sinkingSquares, t.takeTools + t.addTools, t.toolPresses})
+        for (const auto n : {t.stops, t.deliveredRows, t.sinkingSquares, t.takeTools + t.addTools,
+                             t.toolPresses, clears, deliveries, toolUses})
             EXPECT_GT(n, 0);
     }
 }
