@@ -62,7 +62,11 @@ void Tessarin::Form_KeyDown(int16_t KeyCode, int16_t /*Shift*/) {
             }
             if (s->IsAddTool() && s->Active()) {
                 const LiftedPiece liftedPartner(partner, liftPartner, true);
-                s->DoAdd();
+                // Its square does not drop into the partner's falling piece:
+                // put back over it, the piece would wipe it out.
+                s->DoAdd([&](int16_t x, int16_t y) {
+                    return liftPartner && PartnerCovers(partner, x, y);
+                });
                 {
                     // The rows the new square completes go at once, without
                     // the tool's own squares (none in its off phase). It is

@@ -86,14 +86,10 @@ void Tessarin::tmrDelete_Timer(int16_t Index) {
         SquareSet& o = *Squares[other];
         if (o.Active()) {
             // The falling piece is dropped; the next tick hands over the next.
+            // (A sinking single square gives back the square it was passing
+            // over.)
             o.setActive(false);
             o.Hide(true);
-            // A sinking single square gives back the settled square it was
-            // passing over.
-            if (o.IsSinkingSquare() && o.SavedCell() != Canvas::kEmpty) {
-                Fields[other]->SetMapUnit(o.x(), o.y(), o.SavedCell());
-                Fields[other]->SetSquare(o.x(), o.y(), o.SavedCell());
-            }
         } else {
             // A landed piece rises with its squares.
             o.sety(static_cast<int16_t>(o.y() - n));

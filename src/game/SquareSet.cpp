@@ -176,7 +176,13 @@ int16_t SquareSet::turned(int16_t RotateDirection) const {
 
 // ---- showing ----
 
+// A sinking square lies over a settled square (or an empty cell) that stays
+// part of the field: hidden or lifted, it gives that cell back, and shown
+// again it covers whatever the cell holds then (rows may have dropped into
+// it meanwhile).
 void SquareSet::Show(bool ShowImage) {
+    if (canvas_ && IsSinkingSquare() && !visible_)
+        savedCell_ = canvas_->GetMapUnit(x_, y_);
     if (canvas_) {
         for (int q = 0; q < squareCount(); ++q) {
             if (ShowImage)
@@ -188,6 +194,13 @@ void SquareSet::Show(bool ShowImage) {
 }
 
 void SquareSet::Hide(bool HideImage) {
+    if (canvas_ && IsSinkingSquare()) {
+        if (HideImage)
+            canvas_->SetSquare(x_, y_, savedCell_);
+        canvas_->SetMapUnit(x_, y_, savedCell_);
+        visible_ = false;
+        return;
+    }
     if (canvas_) {
         for (int q = 0; q < squareCount(); ++q) {
             if (HideImage)
@@ -383,7 +396,7 @@ void SquareSet::DoSpeed(const std::function<bool()>& waits) {
 // The tools act on their own column inside the field only, from the row
 // below their lowest square (dy = 1 in directions 1 and 3) downward; rows
 // above the field and the spare column are never read or written.
-void SquareSet::DoAdd() {
+void SquareSet::DoAdd(const std::function<bool(int16_t x, int16_t y)>& refused) {
     if (!canvas_ || x_ < 0 || x_ > canvas_->Columns() - 1)
         return;
     const int rows = canvas_->Rows();
@@ -391,7 +404,7 @@ void SquareSet::DoAdd() {
     int r = top;
     while (r <= rows - 1 && canvas_->GetMapUnit(x_, static_cast<int16_t>(r)) == kEmpty)
         ++r;
-    if (r - 1 >= top) {
+    if (r - 1 >= top && !(refused && refused(x_, static_cast<int16_t>(r - 1)))) {
         const auto row = static_cast<int16_t>(r - 1);
         canvas_->SetSquare(x_, row, color_);
         canvas_->SetMapUnit(x_, row, color_);

@@ -54,7 +54,9 @@ public:
     void AssignSetInfo(const ShapeBlock& NewArray);
     Canvas* TheCanvas() const { return canvas_; }
     void setTheCanvas(Canvas* c) { canvas_ = c; }
-    void DoAdd();
+    // The add tool's square drops down the column; with `refused`, it is not
+    // placed in a cell that refused(x, y) answers true for.
+    void DoAdd(const std::function<bool(int16_t x, int16_t y)>& refused = {});
     void DoTake();
     // Drops the piece as far as it falls and lands it there. With `waits`,
     // the drop stops before any step for which waits() answers true, and the

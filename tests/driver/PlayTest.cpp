@@ -151,3 +151,24 @@ TEST_F(Keyboard, BlinkingPiecesStayAsTheyAreSeen) {
     EXPECT_EQ(row(0, 14, 4), ".....2.....|.....2.....|.....2.....|44444.44444");
     EXPECT_EQ(drawnRow(0, 14, 4), row(0, 14, 4));
 }
+
+// In Cooperation the add tool looks down its column past the partner's
+// falling piece; a square that would come to rest in one of the piece's
+// cells went in under it, and was gone once the piece was put back. Now
+// nothing is added there.
+TEST_F(Keyboard, TheAddToolAddsNothingIntoThePartnersPiece) {
+    choose(Tessarin::kCooperation);
+    game->Click("mnuGameB");
+    newGame();
+    game->Click("mnuPause");
+    fillRows(0, 17, {6}, {0});
+    setPiece(0, 4, 0, 8, 16);      // player 1's O on the stack, still falling
+    setPiece(1, 9, 1, 8, 3, true); // player 2's add tool above it
+    sound.clear();
+    press(keys(1).Rotate);
+    EXPECT_EQ(row(0, 5, 10).find_first_not_of(".|"), std::string::npos);
+    EXPECT_EQ(row(0, 15, 2), ".......44......|.......44......");
+    EXPECT_EQ(std::count(sound.played.begin(), sound.played.end(), "add.wav"), 0);
+    press(keys(0).Left); // the O moves away: the column holds what it held
+    EXPECT_EQ(row(0, 15, 3), "......44.......|......44.......|.66666666666666");
+}

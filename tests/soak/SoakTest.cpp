@@ -193,12 +193,6 @@ void randomCommand(bot::BotGame& bot, bot::BotRandom& r) {
     bot.click(name, k < 2 ? r.below(k == 0 ? 12 : 10) : -1);
 }
 
-// The windows a player may close the main window from, and how often the
-// soak does it there; a little more often while a blinking piece is in play.
-const std::map<std::string, double> kCloseChance = {
-    {"message", 0.03},      {"name", 0.02},  {"records", 0.04},      {"duel results", 0.15},
-    {"control keys", 0.08}, {"about", 0.08}, {"system message", 0.5}};
-
 bool blinkingPieceInPlay(const Tessarin& g) {
     for (const auto& s : g.Squares)
         if (s && s->Active() && s->Blink())
@@ -219,131 +213,60 @@ const char* modeName(int16_t mode) {
     }
 }
 
-TEST(Soak, GamesInEveryModeKeepFieldsLabelsAndMenusConsistent) {
-    const int games = static_cast<int>(fromEnv("TESSARIN_SOAK_GAMES", kGames));
-    const auto seed = static_cast<uint64_t>(fromEnv("TESSARIN_SOAK_SEED", 20240601));
-    bot::BotRandom r(seed);
-#ifdef __SANITIZE_ADDRESS__
-    __asan_set_death_callback(tellWhere);
-#endif
+// What the runs of a soak add up to.
+struct Tally {
     std::vector<std::string> failures;
-    bot::Totals t{};
-    std::map<std::string, int> closedFrom; // window, or "top level", and mode
-    int sessions = 0;
-    // Games that ended while rows blinked, by mode and way down.
-    std::map<std::string, int> endedWhileBlinking;
+    bot::Totals totals{};
+    int runs = 0;
+    std::map<std::string, int> closedFrom;         // "window in mode"
+    std::map<std::string, int> endedWhileBlinking; // "mode, way down"
     int64_t clears = 0, deliveries = 0, toolUses = 0, besidePartner = 0;
 
-    for (int n = 0; n < games && failures.empty(); ++sessions) {
-        // One run of the program, until its window is closed.
-        bot::BotOptions options;
-        options.seed = seed + 7919 * static_cast<uint64_t>(sessions);
-        bot::BotGame bot(options);
+    std::string report() const {
+        std::string closes, blinking;
+        for (const auto& [what, count] : closedFrom)
+            closes += str(" ", what, ": ", count, ";");
+        for (const auto& [what, count] : endedWhileBlinking)
+            blinking += str(" ", what, ": ", count, ";");
+        return str(runs, " runs; window closed from", closes,
+                   "\n  games ended while rows blinked (mode, way down):", blinking,
+                   "\n  sinking square beside the partner: ", besidePartner);
+    }
+};
+
+// One run of the program, from start-up until its window is closed, played
+// by the bot and checked after every event. The window is closed from
+// inside a dialog with the chance closeChance gives for it.
+struct ProgramRun {
+    ProgramRun(uint64_t seed, bot::BotRandom& random, Tally& tally,
+               std::function<double(const std::string& window)> closeChance)
+        : options(optionsFor(seed)), bot(options), checker(bot), account(bot), r(random),
+          tally_(tally) {
+        ++tally_.runs;
         bot.dialogs().names = {"Ann", "Bob", "", "Zoë/Jo", "A name far too long for its field"};
         bot.dialogs().cancelNameChance = 0.2;
-        Checker checker(bot);
-        soak::SquareAccount account(bot);
-        bot.setBeforeEventHook([&](const bot::Event& e) { account.before(e); });
-        bool wasPlaying = false;
-        bot.setEventHook([&](const bot::Event& e) {
+        bot.setBeforeEventHook([this](const bot::Event& e) { account.before(e); });
+        bot.setEventHook([this](const bot::Event& e) {
             checker.check(e);
             account.after(e);
             const Tessarin& g = bot.game();
-            if (wasPlaying && !g.Playing && !g.Ended &&
+            if (wasPlaying_ && !g.Playing && !g.Ended &&
                 ((g.Fields[0] && g.Fields[0]->Delete()) || (g.Fields[1] && g.Fields[1]->Delete())))
-                ++endedWhileBlinking[str(modeName(g.Mode), " ", g.Controls.SpeedMode)];
-            wasPlaying = g.Playing && !g.Ended;
+                ++tally_.endedWhileBlinking[str(modeName(g.Mode), ", ", g.Controls.SpeedMode)];
+            wasPlaying_ = g.Playing && !g.Ended;
         });
-        bot.setCloseFromWindow([&](const std::string& window) {
-            const auto it = kCloseChance.find(window);
-            const double chance = it == kCloseChance.end() ? 0.0 : it->second;
-            if (!r.chance(blinkingPieceInPlay(bot.game()) ? std::min(1.0, 10 * chance) : chance))
+        bot.setCloseFromWindow([this, closeChance](const std::string& window) {
+            if (!r.chance(closeChance(window)))
                 return false;
-            ++closedFrom[window + " in " + modeName(bot.game().Mode)];
+            ++tally_.closedFrom[window + " in " + modeName(bot.game().Mode)];
             return true;
         });
-        const auto where = [&] {
-            return str("seed ", seed, ", session ", sessions, " (bot seed ", options.seed,
-                       "), game ", n, " in ", modeName(bot.game().Mode), ", variant ",
-                       bot.game().GameType);
-        };
-        const auto closeNow = [&] {
-            ++closedFrom[std::string("top level in ") + modeName(bot.game().Mode)];
-            bot.close();
-        };
-
-        for (;
-             n < games && checker.failures.empty() && account.failures.empty() && !bot.game().Ended;
-             ++n) {
-            for (int k = r.below(3); k > 0 && !bot.game().Ended; --k)
-                randomCommand(bot, r);
-            const int16_t mode = std::array{Tessarin::kStandard, Tessarin::kDuel,
-                                            Tessarin::kCooperation}[static_cast<size_t>(n % 3)];
-            if (!bot.game().Ended && bot.game().Mode != mode)
-                bot.chooseMode(mode);
-            // Most games are short (high level, top speed); some run longer.
-            const bool shortGame = r.chance(0.7);
-            bot.click(r.chance(0.5) ? "mnuGameB" : "mnuGameA");
-            bot.click("mnuLevel", shortGame ? 6 + r.below(6) : r.below(6));
-            bot.click("mnuSpeed", shortGame || r.chance(0.5) ? 9 : r.below(10));
-            for (int p = 0; p < 2; ++p)
-                bot.options().strategy[p] =
-                    r.chance(0.75) ? bot::Strategy::Greedy : bot::Strategy::Random;
-            bot.options().mistakeChance = shortGame ? 0.1 * r.below(4) : 0.0;
-            bot.options().dialogOpenMs = r.chance(0.5) ? 0 : 50 + r.below(1000);
-            // Both ways down and both turning senses, through the keys dialog.
-            if (r.chance(0.4)) {
-                bot.dialogs().customOk = true;
-                bot.dialogs().customSpeedMode = r.below(2);
-                bot.dialogs().customRotateMode = r.below(2);
-                bot.click("mnuCustom");
-            }
-            bot.dialogs().customOk = r.chance(0.3);
-            // Some duels are stopped while rows blink.
-            const bool stopWhileBlinking = mode == Tessarin::kDuel && r.chance(0.3);
-            const int stopAfterMs = r.below(650);
-            if (bot.game().Ended)
-                break;
-            checker.context = account.context = g_where = where();
-
-            bot.click("mnuNewGame");
-            ASSERT_TRUE(bot.running() || bot.game().Ended) << where();
-            const int64_t start = bot.now();
-            int64_t markedAt = -1;
-            bool paused = false;
-            while (bot.running() && checker.failures.empty() && account.failures.empty()) {
-                const Tessarin& g = bot.game();
-                if (stopWhileBlinking && g.Playing) {
-                    bot.step(10);
-                    const bool marked = (g.Fields[0] && g.Fields[0]->Delete()) ||
-                                        (g.Fields[1] && g.Fields[1]->Delete());
-                    if (marked && markedAt < 0)
-                        markedAt = bot.now();
-                    if (markedAt >= 0 && bot.now() - markedAt >= stopAfterMs && g.Playing)
-                        bot.click("mnuStop");
-                    if (!marked)
-                        markedAt = -1;
-                } else {
-                    bot.step(20 + r.below(1500));
-                }
-                if (!bot.running())
-                    break;
-                const int pick = r.below(1000);
-                if (pick < 2) {
-                    closeNow();
-                } else if (pick < 50 || (paused && pick < 400)) {
-                    bot.click("mnuPause");
-                    paused = !paused;
-                } else if (pick < (shortGame ? 70 : 60) || bot.now() - start > 90'000) {
-                    bot.click("mnuStop");
-                } else if (pick < 150) {
-                    randomCommand(bot, r);
-                }
-            }
-        }
-        for (const auto& list : {checker.failures, account.failures})
-            failures.insert(failures.end(), list.begin(), list.end());
+    }
+    ~ProgramRun() {
+        for (const auto* list : {&checker.failures, &account.failures})
+            tally_.failures.insert(tally_.failures.end(), list->begin(), list->end());
         const bot::Totals& b = bot.totals();
+        bot::Totals& t = tally_.totals;
         t.clears += b.clears;
         t.gameOvers += b.gameOvers;
         t.stops += b.stops;
@@ -352,38 +275,215 @@ TEST(Soak, GamesInEveryModeKeepFieldsLabelsAndMenusConsistent) {
         t.takeTools += b.takeTools;
         t.addTools += b.addTools;
         t.toolPresses += b.toolPresses;
-        clears += account.clearsChecked;
-        deliveries += account.deliveriesChecked;
-        toolUses += account.toolUses;
-        besidePartner += account.sinkingBesidePartner;
-
-        // Exit ends everything: no event is handled after it.
-        if (!bot.game().Ended) {
-            bot.click("mnuExit");
-            EXPECT_TRUE(bot.game().Ended);
-        }
-        EXPECT_EQ(bot.dialogs().counts.endPrograms, 1);
+        tally_.clears += account.clearsChecked;
+        tally_.deliveries += account.deliveriesChecked;
+        tally_.toolUses += account.toolUses;
+        tally_.besidePartner += account.sinkingBesidePartner;
     }
-    for (const std::string& f : failures)
+    static bot::BotOptions optionsFor(uint64_t seed) {
+        bot::BotOptions o;
+        o.seed = seed;
+        return o;
+    }
+
+    bool ok() const { return checker.failures.empty() && account.failures.empty(); }
+    bool open() { return ok() && !bot.game().Ended; }
+    void where(const std::string& text) { checker.context = account.context = g_where = text; }
+    // The player closes the main window now.
+    void close() {
+        ++tally_.closedFrom[std::string("top level in ") + modeName(bot.game().Mode)];
+        bot.close();
+    }
+    // Sets the next game up through the menus as a player would: the mode,
+    // the variant, level, speed, sometimes the keys dialog's ways down and
+    // turning senses; and how the bots play it.
+    void setUp(int16_t mode, bool shortGame) {
+        for (int k = r.below(3); k > 0 && open(); --k)
+            randomCommand(bot, r);
+        if (open() && bot.game().Mode != mode)
+            bot.chooseMode(mode);
+        bot.click(r.chance(0.5) ? "mnuGameB" : "mnuGameA");
+        bot.click("mnuLevel", shortGame ? 6 + r.below(6) : r.below(6));
+        bot.click("mnuSpeed", shortGame || r.chance(0.5) ? 9 : r.below(10));
+        for (int p = 0; p < 2; ++p)
+            bot.options().strategy[p] =
+                r.chance(0.75) ? bot::Strategy::Greedy : bot::Strategy::Random;
+        bot.options().mistakeChance = shortGame ? 0.1 * r.below(4) : 0.0;
+        bot.options().dialogOpenMs = r.chance(0.5) ? 0 : 50 + r.below(1000);
+        if (r.chance(0.4)) {
+            bot.dialogs().customOk = true;
+            bot.dialogs().customSpeedMode = r.below(2);
+            bot.dialogs().customRotateMode = r.below(2);
+            bot.click("mnuCustom");
+        }
+        bot.dialogs().customOk = r.chance(0.3);
+    }
+    // Plays the game to the end of its curtain (or the end of the program).
+    // Pauses, stops, menu commands and, with closeChance per step, the
+    // closing of the window come in between. Some duels are stopped while
+    // rows blink.
+    void play(bool shortGame, double closeChance) {
+        const bool stopWhileBlinking = bot.game().Mode == Tessarin::kDuel && r.chance(0.3);
+        const int stopAfterMs = r.below(650);
+        bot.click("mnuNewGame");
+        const int64_t start = bot.now();
+        int64_t markedAt = -1;
+        bool paused = false;
+        while (bot.running() && ok()) {
+            const Tessarin& g = bot.game();
+            if (stopWhileBlinking && g.Playing) {
+                bot.step(10);
+                const bool marked = (g.Fields[0] && g.Fields[0]->Delete()) ||
+                                    (g.Fields[1] && g.Fields[1]->Delete());
+                markedAt = !marked ? -1 : markedAt < 0 ? bot.now() : markedAt;
+                if (markedAt >= 0 && bot.now() - markedAt >= stopAfterMs && g.Playing)
+                    bot.click("mnuStop");
+            } else {
+                bot.step(20 + r.below(1500));
+            }
+            if (!bot.running())
+                break;
+            const int pick = r.below(1000);
+            if (r.chance(closeChance)) {
+                close();
+            } else if (pick < 50 || (paused && pick < 400)) {
+                bot.click("mnuPause");
+                paused = !paused;
+            } else if (pick < (shortGame ? 70 : 60) || bot.now() - start > 90'000) {
+                bot.click("mnuStop");
+            } else if (pick < 150) {
+                randomCommand(bot, r);
+            }
+        }
+    }
+
+    bot::BotOptions options;
+    bot::BotGame bot;
+    Checker checker;
+    soak::SquareAccount account;
+    bot::BotRandom& r;
+
+private:
+    Tally& tally_;
+    bool wasPlaying_ = false;
+};
+
+void reportAndCheck(const Tally& tally) {
+    for (const std::string& f : tally.failures)
         ADD_FAILURE() << f;
+    std::printf("soak: %s\n", tally.report().c_str());
+}
+
+// Closing the window here and there: rarely, more often while a blinking
+// piece is in play.
+double sometimes(const std::string& window, const Tessarin& g) {
+    static const std::map<std::string, double> chance = {
+        {"message", 0.03},      {"name", 0.02},  {"records", 0.04},      {"duel results", 0.15},
+        {"control keys", 0.08}, {"about", 0.08}, {"system message", 0.5}};
+    const auto it = chance.find(window);
+    const double c = it == chance.end() ? 0.0 : it->second;
+    return blinkingPieceInPlay(g) ? std::min(1.0, 10 * c) : c;
+}
+
+const int16_t kModes[] = {Tessarin::kStandard, Tessarin::kDuel, Tessarin::kCooperation};
+
+TEST(Soak, GamesInEveryModeKeepFieldsLabelsAndMenusConsistent) {
+    const int games = static_cast<int>(fromEnv("TESSARIN_SOAK_GAMES", kGames));
+    const auto seed = static_cast<uint64_t>(fromEnv("TESSARIN_SOAK_SEED", 20240601));
+    bot::BotRandom r(seed);
+#ifdef __SANITIZE_ADDRESS__
+    __asan_set_death_callback(tellWhere);
+#endif
+    Tally tally;
+    for (int n = 0; n < games && tally.failures.empty();) {
+        const int number = tally.runs;
+        ProgramRun run(
+            seed + 7919 * static_cast<uint64_t>(number), r, tally,
+            [&run](const std::string& window) { return sometimes(window, run.bot.game()); });
+        for (; n < games && run.open(); ++n) {
+            const int16_t mode = kModes[n % 3];
+            // Most games are short (high level, top speed); some run longer.
+            const bool shortGame = r.chance(0.7);
+            run.setUp(mode, shortGame);
+            if (!run.open())
+                break;
+            run.where(str("seed ", seed, ", run ", number, " (bot seed ", run.options.seed,
+                          "), game ", n, " in ", modeName(mode), ", variant ",
+                          run.bot.game().GameType));
+            run.play(shortGame, 0.002);
+        }
+        // Exit ends everything: no event is handled after it.
+        if (!run.bot.game().Ended) {
+            run.bot.click("mnuExit");
+            EXPECT_TRUE(run.bot.game().Ended);
+        }
+        EXPECT_EQ(run.bot.dialogs().counts.endPrograms, 1);
+    }
+    reportAndCheck(tally);
 
     // The games did what they are for.
-    std::string closes;
-    for (const auto& [what, count] : closedFrom)
-        closes += str(" ", what, ": ", count, ";");
-    std::string blinking;
-    for (const auto& [what, count] : endedWhileBlinking)
-        blinking += str(" ", what, ": ", count, ";");
-    std::printf("soak: %d games in %d runs; closed from%s\nended while rows blinked (mode, way "
-                "down):%s\nsinking square beside the partner: %lld\n",
-                games, sessions, closes.c_str(), blinking.c_str(),
-                static_cast<long long>(besidePartner));
+    const bot::Totals& t = tally.totals;
     EXPECT_GT(t.clears, games / 2);
     EXPECT_GT(t.gameOvers, games / 4);
     if (games >= 30) {
         for (const auto n : {t.stops, t.deliveredRows, t.sinkingSquares, t.takeTools + t.addTools,
-                             t.toolPresses, clears, deliveries, toolUses})
+                             t.toolPresses, tally.clears, tally.deliveries, tally.toolUses})
             EXPECT_GT(n, 0);
+        for (const char* mode : {"Duel, 0", "Duel, 1"})
+            EXPECT_GT(tally.endedWhileBlinking[mode], 0) << "no duel ended while rows blinked";
+    }
+}
+
+// Short runs of the program, each ended by closing its window at a random
+// moment: between events, or from inside whatever dialog is open, in every
+// mode; most often while a blinking piece is in play, when a fall tick may
+// have lent a piece to the map.
+TEST(Soak, ClosingTheWindowAtAnyMoment) {
+    const int runs = static_cast<int>(fromEnv("TESSARIN_SOAK_GAMES", kGames) / 2);
+    const auto seed = static_cast<uint64_t>(fromEnv("TESSARIN_SOAK_SEED", 20240601)) + 1;
+    bot::BotRandom r(seed);
+#ifdef __SANITIZE_ADDRESS__
+    __asan_set_death_callback(tellWhere);
+#endif
+    Tally tally;
+    for (int n = 0; n < runs && tally.failures.empty(); ++n) {
+        const double rate = 0.05 + 0.3 * r.unit();
+        ProgramRun run(seed + 7919 * static_cast<uint64_t>(n), r, tally,
+                       [&](const std::string& window) {
+                           return blinkingPieceInPlay(run.bot.game()) ? 0.9
+                                  : window == "name"                  ? rate / 4
+                                                                      : rate;
+                       });
+        for (int game = 0; run.open() && game < 6; ++game) {
+            const int16_t mode = kModes[(n + game) % 3];
+            run.setUp(mode, true);
+            if (!run.open())
+                break;
+            run.bot.click("mnuGameB"); // blinking pieces
+            run.bot.options().dialogOpenMs = r.chance(0.5) ? 0 : 1 + r.below(700);
+            run.where(str("seed ", seed, ", run ", n, " (bot seed ", run.options.seed, "), game ",
+                          game, " in ", modeName(mode)));
+            run.play(true, 0.01);
+        }
+        if (run.open())
+            run.close();
+        EXPECT_EQ(run.bot.dialogs().counts.endPrograms, 1);
+    }
+    reportAndCheck(tally);
+    if (runs >= 100) {
+        for (const char* window :
+             {"message", "name", "records", "duel results", "control keys", "about", "top level"}) {
+            int count = 0;
+            for (const auto& [what, n] : tally.closedFrom)
+                count += what.rfind(window, 0) == 0 ? n : 0;
+            EXPECT_GT(count, 0) << "never closed from " << window;
+        }
+        for (int16_t mode : kModes) {
+            int count = 0;
+            for (const auto& [what, n] : tally.closedFrom)
+                count += what.find(str(" in ", modeName(mode))) != std::string::npos ? n : 0;
+            EXPECT_GT(count, 0) << "never closed in " << modeName(mode);
+        }
     }
 }
 

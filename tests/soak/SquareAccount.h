@@ -199,15 +199,16 @@ private:
         }
         if (p.sinking() && inside(p.x, p.y) && !passed(p.y)) {
             const int16_t v = c.GetMapUnit(p.x, p.y);
-            p.covering = p.active && (p.visible ? v == p.color : v == Canvas::kEmpty);
+            p.covering = p.active && (p.visible ? v == p.color : v == p.saved);
         }
         return p;
     }
 
-    // Rows the curtain has emptied; nothing in them is a falling piece's.
+    // Rows the curtain has emptied; nothing in them is a falling piece's
+    // (nor anywhere, once the curtain is through).
     bool passed(int y) const {
         const Tessarin& g = bot_.game();
-        return g.tmrGameOver->Enabled() && g.CurtainClearing && y < g.CurtainRow;
+        return idle_ || (g.tmrGameOver->Enabled() && g.CurtainClearing && y < g.CurtainRow);
     }
 
     // The settled squares the map shows: the map without the falling pieces,
@@ -271,6 +272,10 @@ private:
         if (g.Ended || !started_)
             return;
         const bot::Event& e = stack_.back();
+        if (g.Playing)
+            idle_ = false;
+        else if (curtain_ && !g.tmrGameOver->Enabled())
+            idle_ = true;
         std::array<Piece, 2> now;
         for (int i = 0; i < 2; ++i)
             now[static_cast<size_t>(i)] = look(g.Squares[i].get());
@@ -392,7 +397,18 @@ private:
                     fail(str("field ", f + 1, ": the lines rose by ", rose, " but ", removed,
                              " full rows were there to remove"));
                 if (!sent.empty()) {
-                    model[static_cast<size_t>(1 - f)].addRows(sent);
+                    // The opponent's falling piece is dropped first, also
+                    // one the curtain has begun to pass over.
+                    Field& o = model[static_cast<size_t>(1 - f)];
+                    const Piece& dropped = pieces_[static_cast<size_t>(1 - f)];
+                    if (dropped.active && !dropped.falling())
+                        for (int q = 0; q < dropped.n; ++q) {
+                            const auto [x, y] = dropped.cells[static_cast<size_t>(q)];
+                            if (x >= 0 && y >= 0 && x < o.columns && y < o.rows &&
+                                o.at(x, y) == dropped.color)
+                                o.at(x, y) = dropped.sinking() ? dropped.saved : Canvas::kEmpty;
+                        }
+                    o.addRows(sent);
                     ++deliveriesChecked;
                 }
             }
@@ -408,7 +424,8 @@ private:
         }
 
         if (std::getenv("TESSARIN_SOAK_TRACE")) {
-            std::string line = str("event ", events, " ", eventName(), " playing ", g.Playing);
+            std::string line = str(context, " event ", events, " ", eventName(), " playing ",
+                                   g.Playing, " curtain ", g.CurtainClearing, "/", g.CurtainRow);
             for (int p = 0; p < 2; ++p)
                 line += str(" | p", p + 1, ": ", describe(now[static_cast<size_t>(p)]));
             std::fprintf(stderr, "%s\n", line.c_str());
@@ -500,7 +517,12 @@ private:
             if (r <= m.rows - 1)
                 m.at(was.x, r) = Canvas::kEmpty;
         } else if (r - 1 >= top) {
-            m.at(was.x, r - 1) = was.color;
+            // Not into the partner's falling piece (a sinking square only
+            // lies over its cell).
+            const Piece& partner = pieces_[static_cast<size_t>(1 - p)];
+            if (!(partner.active && !partner.sinking() && partner.canvas == was.canvas &&
+                  partner.has(was.x, r - 1)))
+                m.at(was.x, r - 1) = was.color;
         }
     }
 
@@ -562,6 +584,7 @@ private:
     std::array<Piece, 2> pieces_;
     std::array<Field, 2> fields_;
     bool playing_ = false, curtain_ = false, curtainClearing_ = false;
+    bool idle_ = true; // between the end of a curtain and the next New Game
     int16_t curtainRow_ = 0;
 };
 
