@@ -61,17 +61,19 @@ void Tessarin::Form_KeyDown(int16_t KeyCode, int16_t /*Shift*/) {
                 s->DoTake();
             }
             if (s->IsAddTool() && s->Active()) {
-                const LiftedPiece liftedPartner(partner, liftPartner, true);
+                const LiftedPiece liftedPartner(partner, liftPartner, true, true);
                 // Its square does not drop into the partner's falling piece:
-                // put back over it, the piece would wipe it out.
+                // put back over it, the piece would wipe it out. (Both pieces
+                // go back where they fit, after the rows that drop below.)
                 s->DoAdd([&](int16_t x, int16_t y) {
                     return liftPartner && PartnerCovers(partner, x, y);
                 });
                 {
                     // The rows the new square completes go at once, without
                     // the tool's own squares (none in its off phase). It is
-                    // drawn again: dropping rows may have been drawn over it.
-                    const LiftedPiece lifted(s, s->Visible(), true);
+                    // drawn again: dropping rows may have been drawn over it,
+                    // or even come into its cells.
+                    const LiftedPiece lifted(s, s->Visible(), true, true);
                     if (Canvas* field = s->TheCanvas()) {
                         const bool clearRunning = field->Delete();
                         field->DeleteFullLines();

@@ -330,6 +330,25 @@ bool SquareSet::CanRotate(int16_t RotateDirection) {
 
 // ---- moves ----
 
+void SquareSet::FitDown() {
+    if (!canvas_ || IsSinkingSquare())
+        return;
+    const auto fits = [this] {
+        for (int q = 0; q < squareCount(); ++q) {
+            const int cx = cellX(q), cy = cellY(q);
+            if (cx < 0 || cx > canvas_->Columns() - 1 || cy < 0 || cy > canvas_->Rows() - 1 ||
+                canvas_->GetMapUnit(static_cast<int16_t>(cx), static_cast<int16_t>(cy)) != kEmpty)
+                return false;
+        }
+        return true;
+    };
+    const int16_t from = y_;
+    for (; y_ <= canvas_->Rows(); ++y_)
+        if (fits())
+            return;
+    y_ = from;
+}
+
 void SquareSet::move(int16_t dx, int16_t dy) {
     if (!canvas_)
         return;

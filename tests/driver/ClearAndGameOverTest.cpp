@@ -403,3 +403,25 @@ TEST_F(LineClear, TheSquareASinkingSquareCoversDropsWithItsRow) {
     EXPECT_EQ(row(0, 15, 3), "...............|6.........0....|666644.........");
     EXPECT_EQ(game->Squares[1]->SavedCell(), 3);
 }
+
+// The partner's falling piece slid under an overhang; the clear drops the
+// overhanging square into one of its cells. The square was wiped out by the
+// piece put back over it; now the piece goes down with the dropping rows.
+TEST_F(LineClear, CooperationPartnerUnderAnOverhangGoesDownWithTheRows) {
+    start(Tessarin::kCooperation);
+    game->Click("mnuPause");
+    fillRows(0, 17, {2}, {4, 5});
+    fillRows(0, 16, {6}, {4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
+    put(0, 0, 15, 6);
+    put(0, 0, 14, 6);
+    put(0, 12, 13, 5);         // over the partner's top right cell
+    setPiece(1, 4, 0, 12, 15); // player 2's O in rows 14 and 15
+    setPiece(0, 4, 0, 5, 17);  // player 1's O completes row 17
+    game->tmrMain_Timer(0);
+    for (int step = 0; step < 3; ++step)
+        game->tmrDelete_Timer(0);
+    EXPECT_EQ(row(0, 13, 5), "...............|............5..|6..........44..|"
+                             "6..........44..|666644.........");
+    EXPECT_EQ(drawnRow(0, 13, 5), row(0, 13, 5));
+    EXPECT_EQ(piece(1), "4/0 12,16");
+}

@@ -221,6 +221,7 @@ struct Tally {
     std::map<std::string, int> closedFrom;         // "window in mode"
     std::map<std::string, int> endedWhileBlinking; // "mode, way down"
     int64_t clears = 0, deliveries = 0, toolUses = 0, besidePartner = 0;
+    int64_t sinkingStops = 0; // games stopped while a sinking square was inside the stack
 
     std::string report() const {
         std::string closes, blinking;
@@ -230,7 +231,10 @@ struct Tally {
             blinking += str(" ", what, ": ", count, ";");
         return str(runs, " runs; window closed from", closes,
                    "\n  games ended while rows blinked (mode, way down):", blinking,
-                   "\n  sinking square beside the partner: ", besidePartner);
+                   "\n  sinking square beside the partner: ", besidePartner,
+                   "; games stopped while a sinking square was inside the stack: ", sinkingStops,
+                   "\n  pieces: ", totals.pieces, ", sinking squares: ", totals.sinkingSquares,
+                   ", tools: ", totals.takeTools + totals.addTools);
     }
 };
 
@@ -272,6 +276,7 @@ struct ProgramRun {
         t.stops += b.stops;
         t.deliveredRows += b.deliveredRows;
         t.sinkingSquares += b.sinkingSquares;
+        t.pieces += b.pieces;
         t.takeTools += b.takeTools;
         t.addTools += b.addTools;
         t.toolPresses += b.toolPresses;
@@ -297,14 +302,17 @@ struct ProgramRun {
     // Sets the next game up through the menus as a player would: the mode,
     // the variant, level, speed, sometimes the keys dialog's ways down and
     // turning senses; and how the bots play it.
-    void setUp(int16_t mode, bool shortGame) {
+    // With `again`, the variant, level and speed stay as they were.
+    void setUp(int16_t mode, bool shortGame, bool again = false) {
         for (int k = r.below(3); k > 0 && open(); --k)
             randomCommand(bot, r);
         if (open() && bot.game().Mode != mode)
             bot.chooseMode(mode);
-        bot.click(r.chance(0.5) ? "mnuGameB" : "mnuGameA");
-        bot.click("mnuLevel", shortGame ? 6 + r.below(6) : r.below(6));
-        bot.click("mnuSpeed", shortGame || r.chance(0.5) ? 9 : r.below(10));
+        if (!again) {
+            bot.click(r.chance(0.5) ? "mnuGameB" : "mnuGameA");
+            bot.click("mnuLevel", shortGame ? 6 + r.below(6) : r.below(6));
+            bot.click("mnuSpeed", shortGame || r.chance(0.5) ? 9 : r.below(10));
+        }
         for (int p = 0; p < 2; ++p)
             bot.options().strategy[p] =
                 r.chance(0.75) ? bot::Strategy::Greedy : bot::Strategy::Random;
@@ -320,29 +328,56 @@ struct ProgramRun {
     }
     // Plays the game to the end of its curtain (or the end of the program).
     // Pauses, stops, menu commands and, with closeChance per step, the
-    // closing of the window come in between. Some duels are stopped while
-    // rows blink.
-    void play(bool shortGame, double closeChance) {
-        const bool stopWhileBlinking = bot.game().Mode == Tessarin::kDuel && r.chance(0.3);
+    // closing of the window come in between. Some two-player games are
+    // stopped while rows blink (at once when the other field is full to the
+    // top, as when a duel is lost), some games while a sinking square is
+    // inside the stack.
+    // A game followed by another in the same mode may leave it a sinking
+    // square stopped inside the stack (`leaveSinking`).
+    void play(bool shortGame, double closeChance, bool leaveSinking = false) {
+        const Tessarin& g = bot.game();
+        const bool stopWhileBlinking = g.Mode != Tessarin::kStandard && r.chance(0.3);
+        // (Then the pieces go down step by step, not dropped at once.)
+        const bool stopWhileSinking = leaveSinking && g.GameType == "B" && r.chance(0.5);
+        if (stopWhileSinking) {
+            bot.dialogs().customOk = true;
+            bot.dialogs().customSpeedMode = 1;
+            bot.click("mnuCustom");
+        }
         const int stopAfterMs = r.below(650);
         bot.click("mnuNewGame");
         const int64_t start = bot.now();
         int64_t markedAt = -1;
         bool paused = false;
+        // The player's own moves come every 20 ms to 1.5 s; watching for a
+        // moment to stop, the soak looks every 10 ms in between.
+        int64_t nextMove = bot.now() + 20 + r.below(1500);
         while (bot.running() && ok()) {
-            const Tessarin& g = bot.game();
-            if (stopWhileBlinking && g.Playing) {
-                bot.step(10);
-                const bool marked = (g.Fields[0] && g.Fields[0]->Delete()) ||
-                                    (g.Fields[1] && g.Fields[1]->Delete());
-                markedAt = !marked ? -1 : markedAt < 0 ? bot.now() : markedAt;
-                if (markedAt >= 0 && bot.now() - markedAt >= stopAfterMs && g.Playing)
+            const bool watch = g.Playing && (stopWhileBlinking || stopWhileSinking);
+            bot.step(watch ? std::min<int64_t>(10, nextMove - bot.now()) : nextMove - bot.now());
+            if (watch && g.Playing) {
+                int marked = -1;
+                for (int f = 0; f < 2; ++f)
+                    if (g.Fields[f] && g.Fields[f]->Delete())
+                        marked = f;
+                markedAt = marked < 0 ? -1 : markedAt < 0 ? bot.now() : markedAt;
+                const bool lost =
+                    marked >= 0 && g.Mode == Tessarin::kDuel && topRow(*g.Fields[1 - marked]) <= 2;
+                if (stopWhileBlinking && markedAt >= 0 &&
+                    (lost || bot.now() - markedAt >= stopAfterMs))
                     bot.click("mnuStop");
-            } else {
-                bot.step(20 + r.below(1500));
+                for (const auto& s : g.Squares)
+                    if (stopWhileSinking && g.Playing && s && s->Active() && s->IsSinkingSquare() &&
+                        s->SavedCell() != Canvas::kEmpty) {
+                        ++tally_.sinkingStops;
+                        bot.click("mnuStop");
+                    }
             }
             if (!bot.running())
                 break;
+            if (bot.now() < nextMove)
+                continue;
+            nextMove = bot.now() + 20 + r.below(1500);
             const int pick = r.below(1000);
             if (r.chance(closeChance)) {
                 close();
@@ -355,6 +390,14 @@ struct ProgramRun {
                 randomCommand(bot, r);
             }
         }
+    }
+    // The highest row that holds a square (the number of rows when none).
+    static int topRow(const Canvas& c) {
+        for (int16_t y = 0; y < c.Rows(); ++y)
+            for (int16_t x = 0; x < c.Columns(); ++x)
+                if (c.GetMapUnit(x, y) != Canvas::kEmpty)
+                    return y;
+        return c.Rows();
     }
 
     bot::BotOptions options;
@@ -401,16 +444,17 @@ TEST(Soak, GamesInEveryModeKeepFieldsLabelsAndMenusConsistent) {
             seed + 7919 * static_cast<uint64_t>(number), r, tally,
             [&run](const std::string& window) { return sometimes(window, run.bot.game()); });
         for (; n < games && run.open(); ++n) {
-            const int16_t mode = kModes[n % 3];
+            const int16_t mode =
+                kModes[n / 2 % 3]; // two games in a row, the second as the first left it
             // Most games are short (high level, top speed); some run longer.
             const bool shortGame = r.chance(0.7);
-            run.setUp(mode, shortGame);
+            run.setUp(mode, shortGame, n % 2 == 1);
             if (!run.open())
                 break;
             run.where(str("seed ", seed, ", run ", number, " (bot seed ", run.options.seed,
                           "), game ", n, " in ", modeName(mode), ", variant ",
                           run.bot.game().GameType));
-            run.play(shortGame, 0.002);
+            run.play(shortGame, 0.002, n % 2 == 0);
         }
         // Exit ends everything: no event is handled after it.
         if (!run.bot.game().Ended) {

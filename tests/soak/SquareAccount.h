@@ -185,17 +185,19 @@ private:
         p.n = std::clamp<int>(ShapeSquareCount(s->Shape()), 0, 5);
         for (int q = 0; q < p.n; ++q)
             p.cells[static_cast<size_t>(q)] = {s->cellX(q), s->cellY(q)};
-        if (!p.canvas)
+        if (!p.canvas || idle_) // between games no piece is in play
             return p;
         const Canvas& c = *p.canvas;
         const auto inside = [&](int x, int y) {
             return x >= 0 && y >= 0 && x < c.Columns() && y < c.Rows();
         };
+        // (Cells in rows the curtain has passed are simply gone.)
         p.inMap = p.visible && p.n > 0;
         for (int q = 0; q < p.n && p.inMap; ++q) {
             const auto [x, y] = p.cells[static_cast<size_t>(q)];
-            p.inMap = inside(x, y) && !passed(y) &&
-                      c.GetMapUnit(static_cast<int16_t>(x), static_cast<int16_t>(y)) == p.color;
+            p.inMap = inside(x, y) &&
+                      (passed(y) || c.GetMapUnit(static_cast<int16_t>(x),
+                                                 static_cast<int16_t>(y)) == p.color);
         }
         if (p.sinking() && inside(p.x, p.y) && !passed(p.y)) {
             const int16_t v = c.GetMapUnit(p.x, p.y);
@@ -213,7 +215,7 @@ private:
 
     // The settled squares the map shows: the map without the falling pieces,
     // a sinking square replaced by what it keeps.
-    static std::vector<int16_t> observed(const Field& m, const std::array<Piece, 2>& pieces) {
+    std::vector<int16_t> observed(const Field& m, const std::array<Piece, 2>& pieces) const {
         const Canvas& c = *m.canvas;
         std::vector<int16_t> o(static_cast<size_t>(m.columns * m.rows));
         for (int x = 0; x < m.columns; ++x)
@@ -228,7 +230,8 @@ private:
             else if (p.inMap)
                 for (int q = 0; q < p.n; ++q) {
                     const auto [x, y] = p.cells[static_cast<size_t>(q)];
-                    o[static_cast<size_t>(x * m.rows + y)] = Canvas::kEmpty;
+                    if (!passed(y))
+                        o[static_cast<size_t>(x * m.rows + y)] = Canvas::kEmpty;
                 }
         }
         return o;
@@ -269,7 +272,7 @@ private:
     // look, compares, and looks again.
     void settle() {
         const Tessarin& g = bot_.game();
-        if (g.Ended || !started_)
+        if (g.Ended || !started_ || !failures.empty())
             return;
         const bot::Event& e = stack_.back();
         if (g.Playing)
@@ -304,6 +307,7 @@ private:
             return -1;
         };
         const bool duel = g.Mode == Tessarin::kDuel;
+        const bool curtainTick = e.kind == bot::Event::Kind::Timer && e.name == "tmrGameOver";
         const bool clearEnds = e.kind == bot::Event::Kind::Timer && e.name == "tmrDelete";
         // Duel: the field whose clear delivers rows to the other.
         int delivering = -1;
@@ -413,8 +417,7 @@ private:
                 }
             }
             // The curtain empties, from the top, every row it has passed.
-            if (e.kind == bot::Event::Kind::Timer && e.name == "tmrGameOver" && curtain_ &&
-                curtainClearing_)
+            if (curtainTick && curtain_ && curtainClearing_)
                 for (int f = 0; f < (duel ? 2 : 1); ++f) {
                     Field& m = model[static_cast<size_t>(f)];
                     for (int y = 0; m.canvas && y <= curtainRow_ && y < m.rows; ++y)
@@ -438,6 +441,13 @@ private:
                 continue;
             fields_[static_cast<size_t>(f)] = m;
             const std::vector<int16_t> o = observed(m, now);
+            // A clear that ends under the curtain may put squares back into
+            // rows it has passed (a piece lifted and put back, rows pushed
+            // up); its next tick empties them again.
+            if (!curtainTick && g.tmrGameOver->Enabled() && g.CurtainClearing)
+                for (int x = 0; x < m.columns; ++x)
+                    for (int y = 0; y < g.CurtainRow && y < m.rows; ++y)
+                        m.at(x, y) = o[static_cast<size_t>(x * m.rows + y)];
             for (size_t k = 0; k < o.size(); ++k)
                 if (o[k] != m.settled[k]) {
                     const int x = static_cast<int>(k) / m.rows, y = static_cast<int>(k) % m.rows;
