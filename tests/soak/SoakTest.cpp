@@ -193,6 +193,18 @@ void randomCommand(bot::BotGame& bot, bot::BotRandom& r) {
     bot.click(name, k < 2 ? r.below(k == 0 ? 12 : 10) : -1);
 }
 
+// A blinking piece in its off phase that a fall tick has lent to the map:
+// it counts as shown but is not drawn.
+bool lentPieceInPlay(const Tessarin& g) {
+    for (const auto& s : g.Squares)
+        if (s && s->Active() && s->Blink() && s->Visible() && s->TheCanvas() &&
+            s->TheCanvas()->PicOutput() &&
+            s->TheCanvas()->PicOutput()->pixel(16 * s->x() + 8, 16 * s->y() + 8) !=
+                g.Images.colour(s->Color()).pixel(8, 8))
+            return true;
+    return false;
+}
+
 bool blinkingPieceInPlay(const Tessarin& g) {
     for (const auto& s : g.Squares)
         if (s && s->Active() && s->Blink())
@@ -222,6 +234,9 @@ struct Tally {
     std::map<std::string, int> endedWhileBlinking; // "mode, way down"
     int64_t clears = 0, deliveries = 0, toolUses = 0, besidePartner = 0;
     int64_t sinkingStops = 0; // games stopped while a sinking square was inside the stack
+    // Closed from the message or records window of a Cooperation game over
+    // while a blinking piece was in play.
+    int64_t blinkingCloses = 0, lentCloses = 0; // (lent: off, but lent to the map)
 
     std::string report() const {
         std::string closes, blinking;
@@ -233,7 +248,9 @@ struct Tally {
                    "\n  games ended while rows blinked (mode, way down):", blinking,
                    "\n  sinking square beside the partner: ", besidePartner,
                    "; games stopped while a sinking square was inside the stack: ", sinkingStops,
-                   "\n  pieces: ", totals.pieces, ", sinking squares: ", totals.sinkingSquares,
+                   "\n  closed at a Cooperation game over while a piece blinked: ", blinkingCloses,
+                   "; while one was lent to the map: ", lentCloses, "\n  pieces: ", totals.pieces,
+                   ", sinking squares: ", totals.sinkingSquares,
                    ", tools: ", totals.takeTools + totals.addTools);
     }
 };
@@ -263,6 +280,9 @@ struct ProgramRun {
             if (!r.chance(closeChance(window)))
                 return false;
             ++tally_.closedFrom[window + " in " + modeName(bot.game().Mode)];
+            if ((window == "message" || window == "records") &&
+                bot.game().Mode == Tessarin::kCooperation && blinkingPieceInPlay(bot.game()))
+                ++(lentPieceInPlay(bot.game()) ? tally_.lentCloses : tally_.blinkingCloses);
             return true;
         });
     }
@@ -491,20 +511,30 @@ TEST(Soak, ClosingTheWindowAtAnyMoment) {
 #endif
     Tally tally;
     for (int n = 0; n < runs && tally.failures.empty(); ++n) {
-        const double rate = 0.05 + 0.3 * r.unit();
+        const double rate = 0.02 + 0.1 * r.unit();
         ProgramRun run(seed + 7919 * static_cast<uint64_t>(n), r, tally,
                        [&](const std::string& window) {
                            return blinkingPieceInPlay(run.bot.game()) ? 0.9
                                   : window == "name"                  ? rate / 4
                                                                       : rate;
                        });
-        for (int game = 0; run.open() && game < 6; ++game) {
-            const int16_t mode = kModes[(n + game) % 3];
+        for (int game = 0; run.open() && game < 10; ++game) {
+            // Half the games in Cooperation, where two pieces share a field.
+            const int16_t mode = r.chance(0.5) ? Tessarin::kCooperation : kModes[game % 2];
             run.setUp(mode, true);
+            // A player opens one of the windows now and then.
+            static const char* const kWindows[] = {"mnuAbout", "mnuCustom", "mnuBestScore",
+                                                   "mnuDuelResult", "mnuChangeName"};
+            if (run.open() && r.chance(0.3))
+                run.bot.click(kWindows[r.below(5)]);
             if (!run.open())
                 break;
             run.bot.click("mnuGameB"); // blinking pieces
             run.bot.options().dialogOpenMs = r.chance(0.5) ? 0 : 1 + r.below(700);
+            // Any key shows the blinking pieces in Cooperation; in some games
+            // nobody plays, and they blink off.
+            if (mode == Tessarin::kCooperation && r.chance(0.5))
+                run.bot.options().strategy = {bot::Strategy::None, bot::Strategy::None};
             run.where(str("seed ", seed, ", run ", n, " (bot seed ", run.options.seed, "), game ",
                           game, " in ", modeName(mode)));
             run.play(true, 0.01);

@@ -196,8 +196,8 @@ private:
         for (int q = 0; q < p.n && p.inMap; ++q) {
             const auto [x, y] = p.cells[static_cast<size_t>(q)];
             p.inMap = inside(x, y) &&
-                      (passed(y) || c.GetMapUnit(static_cast<int16_t>(x),
-                                                 static_cast<int16_t>(y)) == p.color);
+                      (passed(y) ||
+                       c.GetMapUnit(static_cast<int16_t>(x), static_cast<int16_t>(y)) == p.color);
         }
         if (p.sinking() && inside(p.x, p.y) && !passed(p.y)) {
             const int16_t v = c.GetMapUnit(p.x, p.y);
@@ -225,12 +225,15 @@ private:
         for (const Piece& p : pieces) {
             if (p.canvas != &c || !p.active)
                 continue;
-            if (p.covering)
+            const auto inside = [&](int x, int y) {
+                return x >= 0 && y >= 0 && x < m.columns && y < m.rows;
+            };
+            if (p.covering && inside(p.x, p.y))
                 o[static_cast<size_t>(p.x * m.rows + p.y)] = p.saved;
             else if (p.inMap)
                 for (int q = 0; q < p.n; ++q) {
                     const auto [x, y] = p.cells[static_cast<size_t>(q)];
-                    if (!passed(y))
+                    if (inside(x, y) && !passed(y))
                         o[static_cast<size_t>(x * m.rows + y)] = Canvas::kEmpty;
                 }
         }
@@ -246,7 +249,7 @@ private:
         for (int f = 0; f < 2; ++f) {
             Field& m = fields_[static_cast<size_t>(f)];
             const Canvas* c = g.Fields[f].get();
-            if (c != m.canvas) {
+            if (c != m.canvas || g.Mode != mode_) {
                 m = Field{};
                 m.canvas = c;
                 if (c) {
@@ -266,6 +269,7 @@ private:
         curtain_ = g.tmrGameOver->Enabled();
         curtainClearing_ = g.CurtainClearing;
         curtainRow_ = g.CurtainRow;
+        mode_ = g.Mode;
     }
 
     // Moves the model on by what the event may have done since the last
@@ -285,10 +289,13 @@ private:
 
         std::array<Field, 2> model = fields_;
         std::array<bool, 2> fresh{};
+        // A mode command makes new, empty fields (a new one may even take
+        // the place in memory of the old).
+        const bool newMode = g.Mode != mode_;
         for (int f = 0; f < 2; ++f) {
             Field& m = model[static_cast<size_t>(f)];
             const Canvas* c = g.Fields[f].get();
-            if (c != m.canvas) { // a new mode: new, empty fields
+            if (c != m.canvas || newMode) {
                 fresh[static_cast<size_t>(f)] = true;
                 m = Field{};
                 m.canvas = c;
@@ -483,6 +490,7 @@ private:
         curtain_ = g.tmrGameOver->Enabled();
         curtainClearing_ = g.CurtainClearing;
         curtainRow_ = g.CurtainRow;
+        mode_ = g.Mode;
     }
 
     // The field's squares as the map shows them and as the account has them,
@@ -596,6 +604,7 @@ private:
     bool playing_ = false, curtain_ = false, curtainClearing_ = false;
     bool idle_ = true; // between the end of a curtain and the next New Game
     int16_t curtainRow_ = 0;
+    int16_t mode_ = Tessarin::kNoMode;
 };
 
 } // namespace tessarin::soak
