@@ -364,6 +364,10 @@ struct ProgramRun {
             bot.dialogs().customSpeedMode = 1;
             bot.click("mnuCustom");
         }
+        // In some Cooperation games a player steers each sinking square over
+        // the partner's falling piece and presses Down.
+        const bool chasePartner =
+            g.Mode == Tessarin::kCooperation && g.GameType == "B" && r.chance(0.5);
         const int stopAfterMs = r.below(650);
         bot.click("mnuNewGame");
         const int64_t start = bot.now();
@@ -373,8 +377,10 @@ struct ProgramRun {
         // moment to stop, the soak looks every 10 ms in between.
         int64_t nextMove = bot.now() + 20 + r.below(1500);
         while (bot.running() && ok()) {
-            const bool watch = g.Playing && (stopWhileBlinking || stopWhileSinking);
+            const bool watch = g.Playing && (stopWhileBlinking || stopWhileSinking || chasePartner);
             bot.step(watch ? std::min<int64_t>(10, nextMove - bot.now()) : nextMove - bot.now());
+            if (chasePartner && g.Playing)
+                steerSinkingSquareOverPartner();
             if (watch && g.Playing) {
                 int marked = -1;
                 for (int f = 0; f < 2; ++f)
@@ -411,6 +417,25 @@ struct ProgramRun {
             }
         }
     }
+    void steerSinkingSquareOverPartner() {
+        const Tessarin& g = bot.game();
+        for (int p = 0; p < 2; ++p) {
+            const SquareSet* s = g.Squares[p].get();
+            const SquareSet* partner = g.Squares[1 - p].get();
+            if (!s || !partner || !s->Active() || !s->IsSinkingSquare() || !partner->Active())
+                continue;
+            int column = -1;
+            for (int q = 0; q < ShapeSquareCount(partner->Shape()); ++q)
+                if (partner->cellY(q) > s->y())
+                    column = partner->cellX(q);
+            if (column < 0)
+                continue;
+            const PlayerKeys& keys = g.Controls.Keys[static_cast<size_t>(p)];
+            bot.key(column < s->x() ? keys.Left : column > s->x() ? keys.Right : keys.Down);
+            return;
+        }
+    }
+
     // The highest row that holds a square (the number of rows when none).
     static int topRow(const Canvas& c) {
         for (int16_t y = 0; y < c.Rows(); ++y)
