@@ -195,9 +195,12 @@ void SquareSet::Show(bool ShowImage) {
 
 void SquareSet::Hide(bool HideImage) {
     if (canvas_ && IsSinkingSquare()) {
-        if (HideImage)
-            canvas_->SetSquare(x_, y_, savedCell_);
-        canvas_->SetMapUnit(x_, y_, savedCell_);
+        // (Hidden already, its cell is the field's: nothing to give back.)
+        if (visible_) {
+            if (HideImage)
+                canvas_->SetSquare(x_, y_, savedCell_);
+            canvas_->SetMapUnit(x_, y_, savedCell_);
+        }
         visible_ = false;
         return;
     }
@@ -355,10 +358,13 @@ void SquareSet::move(int16_t dx, int16_t dy) {
     if (!IsSinkingSquare()) {
         Hide(true);
     } else {
-        // The sinking square gives back the cell it leaves and remembers
-        // the one it enters.
-        canvas_->SetSquare(x_, y_, savedCell_);
-        canvas_->SetMapUnit(x_, y_, savedCell_);
+        // The sinking square gives back the cell it leaves (unless it is
+        // hidden: then the cell is the field's already, and may have
+        // changed) and remembers the one it enters.
+        if (visible_) {
+            canvas_->SetSquare(x_, y_, savedCell_);
+            canvas_->SetMapUnit(x_, y_, savedCell_);
+        }
         savedCell_ =
             canvas_->GetMapUnit(static_cast<int16_t>(x_ + dx), static_cast<int16_t>(y_ + dy));
     }

@@ -376,32 +376,41 @@ TEST_F(LineClear, CooperationPartnerBesideDroppingRowsIsDrawnAfterTheClear) {
 
 // A sinking square passing over a settled square lies over a cell that stays
 // the field's: blinking off it shows that square, and when the partner's
-// clear drops the rows, the square drops with its row. (It stayed behind,
-// out of its row, and whatever dropped into its cell was lost.)
+// clear drops the rows, the square drops with its row, whether the sinking
+// square is on or off. (It stayed behind, out of its row, and whatever
+// dropped into its cell was lost; blinking off, it wrote the square back
+// where it had been as it moved on.)
 TEST_F(LineClear, TheSquareASinkingSquareCoversDropsWithItsRow) {
-    choose(Tessarin::kCooperation);
-    game->Click("mnuGameB");
-    newGame();
-    game->Click("mnuPause");
-    fillRows(0, 17, {2}, {4, 5});
-    fillRows(0, 16, {6}, {4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
-    put(0, 0, 15, 6);
-    put(0, 10, 15, 3);
-    setPiece(1, 7, 0, 10, 14, true);
-    game->tmrMain_Timer(1); // into the settled square at (10, 15)
-    ASSERT_EQ(game->Squares[1]->SavedCell(), 3);
-    game->tmrBlink_Timer(1); // off: the square it covers shows
-    EXPECT_EQ(std::to_string(at(0, 10, 15)) + std::to_string(drawnOn(0, 10, 15)), "33");
-    game->tmrBlink_Timer(1);
-    setPiece(0, 4, 0, 5, 17); // player 1's O completes row 17
-    game->tmrMain_Timer(0);
-    for (int step = 0; step < 3; ++step)
-        game->tmrDelete_Timer(0);
-    EXPECT_EQ(row(0, 15, 3), "..........0....|6.........3....|666644.........");
-    EXPECT_EQ(drawnRow(0, 15, 3), row(0, 15, 3));
-    game->tmrMain_Timer(1); // sinks on through it
-    EXPECT_EQ(row(0, 15, 3), "...............|6.........0....|666644.........");
-    EXPECT_EQ(game->Squares[1]->SavedCell(), 3);
+    for (const bool off : {false, true}) {
+        SCOPED_TRACE(off ? "off" : "on");
+        restart();
+        choose(Tessarin::kCooperation);
+        game->Click("mnuGameB");
+        newGame();
+        game->Click("mnuPause");
+        fillRows(0, 17, {2}, {4, 5});
+        fillRows(0, 16, {6}, {4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
+        put(0, 0, 15, 6);
+        put(0, 10, 15, 3);
+        setPiece(1, 7, 0, 10, 14, true);
+        game->tmrMain_Timer(1); // into the settled square at (10, 15)
+        ASSERT_EQ(game->Squares[1]->SavedCell(), 3);
+        game->tmrBlink_Timer(1); // off: the square it covers shows
+        EXPECT_EQ(std::to_string(at(0, 10, 15)) + std::to_string(drawnOn(0, 10, 15)), "33");
+        if (!off)
+            game->tmrBlink_Timer(1);
+        setPiece(0, 4, 0, 5, 17); // player 1's O completes row 17
+        game->tmrMain_Timer(0);
+        for (int step = 0; step < 3; ++step)
+            game->tmrDelete_Timer(0);
+        EXPECT_EQ(row(0, 15, 3), std::string(off ? "..............." : "..........0....") +
+                                     "|6.........3....|666644.........");
+        EXPECT_EQ(drawnRow(0, 15, 3), row(0, 15, 3));
+        game->tmrMain_Timer(1); // sinks on through it
+        EXPECT_EQ(row(0, 15, 3), "...............|6.........0....|666644.........");
+        EXPECT_EQ(drawnRow(0, 15, 3), row(0, 15, 3));
+        EXPECT_EQ(game->Squares[1]->SavedCell(), 3);
+    }
 }
 
 // The partner's falling piece slid under an overhang; the clear drops the
