@@ -5,6 +5,7 @@
 namespace tessarin {
 
 void Tessarin::Form_KeyDown(int16_t KeyCode, int16_t /*Shift*/) {
+    const HandlerScope scope(*this);
     if (Ended || !Playing || Mode == kNoMode)
         return;
     const bool coop = Mode == kCooperation;
@@ -47,7 +48,9 @@ void Tessarin::Form_KeyDown(int16_t KeyCode, int16_t /*Shift*/) {
                 if (!SinksIntoPartner(*s, partner) && s->CanDown())
                     s->DoDown();
             } else {
-                s->DoSpeed();
+                // A sinking square's drop, too, waits above the partner's
+                // falling piece.
+                s->DoSpeed([&] { return SinksIntoPartner(*s, partner); });
             }
             break;
         case Action::Rotate:
@@ -58,12 +61,19 @@ void Tessarin::Form_KeyDown(int16_t KeyCode, int16_t /*Shift*/) {
                 s->DoTake();
             }
             if (s->IsAddTool() && s->Active()) {
-                const LiftedPiece liftedPartner(partner, liftPartner, true);
-                s->DoAdd();
+                const LiftedPiece liftedPartner(partner, liftPartner, true, true);
+                // Its square does not drop into the partner's falling piece:
+                // put back over it, the piece would wipe it out. (Both pieces
+                // go back where they fit, after the rows that drop below.)
+                s->DoAdd([&](int16_t x, int16_t y) {
+                    return liftPartner && PartnerCovers(partner, x, y);
+                });
                 {
                     // The rows the new square completes go at once, without
-                    // the tool's own squares.
-                    const LiftedPiece lifted(s);
+                    // the tool's own squares (none in its off phase). It is
+                    // drawn again: dropping rows may have been drawn over it,
+                    // or even come into its cells.
+                    const LiftedPiece lifted(s, s->Visible(), true, true);
                     if (Canvas* field = s->TheCanvas()) {
                         const bool clearRunning = field->Delete();
                         field->DeleteFullLines();

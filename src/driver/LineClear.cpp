@@ -41,6 +41,7 @@ int64_t numericValue(const std::string& text) {
 } // namespace
 
 void Tessarin::tmrDelete_Timer(int16_t Index) {
+    const HandlerScope scope(*this);
     if (Ended || Index < 0 || Index > 1 || !Fields[Index])
         return;
     Canvas& f = *Fields[Index];
@@ -71,9 +72,15 @@ void Tessarin::tmrDelete_Timer(int16_t Index) {
     }
     {
         // In Cooperation the partner's falling piece is no part of the rows.
+        // It is drawn again, the rows that dropped beside it having been
+        // drawn over its cells; and should squares have dropped into its
+        // cells (it lay under an overhang), it goes down with them. (A
+        // blinking piece in its off phase is not in the map: it stays off,
+        // and its next blink tick shows it.)
         SquareSet* partner =
             Mode == kCooperation ? Squares[(ClearingPlayer + 1) % 2].get() : nullptr;
-        const LiftedPiece lifted(partner, partner && partner->Active());
+        const LiftedPiece lifted(partner, partner && partner->Active() && partner->Visible(), true,
+                                 true);
         f.DeleteFullLines();
         if (Mode == kDuel && Fields[other])
             Fields[other]->setDelete(false);
@@ -82,14 +89,10 @@ void Tessarin::tmrDelete_Timer(int16_t Index) {
         SquareSet& o = *Squares[other];
         if (o.Active()) {
             // The falling piece is dropped; the next tick hands over the next.
+            // (A sinking single square gives back the square it was passing
+            // over.)
             o.setActive(false);
             o.Hide(true);
-            // A sinking single square gives back the settled square it was
-            // passing over.
-            if (o.IsSinkingSquare() && o.SavedCell() != Canvas::kEmpty) {
-                Fields[other]->SetMapUnit(o.x(), o.y(), o.SavedCell());
-                Fields[other]->SetSquare(o.x(), o.y(), o.SavedCell());
-            }
         } else {
             // A landed piece rises with its squares.
             o.sety(static_cast<int16_t>(o.y() - n));
@@ -110,6 +113,7 @@ void Tessarin::tmrDelete_Timer(int16_t Index) {
 }
 
 void Tessarin::GameOver() {
+    const HandlerScope scope(*this);
     if (Ended)
         return;
     // 1. Everything that moves stops, but a clear in progress completes.
@@ -174,6 +178,7 @@ void Tessarin::GameOver() {
 }
 
 void Tessarin::tmrGameOver_Timer() {
+    const HandlerScope scope(*this);
     if (Ended || !Fields[0])
         return;
     const int16_t rows = Fields[0]->Rows();
@@ -192,12 +197,20 @@ void Tessarin::tmrGameOver_Timer() {
         }
         return;
     }
-    // Empty from the top down, on screen and in the map.
+    // Empty from the top down, on screen and in the map. A row clear may
+    // still end meanwhile and move squares into rows already passed (rows
+    // delivered from below, a piece put back): those go again, so that
+    // every cell of the fields is empty once the curtain is through.
     for (int i = 0; i < fields; ++i)
         if (Fields[i])
             for (int16_t x = 0; x < columns; ++x) {
                 Fields[i]->ClearSquare(x, CurtainRow);
                 Fields[i]->SetMapUnit(x, CurtainRow, Canvas::kEmpty);
+                for (int16_t y = 0; y < CurtainRow; ++y)
+                    if (Fields[i]->GetMapUnit(x, y) != Canvas::kEmpty) {
+                        Fields[i]->ClearSquare(x, y);
+                        Fields[i]->SetMapUnit(x, y, Canvas::kEmpty);
+                    }
             }
     ++CurtainRow;
     if (CurtainRow < rows)
@@ -230,6 +243,9 @@ void Tessarin::tmrGameOver_Timer() {
 }
 
 void Tessarin::DoForGameOver() {
+    const HandlerScope scope(*this);
+    if (Ended)
+        return;
     // One Player stays disabled in Standard, whose own command it is.
     if (Mode != kStandard)
         setEnabled("mnuOnePlayer", true);

@@ -34,6 +34,7 @@ private:
 } // namespace
 
 void Tessarin::mnuNewGame_Click() {
+    const HandlerScope scope(*this);
     if (Ended)
         return;
     // 1. The game runs; the menus that change a game's set-up wait.
@@ -63,11 +64,14 @@ void Tessarin::mnuNewGame_Click() {
     for (int16_t i = 0; i < players; ++i) {
         MakePreview(i);
         PreToCur(i);
+        if (Ended)
+            return;
         Previews[i]->Hide(true);
         MakePreview(i);
     }
-    // 4. The fall starts at the chosen speed.
-    for (int i = 0; i < players; ++i)
+    // 4. The fall starts at the chosen speed, unless a first piece found no
+    // room and the game has already ended.
+    for (int i = 0; i < players && Playing; ++i)
         tmrMain[i]->setEnabled(true);
     for (int i = 0; i < players; ++i)
         tmrMain[i]->setInterval(SpeedTable[Speed]);
@@ -78,8 +82,8 @@ void Tessarin::mnuNewGame_Click() {
         lblLines[i]->Caption = "0";
         lblScore[i]->Caption = "0";
     }
-    // 6. Nobody has won a new duel yet.
-    if (Mode == kDuel)
+    // 6. Nobody has won a new duel yet (unless it has already ended).
+    if (Mode == kDuel && Playing)
         Winner = kNoWinner;
     // The computer, when it has player 2's seat, starts on the new game.
     if (Computer)
@@ -146,6 +150,9 @@ int16_t Tessarin::PreviewRow(int16_t shape, int16_t direction) {
 }
 
 void Tessarin::PreToCur(int16_t Index) {
+    const HandlerScope scope(*this);
+    if (Ended)
+        return;
     SquareSet& cur = *Squares[Index];
     const SquareSet& nxt = *Previews[Index];
     cur.setShape(nxt.Shape());
@@ -164,12 +171,20 @@ void Tessarin::PreToCur(int16_t Index) {
         cur.Show(true);
         return;
     }
+    // A piece that never appeared takes no part in play: nothing may lift it
+    // out of the map, where the squares that blocked it lie.
+    cur.setActive(false);
+    // The game ends once: a second first piece of a New Game that finds no
+    // room after the first one did ends nothing more.
+    if (!Playing)
+        return;
     if (Mode == kDuel)
         Winner = static_cast<int16_t>((Index + 1) % 2);
     GameOver();
 }
 
 void Tessarin::tmrMain_Timer(int16_t Index) {
+    const HandlerScope scope(*this);
     if (Ended || Index < 0 || Index > 1)
         return;
     switch (Mode) {
@@ -272,12 +287,14 @@ void Tessarin::HandOver(int16_t Index) {
 }
 
 void Tessarin::tmrBlink_Timer(int16_t Index) {
+    const HandlerScope scope(*this);
     if (Ended || Index < 0 || Index > 1 || !Squares[Index])
         return;
     Squares[Index]->setVisible(!Squares[Index]->Visible());
 }
 
 void Tessarin::tmrPreBlink_Timer(int16_t Index) {
+    const HandlerScope scope(*this);
     if (Ended || Index < 0 || Index > 1 || !Previews[Index])
         return;
     Previews[Index]->setVisible(!Previews[Index]->Visible());

@@ -11,6 +11,9 @@ constexpr const char* kNamePrompt = "Please input your COOL name:";
 } // namespace
 
 void Tessarin::mnuLevel_Click(int16_t Index) {
+    const HandlerScope scope(*this);
+    if (Ended)
+        return;
     // Only the menu's own items choose a level.
     if (Index < 0 || Index >= kLevels)
         return;
@@ -20,6 +23,9 @@ void Tessarin::mnuLevel_Click(int16_t Index) {
 }
 
 void Tessarin::mnuSpeed_Click(int16_t Index) {
+    const HandlerScope scope(*this);
+    if (Ended)
+        return;
     // Speed indexes the fall intervals: nothing outside the menu's items.
     if (Index < 0 || Index >= kSpeeds)
         return;
@@ -29,6 +35,9 @@ void Tessarin::mnuSpeed_Click(int16_t Index) {
 }
 
 void Tessarin::mnuSound_Click() {
+    const HandlerScope scope(*this);
+    if (Ended)
+        return;
     Sound = !Sound;
     mnu("mnuSound").Checked = Sound;
     // The falling pieces there are now hear it at once; every later piece
@@ -39,6 +48,9 @@ void Tessarin::mnuSound_Click() {
 }
 
 void Tessarin::mnuPreview_Click() {
+    const HandlerScope scope(*this);
+    if (Ended)
+        return;
     Preview = !Preview;
     mnu("mnuPreview").Checked = Preview;
     // Only the surfaces change; the next pieces are still drawn on them.
@@ -50,6 +62,9 @@ void Tessarin::mnuPreview_Click() {
 }
 
 void Tessarin::mnuGameA_Click() {
+    const HandlerScope scope(*this);
+    if (Ended)
+        return;
     GameType = "A";
     lblGame.Caption = "A";
     ShapeCount = 7;
@@ -58,6 +73,9 @@ void Tessarin::mnuGameA_Click() {
 }
 
 void Tessarin::mnuGameB_Click() {
+    const HandlerScope scope(*this);
+    if (Ended)
+        return;
     GameType = "B";
     lblGame.Caption = "B";
     ShapeCount = 16;
@@ -67,6 +85,9 @@ void Tessarin::mnuGameB_Click() {
 
 // Cancel keeps a name; the window caption shows the mode, never the names.
 void Tessarin::mnuChangeName_Click() {
+    const HandlerScope scope(*this);
+    if (Ended)
+        return;
     if (Mode == kStandard) {
         Player1Name = TheInputBox->InputDlg("Input Name", kNamePrompt, Player1Name, 0);
     } else if (Mode == kDuel || Mode == kCooperation) {
@@ -78,18 +99,27 @@ void Tessarin::mnuChangeName_Click() {
 }
 
 void Tessarin::mnuBestScore_Click() {
+    const HandlerScope scope(*this);
+    if (Ended)
+        return;
     if (!TheDuelResult)
         TheDuelResult = std::make_unique<DuelResult>(dialogs_, services_.sound, services_.screen);
     TheDuelResult->ShowRecord(TheRecords);
 }
 
 void Tessarin::mnuDuelResult_Click() {
+    const HandlerScope scope(*this);
+    if (Ended)
+        return;
     if (!TheDuelResult)
         TheDuelResult = std::make_unique<DuelResult>(dialogs_, services_.sound, services_.screen);
     TheDuelResult->ShowDuelResult(DuelTally);
 }
 
 void Tessarin::mnuCustom_Click() {
+    const HandlerScope scope(*this);
+    if (Ended)
+        return;
     if (!TheCustom)
         TheCustom = std::make_unique<Custom>(Controls, dialogs_, services_.sound, services_.screen);
     TheCustom->DoCustom();
@@ -98,11 +128,17 @@ void Tessarin::mnuCustom_Click() {
 // The help viewer runs on its own; where it cannot be started the game's
 // own How to Play window opens instead.
 void Tessarin::mnuHow_Click() {
+    const HandlerScope scope(*this);
+    if (Ended)
+        return;
     if (!services_.dialogs.StartProgram("winhelp TESSARIN30.HLP"))
         services_.dialogs.ShowHelp();
 }
 
 void Tessarin::mnuAbout_Click() {
+    const HandlerScope scope(*this);
+    if (Ended)
+        return;
     // The about sound plays whatever the Sound setting, before the box opens.
     services_.sound.PlayWave("about.wav");
     if (!TheAbout)
@@ -112,6 +148,9 @@ void Tessarin::mnuAbout_Click() {
 
 // Ends the program at once: no unload handling, nothing written.
 void Tessarin::mnuExit_Click() {
+    const HandlerScope scope(*this);
+    if (Ended)
+        return;
     Ended = true;
     tmrComputer->setEnabled(false);
     services_.dialogs.EndProgram();

@@ -60,6 +60,9 @@ void Tessarin::mnuCooperation_Click() {
 }
 
 void Tessarin::modeCommand(int16_t newMode) {
+    const HandlerScope scope(*this);
+    if (Ended)
+        return;
     // 1. The welcome banner goes for good.
     Label1.Visible = false;
     Label2.Visible = false;
@@ -103,7 +106,9 @@ void Tessarin::modeCommand(int16_t newMode) {
         break;
     }
 
-    // 6, 7.
+    // 6, 7. (Unless the window was closed from a name dialog.)
+    if (Ended)
+        return;
     TheWindow.Visible = true;
     Mode = newMode;
     syncComputer();
@@ -111,6 +116,8 @@ void Tessarin::modeCommand(int16_t newMode) {
 
 void Tessarin::SetupStandard() {
     askNames(false);
+    if (Ended)
+        return;
     TheWindow.Caption = "Tessarin (Standard)";
     takeDownMode();
     sizeWindow(kStandardWidth, kStandardHeight);
@@ -124,6 +131,8 @@ void Tessarin::SetupStandard() {
 
 void Tessarin::SetupDuel() {
     askNames(true);
+    if (Ended)
+        return;
     TheWindow.Caption = "Tessarin (Duel)";
     takeDownMode();
     sizeWindow(kDuelWidth, kDuelHeight);
@@ -142,6 +151,8 @@ void Tessarin::SetupDuel() {
 
 void Tessarin::SetupCooperation() {
     askNames(true);
+    if (Ended)
+        return;
     TheWindow.Caption = "Tessarin (Cooperation)";
     takeDownMode();
     sizeWindow(kCooperationWidth, kCooperationHeight);
@@ -164,6 +175,8 @@ void Tessarin::askNames(bool twoPlayers) {
         return;
     }
     Player1Name = TheInputBox->InputDlg("Input Name--Player1", kNamePrompt, Player1Name, 0);
+    if (Ended)
+        return;
     // With the computer in player 2's seat only player 1 is asked.
     if (Player2Seat.takesKeyboard())
         Player2Name = TheInputBox->InputDlg("Input Name--Player2", kNamePrompt, Player2Name, 0);

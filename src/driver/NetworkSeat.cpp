@@ -4,6 +4,7 @@
 namespace tessarin {
 
 void Tessarin::SeatRemotePlayer(const std::string& name) {
+    const HandlerScope scope(*this);
     if (Ended)
         return;
     // The computer gives up the seat (and its name).
@@ -13,6 +14,7 @@ void Tessarin::SeatRemotePlayer(const std::string& name) {
 }
 
 void Tessarin::RemotePlayerLeft(const std::string& text) {
+    const HandlerScope scope(*this);
     if (Ended || !Player2Seat.remote)
         return;
     // The seat is given back first, so that nothing the dialog lets happen

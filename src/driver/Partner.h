@@ -20,4 +20,15 @@ inline bool SinksIntoPartner(const SquareSet& s, const SquareSet* partner) {
     return false;
 }
 
+// Whether a cell is one of the partner's falling piece's own (a sinking
+// square only lies over its cell, which stays the field's).
+inline bool PartnerCovers(const SquareSet* partner, int16_t x, int16_t y) {
+    if (!partner || !partner->Active() || partner->IsSinkingSquare())
+        return false;
+    for (int q = 0; q < ShapeSquareCount(partner->Shape()); ++q)
+        if (partner->cellX(q) == x && partner->cellY(q) == y)
+            return true;
+    return false;
+}
+
 } // namespace tessarin

@@ -4,6 +4,7 @@
 namespace tessarin {
 
 void Tessarin::mnuPause_Click() {
+    const HandlerScope scope(*this);
     if (Ended)
         return;
     MenuItem& pause = mnu("mnuPause");
@@ -25,6 +26,7 @@ void Tessarin::mnuPause_Click() {
 }
 
 void Tessarin::mnuStop_Click() {
+    const HandlerScope scope(*this);
     // Stop stays on the menu during the game-over curtain; a game that has
     // already ended is not ended (and counted) a second time.
     if (Ended || !Playing)
@@ -33,6 +35,7 @@ void Tessarin::mnuStop_Click() {
 }
 
 void Tessarin::Form_Paint() {
+    const HandlerScope scope(*this);
     if (Ended || !Playing)
         return;
     auto repaint = [](const std::unique_ptr<Canvas>& c) {
@@ -61,13 +64,17 @@ void Tessarin::Form_Paint() {
 }
 
 void Tessarin::picCanvas_Paint(int16_t /*Index*/) {
+    const HandlerScope scope(*this);
     Form_Paint();
 }
 
+// The program ends at once: no timer ticks and no event is handled any more.
+// The mode's objects go as the outermost handler returns (this one, unless
+// the window was closed from a dialog that a handler opened).
 void Tessarin::Form_Unload() {
+    const HandlerScope scope(*this);
     if (Ended)
         return;
-    releaseModeObjects();
     for (int i = 0; i < 2; ++i) {
         tmrMain[i]->setEnabled(false);
         tmrDelete[i]->setEnabled(false);
@@ -78,7 +85,15 @@ void Tessarin::Form_Unload() {
     tmrComputer->setEnabled(false);
     Playing = false;
     Ended = true;
+    releasePending_ = true;
     services_.dialogs.EndProgram();
+}
+
+Tessarin::HandlerScope::~HandlerScope() {
+    if (--window_.handlerDepth_ > 0 || !window_.releasePending_)
+        return;
+    window_.releasePending_ = false;
+    window_.releaseModeObjects();
 }
 
 } // namespace tessarin

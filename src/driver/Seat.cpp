@@ -23,6 +23,7 @@ bool isKeyOf(const PlayerKeys& k, int16_t code) {
 } // namespace
 
 void Tessarin::mnuSeat_Click(int16_t Index) {
+    const HandlerScope scope(*this);
     if (Ended || Player2Seat.remote || Index < 0 || Index >= Seat::kKinds ||
         Index == Player2Seat.kind)
         return;
@@ -73,6 +74,7 @@ void Tessarin::syncComputer() {
 }
 
 void Tessarin::tmrComputer_Timer() {
+    const HandlerScope scope(*this);
     if (!computerMayPlay()) {
         tmrComputer->setEnabled(false);
         return;

@@ -107,6 +107,7 @@ Tessarin::Tessarin(const Services& services)
 Tessarin::~Tessarin() = default;
 
 void Tessarin::Form_Load() {
+    const HandlerScope scope(*this);
     // 1. Centre the window on the screen.
     centreWindow();
     // 2. Fall intervals.
@@ -211,6 +212,7 @@ std::vector<Surface*> Tessarin::surfaces() {
 }
 
 void Tessarin::Click(const std::string& name, int index) {
+    const HandlerScope scope(*this);
     if (Ended)
         return;
     const MenuItem* m = Menus.find(name, index);

@@ -208,6 +208,23 @@ public:
 private:
     friend class TessarinTestAccess;
 
+    // Every event handler runs inside one. The window may be closed from a
+    // dialog opened inside a handler: the program ends at once, but the
+    // mode's objects are released only when the outermost handler has
+    // returned, so that nothing on the way out touches a released object.
+    class HandlerScope {
+    public:
+        explicit HandlerScope(Tessarin& window) : window_(window) { ++window_.handlerDepth_; }
+        ~HandlerScope();
+        HandlerScope(const HandlerScope&) = delete;
+        HandlerScope& operator=(const HandlerScope&) = delete;
+
+    private:
+        Tessarin& window_;
+    };
+    int handlerDepth_ = 0;
+    bool releasePending_ = false;
+
     // Main loop: the fall tick of each mode, and the hand-over they share.
     void StandardFallTick();
     void DuelFallTick(int16_t Index);

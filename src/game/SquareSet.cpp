@@ -85,6 +85,10 @@ void SquareSet::setShape(int16_t v) {
     if (const int16_t n = ShapeSquareCount(v); n > 0)
         number_ = n;
     blink_ = false; // the blink timer is left as it is
+    // A new piece covers nothing yet: the cell a sinking square of the piece
+    // before was passing over is not carried over, whether or not this one's
+    // own direction draw makes it blink.
+    savedCell_ = kEmpty;
 }
 
 void SquareSet::setDirection(int16_t v) {
@@ -172,7 +176,13 @@ int16_t SquareSet::turned(int16_t RotateDirection) const {
 
 // ---- showing ----
 
+// A sinking square lies over a settled square (or an empty cell) that stays
+// part of the field: hidden or lifted, it gives that cell back, and shown
+// again it covers whatever the cell holds then (rows may have dropped into
+// it meanwhile).
 void SquareSet::Show(bool ShowImage) {
+    if (canvas_ && IsSinkingSquare() && !visible_)
+        savedCell_ = canvas_->GetMapUnit(x_, y_);
     if (canvas_) {
         for (int q = 0; q < squareCount(); ++q) {
             if (ShowImage)
@@ -184,6 +194,16 @@ void SquareSet::Show(bool ShowImage) {
 }
 
 void SquareSet::Hide(bool HideImage) {
+    if (canvas_ && IsSinkingSquare()) {
+        // (Hidden already, its cell is the field's: nothing to give back.)
+        if (visible_) {
+            if (HideImage)
+                canvas_->SetSquare(x_, y_, savedCell_);
+            canvas_->SetMapUnit(x_, y_, savedCell_);
+        }
+        visible_ = false;
+        return;
+    }
     if (canvas_) {
         for (int q = 0; q < squareCount(); ++q) {
             if (HideImage)
@@ -195,6 +215,11 @@ void SquareSet::Hide(bool HideImage) {
 }
 
 // ---- tests ----
+//
+// A shown piece is lifted out of the map while a test looks and put back
+// after it. A blinking piece in its off phase is not in the map: it is
+// looked at as it is, and stays off (putting it back would mark it shown
+// without drawing it, and its blink would lose a phase).
 
 bool SquareSet::CanAppear() {
     if (!active_ || !canvas_)
@@ -208,7 +233,7 @@ bool SquareSet::CanAppear() {
 bool SquareSet::CanLeft() {
     if (!active_ || !canvas_)
         return false;
-    const LiftedPiece lifted(this);
+    const LiftedPiece lifted(this, visible_);
     for (int q = 0; q < squareCount(); ++q) {
         const int nx = cellX(q) - 1;
         const int16_t ny = cellY(q);
@@ -221,7 +246,7 @@ bool SquareSet::CanLeft() {
 bool SquareSet::CanRight() {
     if (!active_ || !canvas_)
         return false;
-    const LiftedPiece lifted(this);
+    const LiftedPiece lifted(this, visible_);
     for (int q = 0; q < squareCount(); ++q) {
         const int nx = cellX(q) + 1;
         const int16_t ny = cellY(q);
@@ -246,7 +271,7 @@ bool SquareSet::CanDown() {
                 return true;
     }
 
-    LiftedPiece lifted(this);
+    LiftedPiece lifted(this, visible_);
     bool fits = true;
     for (int q = 0; q < squareCount() && fits; ++q) {
         const int16_t nx = cellX(q);
@@ -286,7 +311,7 @@ bool SquareSet::CanRotate(int16_t RotateDirection) {
         return false;
 
     {
-        const LiftedPiece lifted(this);
+        const LiftedPiece lifted(this, visible_);
         for (int q = 0; q < squareCount(); ++q) {
             const int nx = x_ + setInfo_.dx(next, q);
             const int ny = y_ + setInfo_.dy(next, q);
@@ -308,16 +333,38 @@ bool SquareSet::CanRotate(int16_t RotateDirection) {
 
 // ---- moves ----
 
+void SquareSet::FitDown() {
+    if (!canvas_ || IsSinkingSquare())
+        return;
+    const auto fits = [this] {
+        for (int q = 0; q < squareCount(); ++q) {
+            const int cx = cellX(q), cy = cellY(q);
+            if (cx < 0 || cx > canvas_->Columns() - 1 || cy < 0 || cy > canvas_->Rows() - 1 ||
+                canvas_->GetMapUnit(static_cast<int16_t>(cx), static_cast<int16_t>(cy)) != kEmpty)
+                return false;
+        }
+        return true;
+    };
+    const int16_t from = y_;
+    for (; y_ <= canvas_->Rows(); ++y_)
+        if (fits())
+            return;
+    y_ = from;
+}
+
 void SquareSet::move(int16_t dx, int16_t dy) {
     if (!canvas_)
         return;
     if (!IsSinkingSquare()) {
         Hide(true);
     } else {
-        // The sinking square gives back the cell it leaves and remembers
-        // the one it enters.
-        canvas_->SetSquare(x_, y_, savedCell_);
-        canvas_->SetMapUnit(x_, y_, savedCell_);
+        // The sinking square gives back the cell it leaves (unless it is
+        // hidden: then the cell is the field's already, and may have
+        // changed) and remembers the one it enters.
+        if (visible_) {
+            canvas_->SetSquare(x_, y_, savedCell_);
+            canvas_->SetMapUnit(x_, y_, savedCell_);
+        }
         savedCell_ =
             canvas_->GetMapUnit(static_cast<int16_t>(x_ + dx), static_cast<int16_t>(y_ + dy));
     }
@@ -356,12 +403,12 @@ void SquareSet::DoRotate(int16_t RotateDirection) {
 
 // ---- actions ----
 
-void SquareSet::DoSpeed() {
+void SquareSet::DoSpeed(const std::function<bool()>& waits) {
     // A piece cannot fall further than the height of its field; the limit
     // only matters for a piece without squares, which would never land.
     const int limit = canvas_ ? canvas_->Rows() + 1 : 0;
     int moves = 0;
-    while (CanDown()) {
+    while (!(waits && waits()) && CanDown()) {
         if (moves >= limit)
             break;
         DoDown();
@@ -374,7 +421,7 @@ void SquareSet::DoSpeed() {
 // The tools act on their own column inside the field only, from the row
 // below their lowest square (dy = 1 in directions 1 and 3) downward; rows
 // above the field and the spare column are never read or written.
-void SquareSet::DoAdd() {
+void SquareSet::DoAdd(const std::function<bool(int16_t x, int16_t y)>& refused) {
     if (!canvas_ || x_ < 0 || x_ > canvas_->Columns() - 1)
         return;
     const int rows = canvas_->Rows();
@@ -382,7 +429,7 @@ void SquareSet::DoAdd() {
     int r = top;
     while (r <= rows - 1 && canvas_->GetMapUnit(x_, static_cast<int16_t>(r)) == kEmpty)
         ++r;
-    if (r - 1 >= top) {
+    if (r - 1 >= top && !(refused && refused(x_, static_cast<int16_t>(r - 1)))) {
         const auto row = static_cast<int16_t>(r - 1);
         canvas_->SetSquare(x_, row, color_);
         canvas_->SetMapUnit(x_, row, color_);

@@ -7,6 +7,7 @@
 #include "platform/Timer.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace tessarin {
 
@@ -53,9 +54,14 @@ public:
     void AssignSetInfo(const ShapeBlock& NewArray);
     Canvas* TheCanvas() const { return canvas_; }
     void setTheCanvas(Canvas* c) { canvas_ = c; }
-    void DoAdd();
+    // The add tool's square drops down the column; with `refused`, it is not
+    // placed in a cell that refused(x, y) answers true for.
+    void DoAdd(const std::function<bool(int16_t x, int16_t y)>& refused = {});
     void DoTake();
-    void DoSpeed();
+    // Drops the piece as far as it falls and lands it there. With `waits`,
+    // the drop stops before any step for which waits() answers true, and the
+    // piece, not landed, waits there.
+    void DoSpeed(const std::function<bool()>& waits = {});
     Timer* BlinkTimer() const { return blinkTimer_; }
     void setBlinkTimer(Timer* t) { blinkTimer_ = t; }
     bool CanAppear();
@@ -69,6 +75,12 @@ public:
     bool IsTool() const { return IsTakeTool() || IsAddTool(); }
 
     int16_t SavedCell() const { return savedCell_; }
+    // For a piece lifted out of the map while rows dropped: when squares
+    // have come into its cells, it goes down to the first place where all
+    // its cells are free and inside the field, as if the dropping rows had
+    // pushed it (it stays where it is when there is none). A sinking square
+    // only lies over its cell and stays.
+    void FitDown();
     const ShapeBlock& SetInfo() const { return setInfo_; }
     // Column and row of square q at the current direction.
     int16_t cellX(int q) const;
@@ -103,12 +115,14 @@ private:
 // Takes a shown piece out of its canvas's map for the length of a scope,
 // without drawing, and puts it back when the scope ends: the way a piece is
 // lifted while something looks at, or acts on, the cells beneath it. It is
-// put back without drawing, or drawn again with `redraw`. Nothing happens
-// for a null piece or when `lift` is false.
+// put back without drawing, or drawn again with `redraw`; with `fitDown`,
+// where it fits (SquareSet::FitDown). Nothing happens for a null piece or
+// when `lift` is false.
 class LiftedPiece {
 public:
-    explicit LiftedPiece(SquareSet* piece, bool lift = true, bool redraw = false)
-        : piece_(lift ? piece : nullptr), redraw_(redraw) {
+    explicit LiftedPiece(SquareSet* piece, bool lift = true, bool redraw = false,
+                         bool fitDown = false)
+        : piece_(lift ? piece : nullptr), redraw_(redraw), fitDown_(fitDown) {
         if (piece_)
             piece_->Hide(false);
     }
@@ -118,6 +132,8 @@ public:
 
     // Puts the piece back now rather than at the end of the scope.
     void putBack() {
+        if (piece_ && fitDown_)
+            piece_->FitDown();
         if (piece_)
             piece_->Show(redraw_);
         piece_ = nullptr;
@@ -128,6 +144,7 @@ public:
 private:
     SquareSet* piece_;
     bool redraw_;
+    bool fitDown_;
 };
 
 } // namespace tessarin

@@ -188,6 +188,7 @@ int ReadFileLines(const fs::path& path, Records& records) {
 } // namespace
 
 void ReadScoreFileBytes(std::string_view bytes, Records& records) {
+    FillDefaults(records);
     LineReader reader(records);
     reader.feed(bytes);
     reader.finish();
@@ -259,7 +260,10 @@ bool ScoreFile::ReadScoreFile(Records& records, std::string* reason) {
         return false;
     }
     // A read that breaks off half-way leaves nothing half-read in records.
-    Records read = records;
+    // Every slot the file does not give (a file cut short, lines without a
+    // key, a file of noise) holds its default, as it would with no file.
+    Records read;
+    FillDefaults(read);
     if (const int err = ReadFileLines(path, read); err != 0) {
         FillDefaults(records);
         SetReason(reason, files::ErrorText(err));

@@ -20,7 +20,8 @@ std::string RecordKey(int slot);
 //
 // Reading takes every well-formed line among the first 20 (a line with an
 // "=" and, after it, a "/" within its first 50 characters) whose key is one
-// of the 18 read keys; the two Standard Player2Name lines are never read.
+// of the 18 read keys; the two Standard Player2Name lines are never read,
+// and slots no line gives take their default values.
 // Saving always writes the 20 lines in slot order, each with its own key,
 // and replaces the file atomically. A file that is not in that exact shape
 // is first copied to "Tessarin.ini.bak" (see IsWellFormedScoreFile).
@@ -36,10 +37,11 @@ public:
     // Each returns true on success; on failure false and, if reason !=
     // nullptr, a short human reason (e.g. "Permission denied").
 
-    // Fills the slots named by the file's lines; other slots keep their
-    // value. A missing file is first created with the defaults. When the
-    // file can be neither read nor created, Records receives the defaults in
-    // memory and the answer is false.
+    // Fills the slots named by the file's lines; every other slot takes its
+    // default value, as with the default file. A missing file is first
+    // created with the defaults. When the file can be neither read nor
+    // created, Records receives the defaults in memory and the answer is
+    // false.
     bool ReadScoreFile(Records& records, std::string* reason = nullptr);
     // Replaces the file with the 20 lines of Records. A value is trimmed of
     // spaces, its CR and LF become spaces, it is converted to 1252 with "/"
@@ -66,7 +68,8 @@ private:
 
 // The file's content in memory, byte for byte as the methods above handle it
 // on disk: the 20 default lines; the 20 lines a save writes for records; a
-// read of the file's bytes into records.
+// read of the file's bytes into records (the defaults where they give
+// nothing).
 std::string DefaultScoreFileBytes();
 std::string ScoreFileBytes(const Records& records);
 void ReadScoreFileBytes(std::string_view bytes, Records& records);

@@ -107,3 +107,15 @@ TEST_F(MenuCommands, AboutHowToPlayAndExit) {
     game->Click("mnuOnePlayer"); // no command runs after the end
     EXPECT_EQ(game->Mode, Tessarin::kDuel);
 }
+
+// Best Score after a start with a damaged score file: what the file gives,
+// and the defaults for everything else.
+TEST_F(MenuCommands, ADamagedScoreFileShowsDefaultsWhereItGivesNothing) {
+    tessarin::testing::WriteBytes(folder / "Tessarin.ini",
+                                  "StandardBFinalScore      =4200                 /\r\n"
+                                  "StandardBFinalLines      =1");
+    restart();
+    EXPECT_EQ(recordRow(Records::StandardA), "Anonymous//0/0/0");
+    EXPECT_EQ(recordRow(Records::StandardB), "Anonymous//4200/0/0");
+    EXPECT_EQ(recordRow(Records::CooperationB), "Player1/Player2/0/0/0");
+}

@@ -106,7 +106,7 @@ TEST(ScoreFile, LinesAreReadByKeyAndSavedInSlotOrder) {
     lines.push_back(Line("StandardBFinalScore", "555")); // after line 20: never read
     const std::string original = Join(lines);
     WriteBytes(file.Path(), original);
-    Records r; // slots whose lines are missing or unread keep their values
+    Records r; // slots whose lines are missing or unread take their defaults
     for (auto [slot, value] : {std::pair{2, "k"}, {4, "w"}, {13, "t"}})
         r.Values[std::size_t(slot)] = value;
     ASSERT_TRUE(file.ReadScoreFile(r));
@@ -115,32 +115,41 @@ TEST(ScoreFile, LinesAreReadByKeyAndSavedInSlotOrder) {
     EXPECT_EQ(ReadBytes(file.Path()), original);
     std::filesystem::remove_all(file.BackupPath());
     ASSERT_TRUE(file.WriteScoreFile(r));
-    EXPECT_EQ(
-        ReadBytes(file.Path()),
-        SavedWith({{0, "A  B"}, {2, "k"}, {3, "6"}, {4, "w"}, {5, "B"}, {12, "A"}, {13, "t"}}));
+    EXPECT_EQ(ReadBytes(file.Path()), SavedWith({{0, "A  B"}, {3, "6"}, {5, "B"}, {12, "A"}}));
     EXPECT_EQ(ReadBytes(file.BackupPath()), original); // not the program's layout: kept
 }
 
 TEST(ScoreFile, DamagedFilesKeepTheirGoodLinesAndAreBackedUp) {
+    // Every slot the file does not give takes its default, as with no file.
     const std::string good = Line("StandardAPlayer1Name", "Ann"),
                       other = Line("CooperationAFinalScore", "321");
-    const std::pair<std::string, bool> cases[] = {
-        {"", false},
-        {std::string(30, '\n') + std::string(5000, '\x9d'), false},
-        {Join({good, other}), true},                                   // fewer lines
-        {Join({"StandardAFinalScore      9999/", good, other}), true}, // no "="
-        {Join({good, "StandardAFinalScore      =9999", other}), true}, // no "/"
-        {Join({"StandardAFinalScore/=9999  /", good, other}), true},   // "/" before "="
-        {std::string("\0\xff\r\n", 4) + good + "\n" + other, true}};   // bare LF, no end
-    for (const auto& [bytes, readable] : cases) {
+    const std::string defaults = SavedWith({}), readable = SavedWith({{0, "Ann"}, {12, "321"}});
+    auto cut = kDefaultLines; // cut off after five lines
+    cut.resize(5);
+    cut[0] = good;
+    cut[2] = Line("StandardAFinalScore", "77");
+    std::string noise(3000, ' ');
+    for (std::size_t i = 0; i < noise.size(); ++i)
+        noise[i] = static_cast<char>((i * 7919u + i / 13u) % 256u);
+    const std::pair<std::string, std::string> cases[] = {
+        {"", defaults},
+        {std::string(30, '\n') + std::string(5000, '\x9d'), defaults},
+        {noise, defaults},
+        {std::string(200000, 'x'), defaults}, // one long line
+        {Join(cut), SavedWith({{0, "Ann"}, {2, "77"}})},
+        {Join({good, other}), readable},                                   // fewer lines
+        {Join({"StandardAFinalScore      9999/", good, other}), readable}, // no "="
+        {Join({good, "StandardAFinalScore      =9999", other}), readable}, // no "/"
+        {Join({"StandardAFinalScore/=9999  /", good, other}), readable},   // "/" before "="
+        {std::string("\0\xff\r\n", 4) + good + "\n" + other, readable}};   // bare LF, no end
+    for (const auto& [bytes, saved] : cases) {
         SCOPED_TRACE(bytes.substr(0, 60));
         TempFolder dir;
         ScoreFile file(dir.path());
         WriteBytes(file.Path(), bytes);
         Records r;
         ASSERT_TRUE(file.ReadScoreFile(r) && file.WriteScoreFile(r));
-        EXPECT_EQ(r.Values[0] + r.Values[12] + r.Values[2], readable ? "Ann321" : "");
-        EXPECT_EQ(ReadBytes(file.Path()), ScoreFileBytes(r));
+        EXPECT_EQ(ReadBytes(file.Path()), saved);
         EXPECT_EQ(ReadBytes(file.BackupPath()), bytes);
     }
 }

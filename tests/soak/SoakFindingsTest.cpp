@@ -80,7 +80,7 @@ TEST(SoakFindings, PauseAndStopDuringTheCurtainLeaveTheEndedGameAlone) {
 }
 
 // In Cooperation the sinking square passed into the partner's falling piece
-// and left a square behind (it now waits; a drop passes through); the partner's
+// and left a square behind (now it waits above it, stepping or dropped); the partner's
 // piece fell into a tool blinked off, which then overwrote it.
 TEST(SoakFindings, CooperationPiecesDoNotRunIntoEachOther) {
     {
@@ -104,9 +104,17 @@ TEST(SoakFindings, CooperationPiecesDoNotRunIntoEachOther) {
         t.g.tmrMain_Timer(1);
         EXPECT_EQ(square.y(), above + 1);
 
-        t.place(0, 4, 0, 6, 10, false);
-        t.place(1, 7, 0, 6, 2, true);
-        t.g.Controls.SpeedMode = 0;
+        // A drop stops there too, and goes on once the partner has moved.
+        for (const int16_t speedMode : {1, 0}) {
+            t.place(0, 4, 0, 12, 8, false); // rows 7 and 8
+            t.place(1, 7, 0, 12, 5, true);
+            t.g.Controls.SpeedMode = speedMode;
+            for (int press = 0; press < 3; ++press)
+                t.key(1, &PlayerKeys::Down);
+            EXPECT_EQ(square.y() * 10 + square.Active(), 61) << "speed mode " << speedMode;
+        }
+        t.key(0, &PlayerKeys::Left);
+        t.key(0, &PlayerKeys::Left);
         t.key(1, &PlayerKeys::Down);
         EXPECT_EQ(square.y(), t.g.Fields[0]->Rows() - 1);
         EXPECT_EQ(t.filled(), 5);

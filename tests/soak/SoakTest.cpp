@@ -1,9 +1,13 @@
 // Hundreds of games in every mode and variant, played by the bot with menu
-// commands, pauses and stops thrown in, the window checked after every event.
+// commands, pauses and stops thrown in, the window checked after every event
+// and every square accounted for. The window is closed at random moments,
+// from inside every kind of dialog too, and the program run begins anew.
 
+#include "SquareAccount.h"
 #include "bot/Bot.h"
 
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <map>
@@ -32,6 +36,15 @@ constexpr int kGames = 400;
 constexpr int kGames = 1000;
 #endif
 
+// Where the soak stands, for a report of the sanitizers too.
+std::string g_where;
+#ifdef __SANITIZE_ADDRESS__
+extern "C" void __asan_set_death_callback(void (*callback)());
+void tellWhere() {
+    std::fprintf(stderr, "soak: %s\n", g_where.c_str());
+}
+#endif
+
 // Everything that must hold after any event.
 struct Checker {
     explicit Checker(bot::BotGame& bot) : bot_(bot) {}
@@ -46,7 +59,7 @@ struct Checker {
         event_ = e;
         // From New Game to the curtain's end the game menus hold.
         if (g.Playing && !inGame_)
-            inGame_ = true, curtain_ = false;
+            inGame_ = true, curtain_ = false, winsAtStart_ = wins();
         curtain_ = curtain_ || (inGame_ && g.tmrGameOver->Enabled());
         if (inGame_ && curtain_ && !g.tmrGameOver->Enabled() && !g.Playing)
             inGame_ = false;
@@ -63,6 +76,15 @@ struct Checker {
         checkMenus();
         if (!inGame_ && bot_.timers().untilNext() >= 0)
             fail("a timer runs between games");
+        // A duel is won once.
+        if (wins() > winsAtStart_ + 1)
+            fail(str("the wins rose from ", winsAtStart_, " to ", wins(), " in one duel"));
+        winsAtStart_ = std::min(winsAtStart_, wins());
+    }
+
+    int wins() const {
+        const Tessarin& g = bot_.game();
+        return g.DuelTally[0].Wins + g.DuelTally[1].Wins;
     }
 
     void fail(const std::string& what) {
@@ -154,6 +176,7 @@ struct Checker {
     bot::Event event_;
     bool inGame_ = false;
     bool curtain_ = false;
+    int winsAtStart_ = 0;
 };
 
 // A menu command a player might choose at any moment, enabled or not (New
@@ -170,74 +193,396 @@ void randomCommand(bot::BotGame& bot, bot::BotRandom& r) {
     bot.click(name, k < 2 ? r.below(k == 0 ? 12 : 10) : -1);
 }
 
-TEST(Soak, GamesInEveryModeKeepFieldsLabelsAndMenusConsistent) {
-    const int games = static_cast<int>(fromEnv("TESSARIN_SOAK_GAMES", kGames));
-    bot::BotOptions options;
-    options.seed = static_cast<uint64_t>(fromEnv("TESSARIN_SOAK_SEED", 20240601));
-    bot::BotGame bot(options);
-    bot.dialogs().names = {"Ann", "Bob", "", "Zoë/Jo", "A name far too long for its field"};
-    bot.dialogs().cancelNameChance = 0.2;
-    Checker checker(bot);
-    bot.setEventHook([&](const bot::Event& e) { checker.check(e); });
-    bot::BotRandom r(options.seed);
+// A blinking piece in its off phase that a fall tick has lent to the map:
+// it counts as shown but is not drawn.
+bool lentPieceInPlay(const Tessarin& g) {
+    for (const auto& s : g.Squares)
+        if (s && s->Active() && s->Blink() && s->Visible() && s->TheCanvas() &&
+            s->TheCanvas()->PicOutput() &&
+            s->TheCanvas()->PicOutput()->pixel(16 * s->x() + 8, 16 * s->y() + 8) !=
+                g.Images.colour(s->Color()).pixel(8, 8))
+            return true;
+    return false;
+}
 
-    for (int n = 0; n < games && checker.failures.empty(); ++n) {
-        for (int k = r.below(3); k > 0; --k)
+bool blinkingPieceInPlay(const Tessarin& g) {
+    for (const auto& s : g.Squares)
+        if (s && s->Active() && s->Blink())
+            return true;
+    return false;
+}
+
+const char* modeName(int16_t mode) {
+    switch (mode) {
+    case Tessarin::kStandard:
+        return "Standard";
+    case Tessarin::kDuel:
+        return "Duel";
+    case Tessarin::kCooperation:
+        return "Cooperation";
+    default:
+        return "no mode";
+    }
+}
+
+// What the runs of a soak add up to.
+struct Tally {
+    std::vector<std::string> failures;
+    bot::Totals totals{};
+    int runs = 0;
+    std::map<std::string, int> closedFrom;         // "window in mode"
+    std::map<std::string, int> endedWhileBlinking; // "mode, way down"
+    int64_t clears = 0, deliveries = 0, toolUses = 0, besidePartner = 0;
+    int64_t sinkingStops = 0; // games stopped while a sinking square was inside the stack
+    // Closed from the message or records window of a Cooperation game over
+    // while a blinking piece was in play.
+    int64_t blinkingCloses = 0, lentCloses = 0; // (lent: off, but lent to the map)
+
+    std::string report() const {
+        std::string closes, blinking;
+        for (const auto& [what, count] : closedFrom)
+            closes += str(" ", what, ": ", count, ";");
+        for (const auto& [what, count] : endedWhileBlinking)
+            blinking += str(" ", what, ": ", count, ";");
+        return str(runs, " runs; window closed from", closes,
+                   "\n  games ended while rows blinked (mode, way down):", blinking,
+                   "\n  sinking square beside the partner: ", besidePartner,
+                   "; games stopped while a sinking square was inside the stack: ", sinkingStops,
+                   "\n  closed at a Cooperation game over while a piece blinked: ", blinkingCloses,
+                   "; while one was lent to the map: ", lentCloses, "\n  pieces: ", totals.pieces,
+                   ", sinking squares: ", totals.sinkingSquares,
+                   ", tools: ", totals.takeTools + totals.addTools);
+    }
+};
+
+// One run of the program, from start-up until its window is closed, played
+// by the bot and checked after every event. The window is closed from
+// inside a dialog with the chance closeChance gives for it.
+struct ProgramRun {
+    ProgramRun(uint64_t seed, bot::BotRandom& random, Tally& tally,
+               std::function<double(const std::string& window)> closeChance)
+        : options(optionsFor(seed)), bot(options), checker(bot), account(bot), r(random),
+          tally_(tally) {
+        ++tally_.runs;
+        bot.dialogs().names = {"Ann", "Bob", "", "Zoë/Jo", "A name far too long for its field"};
+        bot.dialogs().cancelNameChance = 0.2;
+        bot.setBeforeEventHook([this](const bot::Event& e) { account.before(e); });
+        bot.setEventHook([this](const bot::Event& e) {
+            checker.check(e);
+            account.after(e);
+            const Tessarin& g = bot.game();
+            if (wasPlaying_ && !g.Playing && !g.Ended &&
+                ((g.Fields[0] && g.Fields[0]->Delete()) || (g.Fields[1] && g.Fields[1]->Delete())))
+                ++tally_.endedWhileBlinking[str(modeName(g.Mode), ", ", g.Controls.SpeedMode)];
+            wasPlaying_ = g.Playing && !g.Ended;
+        });
+        bot.setCloseFromWindow([this, closeChance](const std::string& window) {
+            if (!r.chance(closeChance(window)))
+                return false;
+            ++tally_.closedFrom[window + " in " + modeName(bot.game().Mode)];
+            if ((window == "message" || window == "records") &&
+                bot.game().Mode == Tessarin::kCooperation && blinkingPieceInPlay(bot.game()))
+                ++(lentPieceInPlay(bot.game()) ? tally_.lentCloses : tally_.blinkingCloses);
+            return true;
+        });
+    }
+    ~ProgramRun() {
+        for (const auto* list : {&checker.failures, &account.failures})
+            tally_.failures.insert(tally_.failures.end(), list->begin(), list->end());
+        const bot::Totals& b = bot.totals();
+        bot::Totals& t = tally_.totals;
+        t.clears += b.clears;
+        t.gameOvers += b.gameOvers;
+        t.stops += b.stops;
+        t.deliveredRows += b.deliveredRows;
+        t.sinkingSquares += b.sinkingSquares;
+        t.pieces += b.pieces;
+        t.takeTools += b.takeTools;
+        t.addTools += b.addTools;
+        t.toolPresses += b.toolPresses;
+        tally_.clears += account.clearsChecked;
+        tally_.deliveries += account.deliveriesChecked;
+        tally_.toolUses += account.toolUses;
+        tally_.besidePartner += account.sinkingBesidePartner;
+    }
+    static bot::BotOptions optionsFor(uint64_t seed) {
+        bot::BotOptions o;
+        o.seed = seed;
+        return o;
+    }
+
+    bool ok() const { return checker.failures.empty() && account.failures.empty(); }
+    bool open() { return ok() && !bot.game().Ended; }
+    void where(const std::string& text) { checker.context = account.context = g_where = text; }
+    // The player closes the main window now.
+    void close() {
+        ++tally_.closedFrom[std::string("top level in ") + modeName(bot.game().Mode)];
+        bot.close();
+    }
+    // Sets the next game up through the menus as a player would: the mode,
+    // the variant, level, speed, sometimes the keys dialog's ways down and
+    // turning senses; and how the bots play it.
+    // With `again`, the variant, level and speed stay as they were.
+    void setUp(int16_t mode, bool shortGame, bool again = false) {
+        for (int k = r.below(3); k > 0 && open(); --k)
             randomCommand(bot, r);
-        const int16_t mode = std::array{Tessarin::kStandard, Tessarin::kDuel,
-                                        Tessarin::kCooperation}[static_cast<size_t>(n % 3)];
-        if (bot.game().Mode != mode)
+        if (open() && bot.game().Mode != mode)
             bot.chooseMode(mode);
-        // Most games are short (high level, top speed); some run longer.
-        const bool shortGame = r.chance(0.7);
-        bot.click(r.chance(0.5) ? "mnuGameB" : "mnuGameA");
-        bot.click("mnuLevel", shortGame ? 6 + r.below(6) : r.below(6));
-        bot.click("mnuSpeed", shortGame || r.chance(0.5) ? 9 : r.below(10));
+        if (!again) {
+            bot.click(r.chance(0.5) ? "mnuGameB" : "mnuGameA");
+            bot.click("mnuLevel", shortGame ? 6 + r.below(6) : r.below(6));
+            bot.click("mnuSpeed", shortGame || r.chance(0.5) ? 9 : r.below(10));
+        }
         for (int p = 0; p < 2; ++p)
             bot.options().strategy[p] =
                 r.chance(0.75) ? bot::Strategy::Greedy : bot::Strategy::Random;
         bot.options().mistakeChance = shortGame ? 0.1 * r.below(4) : 0.0;
         bot.options().dialogOpenMs = r.chance(0.5) ? 0 : 50 + r.below(1000);
+        if (r.chance(0.4)) {
+            bot.dialogs().customOk = true;
+            bot.dialogs().customSpeedMode = r.below(2);
+            bot.dialogs().customRotateMode = r.below(2);
+            bot.click("mnuCustom");
+        }
         bot.dialogs().customOk = r.chance(0.3);
-        bot.dialogs().customSpeedMode = r.below(2);
-        bot.dialogs().customRotateMode = r.below(2);
-        checker.context = str("game ", n, " in mode ", mode, ", variant ", bot.game().GameType);
-
+    }
+    // Plays the game to the end of its curtain (or the end of the program).
+    // Pauses, stops, menu commands and, with closeChance per step, the
+    // closing of the window come in between. Some two-player games are
+    // stopped while rows blink (at once when the other field is full to the
+    // top, as when a duel is lost), some games while a sinking square is
+    // inside the stack.
+    // A game followed by another in the same mode may leave it a sinking
+    // square stopped inside the stack (`leaveSinking`).
+    void play(bool shortGame, double closeChance, bool leaveSinking = false) {
+        const Tessarin& g = bot.game();
+        const bool stopWhileBlinking = g.Mode != Tessarin::kStandard && r.chance(0.3);
+        // (Then the pieces go down step by step, not dropped at once.)
+        const bool stopWhileSinking = leaveSinking && g.GameType == "B" && r.chance(0.5);
+        if (stopWhileSinking) {
+            bot.dialogs().customOk = true;
+            bot.dialogs().customSpeedMode = 1;
+            bot.click("mnuCustom");
+        }
+        // In some Cooperation games a player steers each sinking square over
+        // the partner's falling piece and presses Down.
+        const bool chasePartner =
+            g.Mode == Tessarin::kCooperation && g.GameType == "B" && r.chance(0.5);
+        const int stopAfterMs = r.below(650);
         bot.click("mnuNewGame");
-        ASSERT_TRUE(bot.running()) << checker.context;
         const int64_t start = bot.now();
+        int64_t markedAt = -1;
         bool paused = false;
-        while (bot.running() && checker.failures.empty()) {
-            bot.step(20 + r.below(1500));
+        // The player's own moves come every 20 ms to 1.5 s; watching for a
+        // moment to stop, the soak looks every 10 ms in between.
+        int64_t nextMove = bot.now() + 20 + r.below(1500);
+        while (bot.running() && ok()) {
+            const bool watch = g.Playing && (stopWhileBlinking || stopWhileSinking || chasePartner);
+            bot.step(watch ? std::min<int64_t>(10, nextMove - bot.now()) : nextMove - bot.now());
+            if (chasePartner && g.Playing)
+                steerSinkingSquareOverPartner();
+            if (watch && g.Playing) {
+                int marked = -1;
+                for (int f = 0; f < 2; ++f)
+                    if (g.Fields[f] && g.Fields[f]->Delete())
+                        marked = f;
+                markedAt = marked < 0 ? -1 : markedAt < 0 ? bot.now() : markedAt;
+                const bool lost =
+                    marked >= 0 && g.Mode == Tessarin::kDuel && topRow(*g.Fields[1 - marked]) <= 2;
+                if (stopWhileBlinking && markedAt >= 0 &&
+                    (lost || bot.now() - markedAt >= stopAfterMs))
+                    bot.click("mnuStop");
+                for (const auto& s : g.Squares)
+                    if (stopWhileSinking && g.Playing && s && s->Active() && s->IsSinkingSquare() &&
+                        s->SavedCell() != Canvas::kEmpty) {
+                        ++tally_.sinkingStops;
+                        bot.click("mnuStop");
+                    }
+            }
             if (!bot.running())
                 break;
-            const int pick = r.below(100);
-            if (pick < 5 || (paused && pick < 40)) {
+            if (bot.now() < nextMove)
+                continue;
+            nextMove = bot.now() + 20 + r.below(1500);
+            const int pick = r.below(1000);
+            if (r.chance(closeChance)) {
+                close();
+            } else if (pick < 50 || (paused && pick < 400)) {
                 bot.click("mnuPause");
                 paused = !paused;
-            } else if (pick < (shortGame ? 7 : 6) || bot.now() - start > 90'000) {
+            } else if (pick < (shortGame ? 70 : 60) || bot.now() - start > 90'000) {
                 bot.click("mnuStop");
-            } else if (pick < 15) {
+            } else if (pick < 150) {
                 randomCommand(bot, r);
             }
         }
     }
-    for (const std::string& f : checker.failures)
-        ADD_FAILURE() << f;
+    void steerSinkingSquareOverPartner() {
+        const Tessarin& g = bot.game();
+        for (int p = 0; p < 2; ++p) {
+            const SquareSet* s = g.Squares[p].get();
+            const SquareSet* partner = g.Squares[1 - p].get();
+            if (!s || !partner || !s->Active() || !s->IsSinkingSquare() || !partner->Active())
+                continue;
+            int column = -1;
+            for (int q = 0; q < ShapeSquareCount(partner->Shape()); ++q)
+                if (partner->cellY(q) > s->y())
+                    column = partner->cellX(q);
+            if (column < 0)
+                continue;
+            const PlayerKeys& keys = g.Controls.Keys[static_cast<size_t>(p)];
+            bot.key(column < s->x() ? keys.Left : column > s->x() ? keys.Right : keys.Down);
+            return;
+        }
+    }
 
-    // Exit ends everything: no event is handled after it.
-    bot.click("mnuExit");
-    EXPECT_TRUE(bot.game().Ended);
-    EXPECT_EQ(bot.dialogs().counts.endPrograms, 1);
+    // The highest row that holds a square (the number of rows when none).
+    static int topRow(const Canvas& c) {
+        for (int16_t y = 0; y < c.Rows(); ++y)
+            for (int16_t x = 0; x < c.Columns(); ++x)
+                if (c.GetMapUnit(x, y) != Canvas::kEmpty)
+                    return y;
+        return c.Rows();
+    }
+
+    bot::BotOptions options;
+    bot::BotGame bot;
+    Checker checker;
+    soak::SquareAccount account;
+    bot::BotRandom& r;
+
+private:
+    Tally& tally_;
+    bool wasPlaying_ = false;
+};
+
+void reportAndCheck(const Tally& tally) {
+    for (const std::string& f : tally.failures)
+        ADD_FAILURE() << f;
+    std::printf("soak: %s\n", tally.report().c_str());
+}
+
+// Closing the window here and there: rarely, more often while a blinking
+// piece is in play.
+double sometimes(const std::string& window, const Tessarin& g) {
+    static const std::map<std::string, double> chance = {
+        {"message", 0.03},      {"name", 0.02},  {"records", 0.04},      {"duel results", 0.15},
+        {"control keys", 0.08}, {"about", 0.08}, {"system message", 0.5}};
+    const auto it = chance.find(window);
+    const double c = it == chance.end() ? 0.0 : it->second;
+    return blinkingPieceInPlay(g) ? std::min(1.0, 10 * c) : c;
+}
+
+const int16_t kModes[] = {Tessarin::kStandard, Tessarin::kDuel, Tessarin::kCooperation};
+
+TEST(Soak, GamesInEveryModeKeepFieldsLabelsAndMenusConsistent) {
+    const int games = static_cast<int>(fromEnv("TESSARIN_SOAK_GAMES", kGames));
+    const auto seed = static_cast<uint64_t>(fromEnv("TESSARIN_SOAK_SEED", 20240601));
+    bot::BotRandom r(seed);
+#ifdef __SANITIZE_ADDRESS__
+    __asan_set_death_callback(tellWhere);
+#endif
+    Tally tally;
+    for (int n = 0; n < games && tally.failures.empty();) {
+        const int number = tally.runs;
+        ProgramRun run(
+            seed + 7919 * static_cast<uint64_t>(number), r, tally,
+            [&run](const std::string& window) { return sometimes(window, run.bot.game()); });
+        for (; n < games && run.open(); ++n) {
+            const int16_t mode =
+                kModes[n / 2 % 3]; // two games in a row, the second as the first left it
+            // Most games are short (high level, top speed); some run longer.
+            const bool shortGame = r.chance(0.7);
+            run.setUp(mode, shortGame, n % 2 == 1);
+            if (!run.open())
+                break;
+            run.where(str("seed ", seed, ", run ", number, " (bot seed ", run.options.seed,
+                          "), game ", n, " in ", modeName(mode), ", variant ",
+                          run.bot.game().GameType));
+            run.play(shortGame, 0.002, n % 2 == 0);
+        }
+        // Exit ends everything: no event is handled after it.
+        if (!run.bot.game().Ended) {
+            run.bot.click("mnuExit");
+            EXPECT_TRUE(run.bot.game().Ended);
+        }
+        EXPECT_EQ(run.bot.dialogs().counts.endPrograms, 1);
+    }
+    reportAndCheck(tally);
 
     // The games did what they are for.
-    const bot::Totals& t = bot.totals();
+    const bot::Totals& t = tally.totals;
     EXPECT_GT(t.clears, games / 2);
     EXPECT_GT(t.gameOvers, games / 4);
     if (games >= 30) {
-        for (const auto n :
-             {t.stops, t.deliveredRows, t.sinkingSquares, t.takeTools + t.addTools, t.toolPresses})
+        for (const auto n : {t.stops, t.deliveredRows, t.sinkingSquares, t.takeTools + t.addTools,
+                             t.toolPresses, tally.clears, tally.deliveries, tally.toolUses})
             EXPECT_GT(n, 0);
+        for (const char* mode : {"Duel, 0", "Duel, 1"})
+            EXPECT_GT(tally.endedWhileBlinking[mode], 0) << "no duel ended while rows blinked";
+    }
+}
+
+// Short runs of the program, each ended by closing its window at a random
+// moment: between events, or from inside whatever dialog is open, in every
+// mode; most often while a blinking piece is in play, when a fall tick may
+// have lent a piece to the map.
+TEST(Soak, ClosingTheWindowAtAnyMoment) {
+    const int runs = static_cast<int>(fromEnv("TESSARIN_SOAK_GAMES", kGames) / 2);
+    const auto seed = static_cast<uint64_t>(fromEnv("TESSARIN_SOAK_SEED", 20240601)) + 1;
+    bot::BotRandom r(seed);
+#ifdef __SANITIZE_ADDRESS__
+    __asan_set_death_callback(tellWhere);
+#endif
+    Tally tally;
+    for (int n = 0; n < runs && tally.failures.empty(); ++n) {
+        const double rate = 0.02 + 0.1 * r.unit();
+        ProgramRun run(seed + 7919 * static_cast<uint64_t>(n), r, tally,
+                       [&](const std::string& window) {
+                           return blinkingPieceInPlay(run.bot.game()) ? 0.9
+                                  : window == "name"                  ? rate / 4
+                                                                      : rate;
+                       });
+        for (int game = 0; run.open() && game < 10; ++game) {
+            // Half the games in Cooperation, where two pieces share a field.
+            const int16_t mode = r.chance(0.5) ? Tessarin::kCooperation : kModes[game % 2];
+            run.setUp(mode, true);
+            // A player opens one of the windows now and then.
+            static const char* const kWindows[] = {"mnuAbout", "mnuCustom", "mnuBestScore",
+                                                   "mnuDuelResult", "mnuChangeName"};
+            if (run.open() && r.chance(0.3))
+                run.bot.click(kWindows[r.below(5)]);
+            if (!run.open())
+                break;
+            run.bot.click("mnuGameB"); // blinking pieces
+            run.bot.options().dialogOpenMs = r.chance(0.5) ? 0 : 1 + r.below(700);
+            // Any key shows the blinking pieces in Cooperation; in some games
+            // nobody plays, and they blink off.
+            if (mode == Tessarin::kCooperation && r.chance(0.5))
+                run.bot.options().strategy = {bot::Strategy::None, bot::Strategy::None};
+            run.where(str("seed ", seed, ", run ", n, " (bot seed ", run.options.seed, "), game ",
+                          game, " in ", modeName(mode)));
+            run.play(true, 0.01);
+        }
+        if (run.open())
+            run.close();
+        EXPECT_EQ(run.bot.dialogs().counts.endPrograms, 1);
+    }
+    reportAndCheck(tally);
+    if (runs >= 100) {
+        for (const char* window :
+             {"message", "name", "records", "duel results", "control keys", "about", "top level"}) {
+            int count = 0;
+            for (const auto& [what, n] : tally.closedFrom)
+                count += what.rfind(window, 0) == 0 ? n : 0;
+            EXPECT_GT(count, 0) << "never closed from " << window;
+        }
+        for (int16_t mode : kModes) {
+            int count = 0;
+            for (const auto& [what, n] : tally.closedFrom)
+                count += what.find(str(" in ", modeName(mode))) != std::string::npos ? n : 0;
+            EXPECT_GT(count, 0) << "never closed in " << modeName(mode);
+        }
     }
 }
 

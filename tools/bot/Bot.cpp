@@ -16,17 +16,27 @@ constexpr int64_t kNever = std::numeric_limits<int64_t>::max();
 
 // ---- BotDialogs
 
-template <class F> void BotDialogs::open(F&& close) {
+template <class Form, class F>
+void BotDialogs::open(const std::string& window, Form& form, F&& close) {
+    if (ended_) {
+        form.TheWindow.Visible = false;
+        return;
+    }
     ++depth_;
+    open_.push_back(window);
     if (whileOpen)
         whileOpen();
-    close();
+    if (ended_)
+        form.TheWindow.Visible = false; // taken away by the program's end
+    else
+        close();
+    open_.pop_back();
     --depth_;
 }
 
 void BotDialogs::ShowModal(InputForm& form) {
     ++counts.names;
-    open([&] {
+    open("name", form, [&] {
         if (names.empty() || random_.chance(cancelNameChance)) {
             form.cmdCancel_Click();
             return;
@@ -39,12 +49,12 @@ void BotDialogs::ShowModal(InputForm& form) {
 void BotDialogs::ShowModal(MessageForm& form) {
     ++counts.messages;
     lastMessage = form.Label1.Caption;
-    open([&] { form.Form_KeyDown(vk::Return, 0); });
+    open("message", form, [&] { form.Form_KeyDown(vk::Return, 0); });
 }
 
 void BotDialogs::ShowModal(Custom& form) {
     ++counts.customs;
-    open([&] {
+    open("control keys", form, [&] {
         if (customOk) {
             if (customSpeedMode >= 0)
                 form.Option1_Click(static_cast<int16_t>(customSpeedMode));
@@ -59,18 +69,22 @@ void BotDialogs::ShowModal(Custom& form) {
 
 void BotDialogs::ShowModal(DuelResult& form) {
     ++counts.records;
-    open([&] { form.Command1_Click(); });
+    open(form.TheWindow.Caption == "Duel Result" ? "duel results" : "records", form,
+         [&] { form.Command1_Click(); });
 }
 
 void BotDialogs::ShowModal(About& form) {
     ++counts.abouts;
-    open([&] { form.cmdOk_Click(); });
+    open("about", form, [&] { form.cmdOk_Click(); });
 }
 
 void BotDialogs::SystemMessage(const std::string& text, const std::string&) {
     ++counts.systemMessages;
     lastSystemMessage = text;
-    open([] {});
+    struct NoForm {
+        Window TheWindow;
+    } box;
+    open("system message", box, [] {});
 }
 
 bool BotDialogs::StartProgram(const std::string&) {
@@ -84,6 +98,7 @@ void BotDialogs::ShowHelp() {
 
 void BotDialogs::EndProgram() {
     ++counts.endPrograms;
+    ended_ = true;
 }
 
 // ---- BotGame
@@ -126,23 +141,28 @@ void BotGame::wrapTimers() {
     Tessarin& g = *game_;
     for (int i = 0; i < 2; ++i) {
         g.tmrMain[i]->setHandler([this](int16_t index) {
+            before(Event::Kind::Timer, "tmrMain", index);
             game_->tmrMain_Timer(index);
             after(Event::Kind::Timer, "tmrMain", index);
         });
         g.tmrDelete[i]->setHandler([this](int16_t index) {
+            before(Event::Kind::Timer, "tmrDelete", index);
             game_->tmrDelete_Timer(index);
             after(Event::Kind::Timer, "tmrDelete", index);
         });
         g.tmrBlink[i]->setHandler([this](int16_t index) {
+            before(Event::Kind::Timer, "tmrBlink", index);
             game_->tmrBlink_Timer(index);
             after(Event::Kind::Timer, "tmrBlink", index);
         });
         g.tmrPreBlink[i]->setHandler([this](int16_t index) {
+            before(Event::Kind::Timer, "tmrPreBlink", index);
             game_->tmrPreBlink_Timer(index);
             after(Event::Kind::Timer, "tmrPreBlink", index);
         });
     }
     g.tmrGameOver->setHandler([this](int16_t) {
+        before(Event::Kind::Timer, "tmrGameOver", 0);
         game_->tmrGameOver_Timer();
         after(Event::Kind::Timer, "tmrGameOver", 0);
     });
@@ -153,6 +173,10 @@ void BotGame::wrapTimers() {
 }
 
 void BotGame::dialogOpen() {
+    if (closeFromWindow_ && closeFromWindow_(dialogs_.openWindow())) {
+        close();
+        return;
+    }
     // Timers keep running under a modal window; its nested events go
     // through the same hook. Dialogs opened inside those events let time
     // pass too, but not without end.
@@ -175,14 +199,27 @@ bool BotGame::running() const {
 
 void BotGame::click(const std::string& name, int index) {
     stopping_ = name == "mnuStop";
+    before(Event::Kind::Click, name.c_str(), index);
     game_->Click(name, index);
     after(Event::Kind::Click, name.c_str(), index);
     stopping_ = false;
 }
 
 void BotGame::key(int16_t code) {
+    before(Event::Kind::Key, "key", code);
     game_->Keyboard_KeyDown(code, 0);
     after(Event::Kind::Key, "key", code);
+}
+
+void BotGame::close() {
+    before(Event::Kind::Close, "Form_Unload", -1);
+    game_->Form_Unload();
+    after(Event::Kind::Close, "Form_Unload", -1);
+}
+
+void BotGame::before(Event::Kind kind, const char* name, int index) {
+    if (beforeHook_)
+        beforeHook_(Event{kind, name, index, dialogs_.openDepth()});
 }
 
 void BotGame::after(Event::Kind kind, const char* name, int index) {

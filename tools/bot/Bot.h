@@ -53,6 +53,9 @@ public:
     int customRotateMode = -1;
     // Runs while a modal window is open, before it is closed; the open
     // windows at that moment (this one included) are counted in openDepth().
+    // Once the program has ended (the main window closed meanwhile), an open
+    // window goes without an answer, as the program's end takes it away, and
+    // no window opens any more.
     std::function<void()> whileOpen;
 
     struct Counts {
@@ -63,6 +66,10 @@ public:
     std::string lastMessage;       // the text of the last message shown
     std::string lastSystemMessage; // the text of the last system message
     int openDepth() const { return depth_; }
+    // The innermost open window: "message", "name", "records" (the records
+    // or the duel results window, by its caption in `records`), "control
+    // keys", "about" or "system message"; empty when none is open.
+    const std::string& openWindow() const { return open_.empty() ? kNone : open_.back(); }
 
     void ShowModal(InputForm& form) override;
     void ShowModal(MessageForm& form) override;
@@ -75,11 +82,14 @@ public:
     void EndProgram() override;
 
 private:
-    template <class F> void open(F&& close);
+    template <class Form, class F> void open(const std::string& window, Form& form, F&& close);
 
+    inline static const std::string kNone;
     BotRandom random_;
     size_t nextName_ = 0;
     int depth_ = 0;
+    bool ended_ = false;
+    std::vector<std::string> open_;
 };
 
 // ---- Playing
@@ -107,9 +117,9 @@ struct BotOptions {
 
 // One event the window handled.
 struct Event {
-    enum class Kind { Load, Click, Key, Timer };
+    enum class Kind { Load, Click, Key, Timer, Close };
     Kind kind = Kind::Load;
-    std::string name; // the menu item, the timer ("tmrMain", ...) or "key"
+    std::string name; // the menu item, the timer ("tmrMain", ...), "key" or "Form_Unload"
     int index = -1;   // menu array index, timer index or key code
     int depth = 0;    // dialogs open around it (0: a top-level event)
 };
@@ -170,10 +180,19 @@ public:
     // Called after every event the window handled, dialogs' nested events
     // included, once the bot has looked at the result.
     void setEventHook(EventHook hook) { hook_ = std::move(hook); }
+    // Called just before the window handles each of those events.
+    void setBeforeEventHook(EventHook hook) { beforeHook_ = std::move(hook); }
+    // Asked as each modal window opens, with its name (BotDialogs::openWindow):
+    // true closes the main window from inside it.
+    void setCloseFromWindow(std::function<bool(const std::string& window)> choose) {
+        closeFromWindow_ = std::move(choose);
+    }
 
     // What a person does.
     void click(const std::string& name, int index = -1);
     void key(int16_t code);
+    // Closes the main window (its close button): the program ends.
+    void close();
     // Lets ms of virtual time pass: timer ticks, and the bots' keys between
     // them.
     void step(int64_t ms);
@@ -195,6 +214,7 @@ private:
     };
 
     void wrapTimers();
+    void before(Event::Kind kind, const char* name, int index);
     void after(Event::Kind kind, const char* name, int index);
     void observe(Event::Kind kind, const std::string& name);
     void newPiece(int player);
@@ -228,6 +248,8 @@ private:
     BotRandom random_;
     std::unique_ptr<Tessarin> game_;
     EventHook hook_;
+    EventHook beforeHook_;
+    std::function<bool(const std::string&)> closeFromWindow_;
     Totals totals_;
     std::array<PlayerState, 2> players_;
     std::array<const Canvas*, 2> fieldSeen_{};

@@ -1,0 +1,610 @@
+#pragma once
+
+// Keeps account of every square on the playing fields while the bot plays:
+// from one event to the next, the squares that lie in a field's map (those
+// of the falling pieces aside) change only as a landing, a row clear,
+// delivered rows, a starting level, the curtain and the two tools account
+// for. The account is a model of each field's settled squares, moved on by
+// those rules, and compared with the map after every event and before every
+// event nested in a dialog. Also: the falling pieces do not overlap, a
+// shown piece is drawn, and in Cooperation a sinking square never passes
+// the partner's falling piece.
+
+#include "bot/Bot.h"
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tessarin::soak {
+
+class SquareAccount {
+public:
+    explicit SquareAccount(bot::BotGame& bot) : bot_(bot) {}
+
+    // Who is asked, with each failure, where the soak stands.
+    std::string context;
+    std::vector<std::string> failures;
+    int64_t events = 0; // events seen, nested ones included
+    // How often the interesting cases came up (the soak checks they did).
+    int64_t clearsChecked = 0, deliveriesChecked = 0, toolUses = 0, landings = 0;
+    int64_t sinkingBesidePartner = 0;
+
+    void before(const bot::Event& e) {
+        ++events;
+        if (!stack_.empty())
+            settle(); // the outer event's part up to the dialog
+        else if (!started_)
+            take();
+        stack_.push_back(e);
+    }
+    void after(const bot::Event& e) {
+        (void)e;
+        if (!stack_.empty()) {
+            settle();
+            stack_.pop_back();
+        }
+    }
+
+private:
+    struct Piece {
+        const SquareSet* object = nullptr;
+        bool active = false, visible = false, blink = false;
+        bool inMap = false;    // shown, all its cells hold its colour
+        bool covering = false; // a sinking square over the cell it keeps
+        int16_t shape = -1, x = 0, y = 0, color = 0, saved = Canvas::kEmpty;
+        int n = 0;
+        std::array<std::pair<int, int>, 5> cells{};
+        const Canvas* canvas = nullptr;
+
+        bool sinking() const { return shape == kSingleSquareShape && blink; }
+        bool tool() const {
+            return (shape == kDominoShape || shape == kStraightThreeShape) && blink;
+        }
+        bool falling() const { return active && (inMap || covering); }
+        bool has(int cx, int cy) const {
+            for (int q = 0; q < n; ++q)
+                if (cells[static_cast<size_t>(q)] == std::pair{cx, cy})
+                    return true;
+            return false;
+        }
+        bool same(const Piece& o) const { return object && object == o.object && shape == o.shape; }
+    };
+
+    struct Field {
+        const Canvas* canvas = nullptr;
+        int columns = 0, rows = 0;
+        std::vector<int16_t> settled; // the model; column-major like the map
+        int16_t lines = 0, fullCount = 0;
+        std::array<int16_t, 5> fullRows{};
+        bool marked = false;
+
+        int16_t& at(int x, int y) { return settled[static_cast<size_t>(x * rows + y)]; }
+        int16_t at(int x, int y) const { return settled[static_cast<size_t>(x * rows + y)]; }
+        bool rowEmpty(int y) const {
+            for (int x = 0; x < columns; ++x)
+                if (at(x, y) != Canvas::kEmpty)
+                    return false;
+            return true;
+        }
+        bool rowFull(int y) const {
+            for (int x = 0; x < columns; ++x)
+                if (at(x, y) == Canvas::kEmpty)
+                    return false;
+            return true;
+        }
+        void copyRow(int from, int to) {
+            if (to < 0)
+                return;
+            for (int x = 0; x < columns; ++x)
+                at(x, to) = at(x, from);
+        }
+        // The field's own removal of full rows: from the bottom up to the
+        // first empty row, the unbroken block above each full row dropping.
+        int clearFullRows() {
+            int count = 0;
+            for (int y = rows - 1; y >= 0 && !rowEmpty(y);) {
+                if (!rowFull(y)) {
+                    --y;
+                    continue;
+                }
+                int j = y;
+                for (; j >= 1 && !rowEmpty(j - 1); --j)
+                    copyRow(j - 1, j);
+                for (int x = 0; x < columns; ++x)
+                    at(x, j) = Canvas::kEmpty;
+                ++count;
+            }
+            return count;
+        }
+        // Rows pushed in from below, k = 0 the lowest.
+        void addRows(const std::vector<std::vector<int16_t>>& rowsIn) {
+            const int n = static_cast<int>(rowsIn.size());
+            int y = rows - 1;
+            while (y >= 0 && !rowEmpty(y))
+                --y;
+            for (int j = y + 1; j <= rows - 1; ++j)
+                copyRow(j, j - n);
+            for (int k = 0; k < n; ++k)
+                for (int x = 0; x < columns; ++x)
+                    at(x, rows - 1 - k) = rowsIn[static_cast<size_t>(k)][static_cast<size_t>(x)];
+        }
+    };
+
+    template <class... Parts> static std::string str(const Parts&... parts) {
+        std::ostringstream o;
+        (o << ... << parts);
+        return o.str();
+    }
+
+    void fail(const std::string& what) {
+        if (failures.size() >= 10)
+            return;
+        std::string pieces;
+        for (int p = 0; p < 2; ++p) {
+            const Piece& a = pieces_[static_cast<size_t>(p)];
+            const Piece b = look(bot_.game().Squares[p].get());
+            pieces += str("\n  player ", p + 1, " before: ", describe(a), "; now: ", describe(b));
+        }
+        failures.push_back(
+            str(context, ", event ", events, " (", eventName(), "): ", what, pieces));
+    }
+    static std::string describe(const Piece& p) {
+        if (!p.object)
+            return "none";
+        return str(p.shape, " at ", p.x, ",", p.y, p.active ? " active" : "",
+                   p.visible ? " visible" : "", p.blink ? " blinking" : "",
+                   p.inMap ? " in the map" : "", p.covering ? " covering " : "",
+                   p.covering ? std::to_string(p.saved) : "");
+    }
+    std::string eventName() const {
+        if (stack_.empty())
+            return "none";
+        const bot::Event& e = stack_.back();
+        return str(e.name, "(", e.index, ", depth ", e.depth, ")");
+    }
+
+    Piece look(const SquareSet* s) const {
+        Piece p;
+        if (!s)
+            return p;
+        p.object = s;
+        p.active = s->Active();
+        p.visible = s->Visible();
+        p.blink = s->Blink();
+        p.shape = s->Shape();
+        p.x = s->x();
+        p.y = s->y();
+        p.color = s->Color();
+        p.saved = s->SavedCell();
+        p.canvas = s->TheCanvas();
+        p.n = std::clamp<int>(ShapeSquareCount(s->Shape()), 0, 5);
+        for (int q = 0; q < p.n; ++q)
+            p.cells[static_cast<size_t>(q)] = {s->cellX(q), s->cellY(q)};
+        if (!p.canvas || idle_) // between games no piece is in play
+            return p;
+        const Canvas& c = *p.canvas;
+        const auto inside = [&](int x, int y) {
+            return x >= 0 && y >= 0 && x < c.Columns() && y < c.Rows();
+        };
+        // (Cells in rows the curtain has passed are simply gone.)
+        p.inMap = p.visible && p.n > 0;
+        for (int q = 0; q < p.n && p.inMap; ++q) {
+            const auto [x, y] = p.cells[static_cast<size_t>(q)];
+            p.inMap = inside(x, y) &&
+                      (passed(y) ||
+                       c.GetMapUnit(static_cast<int16_t>(x), static_cast<int16_t>(y)) == p.color);
+        }
+        if (p.sinking() && inside(p.x, p.y) && !passed(p.y)) {
+            const int16_t v = c.GetMapUnit(p.x, p.y);
+            p.covering = p.active && (p.visible ? v == p.color : v == p.saved);
+        }
+        return p;
+    }
+
+    // Rows the curtain has emptied; nothing in them is a falling piece's
+    // (nor anywhere, once the curtain is through).
+    bool passed(int y) const {
+        const Tessarin& g = bot_.game();
+        return idle_ || (g.tmrGameOver->Enabled() && g.CurtainClearing && y < g.CurtainRow);
+    }
+
+    // The settled squares the map shows: the map without the falling pieces,
+    // a sinking square replaced by what it keeps.
+    std::vector<int16_t> observed(const Field& m, const std::array<Piece, 2>& pieces) const {
+        const Canvas& c = *m.canvas;
+        std::vector<int16_t> o(static_cast<size_t>(m.columns * m.rows));
+        for (int x = 0; x < m.columns; ++x)
+            for (int y = 0; y < m.rows; ++y)
+                o[static_cast<size_t>(x * m.rows + y)] =
+                    c.GetMapUnit(static_cast<int16_t>(x), static_cast<int16_t>(y));
+        for (const Piece& p : pieces) {
+            if (p.canvas != &c || !p.active)
+                continue;
+            const auto inside = [&](int x, int y) {
+                return x >= 0 && y >= 0 && x < m.columns && y < m.rows;
+            };
+            if (p.covering && inside(p.x, p.y))
+                o[static_cast<size_t>(p.x * m.rows + p.y)] = p.saved;
+            else if (p.inMap)
+                for (int q = 0; q < p.n; ++q) {
+                    const auto [x, y] = p.cells[static_cast<size_t>(q)];
+                    if (inside(x, y) && !passed(y))
+                        o[static_cast<size_t>(x * m.rows + y)] = Canvas::kEmpty;
+                }
+        }
+        return o;
+    }
+
+    // The state at this moment becomes the start of the next stretch.
+    void take() {
+        started_ = true;
+        const Tessarin& g = bot_.game();
+        for (int i = 0; i < 2; ++i)
+            pieces_[static_cast<size_t>(i)] = look(g.Squares[i].get());
+        for (int f = 0; f < 2; ++f) {
+            Field& m = fields_[static_cast<size_t>(f)];
+            const Canvas* c = g.Fields[f].get();
+            if (c != m.canvas || g.Mode != mode_) {
+                m = Field{};
+                m.canvas = c;
+                if (c) {
+                    m.columns = c->Columns();
+                    m.rows = c->Rows();
+                }
+            }
+            if (!c)
+                continue;
+            m.settled = observed(m, pieces_);
+            m.lines = c->Lines();
+            m.fullCount = c->FullLines();
+            m.fullRows = c->FullLineRows();
+            m.marked = c->Delete();
+        }
+        playing_ = g.Playing;
+        curtain_ = g.tmrGameOver->Enabled();
+        curtainClearing_ = g.CurtainClearing;
+        curtainRow_ = g.CurtainRow;
+        mode_ = g.Mode;
+    }
+
+    // Moves the model on by what the event may have done since the last
+    // look, compares, and looks again.
+    void settle() {
+        const Tessarin& g = bot_.game();
+        if (g.Ended || !started_ || !failures.empty())
+            return;
+        const bot::Event& e = stack_.back();
+        if (g.Playing)
+            idle_ = false;
+        else if (curtain_ && !g.tmrGameOver->Enabled())
+            idle_ = true;
+        std::array<Piece, 2> now;
+        for (int i = 0; i < 2; ++i)
+            now[static_cast<size_t>(i)] = look(g.Squares[i].get());
+
+        std::array<Field, 2> model = fields_;
+        std::array<bool, 2> fresh{};
+        // A mode command makes new, empty fields (a new one may even take
+        // the place in memory of the old).
+        const bool newMode = g.Mode != mode_;
+        for (int f = 0; f < 2; ++f) {
+            Field& m = model[static_cast<size_t>(f)];
+            const Canvas* c = g.Fields[f].get();
+            if (c != m.canvas || newMode) {
+                fresh[static_cast<size_t>(f)] = true;
+                m = Field{};
+                m.canvas = c;
+                if (c) {
+                    m.columns = c->Columns();
+                    m.rows = c->Rows();
+                    m.settled.assign(static_cast<size_t>(m.columns * m.rows), Canvas::kEmpty);
+                }
+            }
+        }
+        const auto fieldOf = [&](const Canvas* c) {
+            for (int f = 0; f < 2; ++f)
+                if (c && model[static_cast<size_t>(f)].canvas == c &&
+                    !fresh[static_cast<size_t>(f)])
+                    return f;
+            return -1;
+        };
+        const bool duel = g.Mode == Tessarin::kDuel;
+        const bool curtainTick = e.kind == bot::Event::Kind::Timer && e.name == "tmrGameOver";
+        const bool clearEnds = e.kind == bot::Event::Kind::Timer && e.name == "tmrDelete";
+        // Duel: the field whose clear delivers rows to the other.
+        int delivering = -1;
+        if (duel && clearEnds && e.index >= 0 && e.index < 2 && !fresh[0] && !fresh[1] &&
+            g.Fields[e.index]->Lines() > fields_[static_cast<size_t>(e.index)].lines &&
+            fields_[static_cast<size_t>(e.index)].fullCount >= 2)
+            delivering = e.index;
+
+        // New Game: the fields were empty, and squares come only in the
+        // rows of the starting level.
+        const bool newGame = e.kind == bot::Event::Kind::Click && e.name == "mnuNewGame" &&
+                             !playing_ && !curtain_ && (g.Playing || g.tmrGameOver->Enabled());
+        if (newGame) {
+            for (int f = 0; f < 2; ++f) {
+                Field& m = model[static_cast<size_t>(f)];
+                if (!m.canvas)
+                    continue;
+                for (int16_t v : m.settled)
+                    if (v != Canvas::kEmpty) {
+                        fail(str("field ", f + 1, " holds squares left from before at New Game"));
+                        break;
+                    }
+                const std::vector<int16_t> o = observed(m, now);
+                for (int x = 0; x < m.columns; ++x)
+                    for (int y = 0; y < m.rows; ++y) {
+                        const int16_t v = o[static_cast<size_t>(x * m.rows + y)];
+                        if (v != Canvas::kEmpty && y < m.rows - g.Level)
+                            fail(str("field ", f + 1, ": a square at (", x, ",", y,
+                                     ") above the starting level ", g.Level));
+                        m.at(x, y) = v;
+                    }
+            }
+        } else {
+            // Landings: a falling piece that is no longer falling leaves its
+            // squares, unless it was a tool (it vanishes) or delivered rows
+            // dropped it; one that blinked off leaves nothing.
+            for (int p = 0; p < 2; ++p) {
+                const Piece& was = pieces_[static_cast<size_t>(p)];
+                const Piece& is = now[static_cast<size_t>(p)];
+                const int f = fieldOf(was.canvas);
+                if (!was.falling() || f < 0)
+                    continue;
+                const bool same = is.same(was);
+                if (same && is.falling())
+                    continue;
+                if (same && is.active && !is.visible)
+                    continue;
+                // (Still active and shown, but partly overwritten: the curtain
+                // is passing; what is left of it stays as squares.)
+                const bool gone = !same || !is.active;
+                if (gone && (was.tool() || (delivering >= 0 && f == 1 - delivering && same)))
+                    continue;
+                const Piece& at = same ? is : was;
+                Field& m = model[static_cast<size_t>(f)];
+                for (int q = 0; q < at.n; ++q) {
+                    const auto [x, y] = at.cells[static_cast<size_t>(q)];
+                    if (x >= 0 && y >= 0 && x < m.columns && y < m.rows)
+                        m.at(x, y) = was.color;
+                }
+                ++landings;
+            }
+            // The tools: Rotate on an active tool takes the first square
+            // below it, or adds one on top of its column.
+            if (e.kind == bot::Event::Kind::Key && playing_)
+                for (int p = 0; p < 2; ++p)
+                    useTool(p, e.index, now, model, fieldOf);
+            // Row clears, and in Duel the rows they deliver.
+            for (int f = 0; f < 2; ++f) {
+                Field& m = model[static_cast<size_t>(f)];
+                if (!m.canvas || fresh[static_cast<size_t>(f)])
+                    continue;
+                const int rose = g.Fields[f]->Lines() - fields_[static_cast<size_t>(f)].lines;
+                if (rose <= 0)
+                    continue;
+                std::vector<std::vector<int16_t>> sent;
+                if (f == delivering) {
+                    const Field& start = fields_[static_cast<size_t>(f)];
+                    const Piece& clearing = pieces_[static_cast<size_t>(f)];
+                    for (int k = 0; k < start.fullCount; ++k) {
+                        std::vector<int16_t> r(static_cast<size_t>(m.columns), Canvas::kEmpty);
+                        const int y = start.fullRows[static_cast<size_t>(k)];
+                        for (int x = 0; x < m.columns && y >= 0 && y < m.rows; ++x)
+                            if (!clearing.has(x, y))
+                                r[static_cast<size_t>(x)] = m.at(x, y);
+                        sent.push_back(r);
+                    }
+                }
+                const int removed = m.clearFullRows();
+                ++clearsChecked;
+                if (removed != rose)
+                    fail(str("field ", f + 1, ": the lines rose by ", rose, " but ", removed,
+                             " full rows were there to remove"));
+                if (!sent.empty()) {
+                    // The opponent's falling piece is dropped first, also
+                    // one the curtain has begun to pass over.
+                    Field& o = model[static_cast<size_t>(1 - f)];
+                    const Piece& dropped = pieces_[static_cast<size_t>(1 - f)];
+                    if (dropped.active && !dropped.falling())
+                        for (int q = 0; q < dropped.n; ++q) {
+                            const auto [x, y] = dropped.cells[static_cast<size_t>(q)];
+                            if (x >= 0 && y >= 0 && x < o.columns && y < o.rows &&
+                                o.at(x, y) == dropped.color)
+                                o.at(x, y) = dropped.sinking() ? dropped.saved : Canvas::kEmpty;
+                        }
+                    o.addRows(sent);
+                    ++deliveriesChecked;
+                }
+            }
+            // The curtain empties, from the top, every row it has passed.
+            if (curtainTick && curtain_ && curtainClearing_)
+                for (int f = 0; f < (duel ? 2 : 1); ++f) {
+                    Field& m = model[static_cast<size_t>(f)];
+                    for (int y = 0; m.canvas && y <= curtainRow_ && y < m.rows; ++y)
+                        for (int x = 0; x < m.columns; ++x)
+                            m.at(x, y) = Canvas::kEmpty;
+                }
+        }
+
+        if (std::getenv("TESSARIN_SOAK_TRACE")) {
+            std::string line = str(context, " event ", events, " ", eventName(), " playing ",
+                                   g.Playing, " curtain ", g.CurtainClearing, "/", g.CurtainRow);
+            for (int p = 0; p < 2; ++p)
+                line += str(" | p", p + 1, ": ", describe(now[static_cast<size_t>(p)]));
+            std::fprintf(stderr, "%s\n", line.c_str());
+        }
+        checkPieces(now);
+        pieces_ = now;
+        for (int f = 0; f < 2; ++f) {
+            Field& m = model[static_cast<size_t>(f)];
+            if (!m.canvas)
+                continue;
+            fields_[static_cast<size_t>(f)] = m;
+            const std::vector<int16_t> o = observed(m, now);
+            // A clear that ends under the curtain may put squares back into
+            // rows it has passed (a piece lifted and put back, rows pushed
+            // up); its next tick empties them again.
+            if (!curtainTick && g.tmrGameOver->Enabled() && g.CurtainClearing)
+                for (int x = 0; x < m.columns; ++x)
+                    for (int y = 0; y < g.CurtainRow && y < m.rows; ++y)
+                        m.at(x, y) = o[static_cast<size_t>(x * m.rows + y)];
+            for (size_t k = 0; k < o.size(); ++k)
+                if (o[k] != m.settled[k]) {
+                    const int x = static_cast<int>(k) / m.rows, y = static_cast<int>(k) % m.rows;
+                    fail(str("field ", f + 1, ", cell (", x, ",", y, ") holds ", o[k],
+                             " where the account has ", m.settled[k],
+                             o[k] == Canvas::kEmpty ? ": a square was lost"
+                                                    : ": a square belongs to nobody",
+                             "\n  map, account:", picture(o, m)));
+                    break;
+                }
+            Field& kept = fields_[static_cast<size_t>(f)];
+            kept.settled = o; // once told, the account goes on from the map
+            const Canvas& c = *m.canvas;
+            kept.lines = c.Lines();
+            kept.fullCount = c.FullLines();
+            kept.fullRows = c.FullLineRows();
+            kept.marked = c.Delete();
+        }
+        // After the curtain every cell of every field is empty.
+        if (curtain_ && !g.tmrGameOver->Enabled() && !g.Playing)
+            for (int f = 0; f < 2; ++f)
+                if (const Canvas* c = g.Fields[f].get())
+                    for (int x = 0; x < c->Columns(); ++x)
+                        for (int y = 0; y < c->Rows(); ++y)
+                            if (c->GetMapUnit(static_cast<int16_t>(x), static_cast<int16_t>(y)) !=
+                                Canvas::kEmpty) {
+                                fail(str("field ", f + 1, " holds a square at (", x, ",", y,
+                                         ") after the curtain"));
+                                x = c->Columns();
+                                break;
+                            }
+        playing_ = g.Playing;
+        curtain_ = g.tmrGameOver->Enabled();
+        curtainClearing_ = g.CurtainClearing;
+        curtainRow_ = g.CurtainRow;
+        mode_ = g.Mode;
+    }
+
+    // The field's squares as the map shows them and as the account has them,
+    // side by side, row by row ('.' empty).
+    static std::string picture(const std::vector<int16_t>& o, const Field& m) {
+        std::string out;
+        const auto code = [](int16_t v) {
+            return v == Canvas::kEmpty ? '.' : static_cast<char>('0' + (v >= 0 && v <= 9 ? v : 9));
+        };
+        for (int y = 0; y < m.rows; ++y) {
+            out += "\n  ";
+            for (int x = 0; x < m.columns; ++x)
+                out += code(o[static_cast<size_t>(x * m.rows + y)]);
+            out += "  ";
+            for (int x = 0; x < m.columns; ++x)
+                out += code(m.at(x, y));
+        }
+        return out;
+    }
+
+    template <class FieldOf>
+    void useTool(int p, int code, const std::array<Piece, 2>& now, std::array<Field, 2>& model,
+                 const FieldOf& fieldOf) {
+        const Tessarin& g = bot_.game();
+        const Piece& was = pieces_[static_cast<size_t>(p)];
+        if (!was.active || !was.tool() || !now[static_cast<size_t>(p)].same(was))
+            return;
+        const bool standard = g.Mode == Tessarin::kStandard;
+        if (code != g.Controls.Keys[static_cast<size_t>(p)].Rotate &&
+            !(standard && code == g.Controls.Keys[1].Rotate))
+            return;
+        const int f = fieldOf(was.canvas);
+        if (f < 0 || was.x < 0 || was.x >= model[static_cast<size_t>(f)].columns)
+            return;
+        Field& m = model[static_cast<size_t>(f)];
+        const int top = std::max(was.y + 2, 0);
+        int r = top;
+        while (r <= m.rows - 1 && m.at(was.x, r) == Canvas::kEmpty)
+            ++r;
+        ++toolUses;
+        if (was.shape == kDominoShape) {
+            if (r <= m.rows - 1)
+                m.at(was.x, r) = Canvas::kEmpty;
+        } else if (r - 1 >= top) {
+            // Not into the partner's falling piece (a sinking square only
+            // lies over its cell).
+            const Piece& partner = pieces_[static_cast<size_t>(1 - p)];
+            if (!(partner.active && !partner.sinking() && partner.canvas == was.canvas &&
+                  partner.has(was.x, r - 1)))
+                m.at(was.x, r - 1) = was.color;
+        }
+    }
+
+    void checkPieces(const std::array<Piece, 2>& now) {
+        const Tessarin& g = bot_.game();
+        const Piece& a = now[0];
+        const Piece& b = now[1];
+        if (a.falling() && b.falling() && a.canvas == b.canvas)
+            for (int q = 0; q < a.n; ++q) {
+                const auto [x, y] = a.cells[static_cast<size_t>(q)];
+                if (b.has(x, y) && a.inMap && b.inMap)
+                    return fail(str("the falling pieces overlap at (", x, ",", y, ")"));
+            }
+        // In Cooperation the sinking square stops above the partner's
+        // falling piece, however it goes down.
+        if (g.Mode == Tessarin::kCooperation)
+            for (int p = 0; p < 2; ++p) {
+                const Piece& was = pieces_[static_cast<size_t>(p)];
+                const Piece& is = now[static_cast<size_t>(p)];
+                const Piece& partner = pieces_[static_cast<size_t>(1 - p)];
+                if (!was.sinking() || !was.active || !is.same(was) || !partner.active)
+                    continue;
+                for (int q = 0; q < partner.n; ++q) {
+                    const auto [x, y] = partner.cells[static_cast<size_t>(q)];
+                    if (x == was.x && y > was.y && y <= is.y)
+                        return fail(str("the sinking square went from row ", was.y, " to ", is.y,
+                                        " through the partner's falling piece"));
+                    if (std::abs(x - is.x) + std::abs(y - is.y) == 1)
+                        ++sinkingBesidePartner;
+                }
+            }
+        // A piece on show is drawn (cells of blinking rows aside).
+        if (!g.Playing)
+            return;
+        for (const Piece& p : now) {
+            if (!p.active || !p.visible || !p.inMap || !p.canvas || !p.canvas->PicOutput())
+                continue;
+            const Canvas& c = *p.canvas;
+            for (int q = 0; q < p.n; ++q) {
+                const auto [x, y] = p.cells[static_cast<size_t>(q)];
+                bool blinking = false;
+                for (int k = 0; c.Delete() && k < c.FullLines(); ++k)
+                    blinking = blinking || c.FullLineRows()[static_cast<size_t>(k)] == y;
+                if (blinking)
+                    continue;
+                const Surface& image = g.Images.colour(p.color);
+                const Surface& out = *c.PicOutput();
+                for (const auto& [px, py] : {std::pair{8, 8}, std::pair{3, 12}})
+                    if (out.pixel(16 * x + px, 16 * y + py) != image.pixel(px, py))
+                        return fail(
+                            str("a piece is shown at (", x, ",", y, ") but not drawn there"));
+            }
+        }
+    }
+
+    bot::BotGame& bot_;
+    std::vector<bot::Event> stack_;
+    bool started_ = false;
+    std::array<Piece, 2> pieces_;
+    std::array<Field, 2> fields_;
+    bool playing_ = false, curtain_ = false, curtainClearing_ = false;
+    bool idle_ = true; // between the end of a curtain and the next New Game
+    int16_t curtainRow_ = 0;
+    int16_t mode_ = Tessarin::kNoMode;
+};
+
+} // namespace tessarin::soak
