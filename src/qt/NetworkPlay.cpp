@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QNetworkInterface>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -250,18 +251,25 @@ void NetworkPlay::joinDialog() {
             game_.services().timers, std::make_unique<TcpLink>(socket), code->text().toStdString(),
             name->text().toStdString(),
             net::JoinSession::Events{
-                [&dlg](const net::Welcome&) { dlg.accept(); },
+                // The session outlives this dialog: it is reached only
+                // while it still exists.
+                [dialog = QPointer<QDialog>(&dlg)](const net::Welcome&) {
+                    if (dialog)
+                        dialog->accept();
+                },
                 [this] {
                     if (view_ && join_)
                         view_->show(join_->view());
                 },
-                [this, &dlg, status, join](net::JoinSession::EndReason, const std::string& text) {
+                [this, dialog = QPointer<QDialog>(&dlg), status = QPointer<QLabel>(status),
+                 join = QPointer<QPushButton>(join)](net::JoinSession::EndReason,
+                                                     const std::string& text) {
                     net::JoinSession* ended = join_.get();
                     QTimer::singleShot(0, this, [this, ended] {
                         if (join_.get() == ended)
                             join_.reset();
                     });
-                    if (dlg.isVisible()) {
+                    if (dialog && dialog->isVisible() && status && join) {
                         status->setText(q(text));
                         join->setEnabled(true);
                     } else {
