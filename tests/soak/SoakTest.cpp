@@ -29,11 +29,15 @@ int64_t fromEnv(const char* name, int64_t fallback) {
     return env ? std::max<int64_t>(0, std::strtoll(env, nullptr, 10)) : fallback;
 }
 
-// About half a minute on two cores.
+// Each soak test takes about ten seconds on two cores, under the sanitizers
+// about fifteen.
+// The short runs that end by closing the window: per hundred games.
 #ifdef __SANITIZE_ADDRESS__
 constexpr int kGames = 400;
+constexpr int kClosingRunsPer100 = 75;
 #else
 constexpr int kGames = 1000;
+constexpr int kClosingRunsPer100 = 50;
 #endif
 
 // Where the soak stands, for a report of the sanitizers too.
@@ -232,6 +236,7 @@ struct Tally {
     int runs = 0;
     std::map<std::string, int> closedFrom;         // "window in mode"
     std::map<std::string, int> endedWhileBlinking; // "mode, way down"
+    std::array<int, 2> cooperationByTurn{};        // Cooperation games by turning sense
     int64_t clears = 0, deliveries = 0, toolUses = 0, besidePartner = 0;
     int64_t sinkingStops = 0; // games stopped while a sinking square was inside the stack
     // Closed from the message or records window of a Cooperation game over
@@ -251,7 +256,9 @@ struct Tally {
                    "\n  closed at a Cooperation game over while a piece blinked: ", blinkingCloses,
                    "; while one was lent to the map: ", lentCloses, "\n  pieces: ", totals.pieces,
                    ", sinking squares: ", totals.sinkingSquares,
-                   ", tools: ", totals.takeTools + totals.addTools);
+                   ", tools: ", totals.takeTools + totals.addTools,
+                   "\n  Cooperation games turning counterclockwise, clockwise: ",
+                   cooperationByTurn[0], ", ", cooperationByTurn[1]);
     }
 };
 
@@ -366,9 +373,12 @@ struct ProgramRun {
         }
         // In some Cooperation games a player steers each sinking square over
         // the partner's falling piece and presses Down.
-        const bool chasePartner =
-            g.Mode == Tessarin::kCooperation && g.GameType == "B" && r.chance(0.5);
+        // (Not where nobody is to press keys.)
+        const bool chasePartner = g.Mode == Tessarin::kCooperation && g.GameType == "B" &&
+                                  bot.options().strategy[0] != bot::Strategy::None && r.chance(0.5);
         const int stopAfterMs = r.below(650);
+        if (g.Mode == Tessarin::kCooperation)
+            ++tally_.cooperationByTurn[g.Controls.RotateMode == 0 ? 0 : 1];
         bot.click("mnuNewGame");
         const int64_t start = bot.now();
         int64_t markedAt = -1;
@@ -520,6 +530,9 @@ TEST(Soak, GamesInEveryModeKeepFieldsLabelsAndMenusConsistent) {
             EXPECT_GT(n, 0);
         for (const char* mode : {"Duel, 0", "Duel, 1"})
             EXPECT_GT(tally.endedWhileBlinking[mode], 0) << "no duel ended while rows blinked";
+        EXPECT_GT(tally.sinkingStops, 0);
+        EXPECT_GT(tally.besidePartner, 0);
+        EXPECT_TRUE(tally.cooperationByTurn[0] > 0 && tally.cooperationByTurn[1] > 0);
     }
 }
 
@@ -528,7 +541,8 @@ TEST(Soak, GamesInEveryModeKeepFieldsLabelsAndMenusConsistent) {
 // mode; most often while a blinking piece is in play, when a fall tick may
 // have lent a piece to the map.
 TEST(Soak, ClosingTheWindowAtAnyMoment) {
-    const int runs = static_cast<int>(fromEnv("TESSARIN_SOAK_GAMES", kGames) / 2);
+    const int runs =
+        static_cast<int>(fromEnv("TESSARIN_SOAK_GAMES", kGames) * kClosingRunsPer100 / 100);
     const auto seed = static_cast<uint64_t>(fromEnv("TESSARIN_SOAK_SEED", 20240601)) + 1;
     bot::BotRandom r(seed);
 #ifdef __SANITIZE_ADDRESS__
@@ -570,6 +584,9 @@ TEST(Soak, ClosingTheWindowAtAnyMoment) {
     }
     reportAndCheck(tally);
     if (runs >= 100) {
+        // Closed at a Cooperation game over whose fall tick had lent a
+        // blinking piece to the map.
+        EXPECT_GT(tally.lentCloses, 0);
         for (const char* window :
              {"message", "name", "records", "duel results", "control keys", "about", "top level"}) {
             int count = 0;
