@@ -397,10 +397,10 @@ struct ProgramRun {
                     if (g.Fields[f] && g.Fields[f]->Delete())
                         marked = f;
                 markedAt = marked < 0 ? -1 : markedAt < 0 ? bot.now() : markedAt;
-                const bool lost =
-                    marked >= 0 && g.Mode == Tessarin::kDuel && topRow(*g.Fields[1 - marked]) <= 2;
+                // At once when the rows, delivered or the partner put back,
+                // would come into the top rows as the curtain passes them.
                 if (stopWhileBlinking && markedAt >= 0 &&
-                    (lost || bot.now() - markedAt >= stopAfterMs))
+                    (reachesTheTop(marked) || bot.now() - markedAt >= stopAfterMs))
                     bot.click("mnuStop");
                 for (const auto& s : g.Squares)
                     if (stopWhileSinking && g.Playing && s && s->Active() && s->IsSinkingSquare() &&
@@ -444,6 +444,25 @@ struct ProgramRun {
             bot.key(column < s->x() ? keys.Left : column > s->x() ? keys.Right : keys.Down);
             return;
         }
+    }
+
+    // Duel: the other field is within as many rows of the top as the marked
+    // rows will push in. Cooperation: the partner of the player whose rows
+    // are marked is in the top two rows.
+    bool reachesTheTop(int marked) {
+        const Tessarin& g = bot.game();
+        if (marked < 0)
+            return false;
+        if (g.Mode == Tessarin::kDuel)
+            return g.Fields[marked]->FullLines() >= 2 &&
+                   topRow(*g.Fields[1 - marked]) <= g.Fields[marked]->FullLines();
+        const SquareSet* partner = g.Squares[(g.ClearingPlayer + 1) % 2].get();
+        if (g.Mode != Tessarin::kCooperation || !partner || !partner->Active())
+            return false;
+        for (int q = 0; q < ShapeSquareCount(partner->Shape()); ++q)
+            if (partner->cellY(q) <= 1)
+                return true;
+        return false;
     }
 
     // The highest row that holds a square (the number of rows when none).
