@@ -29,11 +29,15 @@ int64_t fromEnv(const char* name, int64_t fallback) {
     return env ? std::max<int64_t>(0, std::strtoll(env, nullptr, 10)) : fallback;
 }
 
-// About half a minute on two cores.
+// Each soak test takes about ten seconds on two cores, under the sanitizers
+// about fifteen.
+// The short runs that end by closing the window: per hundred games.
 #ifdef __SANITIZE_ADDRESS__
 constexpr int kGames = 400;
+constexpr int kClosingRunsPer100 = 75;
 #else
 constexpr int kGames = 1000;
+constexpr int kClosingRunsPer100 = 50;
 #endif
 
 // Where the soak stands, for a report of the sanitizers too.
@@ -232,6 +236,7 @@ struct Tally {
     int runs = 0;
     std::map<std::string, int> closedFrom;         // "window in mode"
     std::map<std::string, int> endedWhileBlinking; // "mode, way down"
+    std::array<int, 2> cooperationByTurn{};        // Cooperation games by turning sense
     int64_t clears = 0, deliveries = 0, toolUses = 0, besidePartner = 0;
     int64_t sinkingStops = 0; // games stopped while a sinking square was inside the stack
     // Closed from the message or records window of a Cooperation game over
@@ -251,7 +256,9 @@ struct Tally {
                    "\n  closed at a Cooperation game over while a piece blinked: ", blinkingCloses,
                    "; while one was lent to the map: ", lentCloses, "\n  pieces: ", totals.pieces,
                    ", sinking squares: ", totals.sinkingSquares,
-                   ", tools: ", totals.takeTools + totals.addTools);
+                   ", tools: ", totals.takeTools + totals.addTools,
+                   "\n  Cooperation games turning counterclockwise, clockwise: ",
+                   cooperationByTurn[0], ", ", cooperationByTurn[1]);
     }
 };
 
@@ -366,9 +373,12 @@ struct ProgramRun {
         }
         // In some Cooperation games a player steers each sinking square over
         // the partner's falling piece and presses Down.
-        const bool chasePartner =
-            g.Mode == Tessarin::kCooperation && g.GameType == "B" && r.chance(0.5);
+        // (Not where nobody is to press keys.)
+        const bool chasePartner = g.Mode == Tessarin::kCooperation && g.GameType == "B" &&
+                                  bot.options().strategy[0] != bot::Strategy::None && r.chance(0.5);
         const int stopAfterMs = r.below(650);
+        if (g.Mode == Tessarin::kCooperation)
+            ++tally_.cooperationByTurn[g.Controls.RotateMode == 0 ? 0 : 1];
         bot.click("mnuNewGame");
         const int64_t start = bot.now();
         int64_t markedAt = -1;
@@ -387,10 +397,10 @@ struct ProgramRun {
                     if (g.Fields[f] && g.Fields[f]->Delete())
                         marked = f;
                 markedAt = marked < 0 ? -1 : markedAt < 0 ? bot.now() : markedAt;
-                const bool lost =
-                    marked >= 0 && g.Mode == Tessarin::kDuel && topRow(*g.Fields[1 - marked]) <= 2;
+                // At once when the rows, delivered or the partner put back,
+                // would come into the top rows as the curtain passes them.
                 if (stopWhileBlinking && markedAt >= 0 &&
-                    (lost || bot.now() - markedAt >= stopAfterMs))
+                    (reachesTheTop(marked) || bot.now() - markedAt >= stopAfterMs))
                     bot.click("mnuStop");
                 for (const auto& s : g.Squares)
                     if (stopWhileSinking && g.Playing && s && s->Active() && s->IsSinkingSquare() &&
@@ -434,6 +444,25 @@ struct ProgramRun {
             bot.key(column < s->x() ? keys.Left : column > s->x() ? keys.Right : keys.Down);
             return;
         }
+    }
+
+    // Duel: the other field is within as many rows of the top as the marked
+    // rows will push in. Cooperation: the partner of the player whose rows
+    // are marked is in the top two rows.
+    bool reachesTheTop(int marked) {
+        const Tessarin& g = bot.game();
+        if (marked < 0)
+            return false;
+        if (g.Mode == Tessarin::kDuel)
+            return g.Fields[marked]->FullLines() >= 2 &&
+                   topRow(*g.Fields[1 - marked]) <= g.Fields[marked]->FullLines();
+        const SquareSet* partner = g.Squares[(g.ClearingPlayer + 1) % 2].get();
+        if (g.Mode != Tessarin::kCooperation || !partner || !partner->Active())
+            return false;
+        for (int q = 0; q < ShapeSquareCount(partner->Shape()); ++q)
+            if (partner->cellY(q) <= 1)
+                return true;
+        return false;
     }
 
     // The highest row that holds a square (the number of rows when none).
@@ -520,6 +549,9 @@ TEST(Soak, GamesInEveryModeKeepFieldsLabelsAndMenusConsistent) {
             EXPECT_GT(n, 0);
         for (const char* mode : {"Duel, 0", "Duel, 1"})
             EXPECT_GT(tally.endedWhileBlinking[mode], 0) << "no duel ended while rows blinked";
+        EXPECT_GT(tally.sinkingStops, 0);
+        EXPECT_GT(tally.besidePartner, 0);
+        EXPECT_TRUE(tally.cooperationByTurn[0] > 0 && tally.cooperationByTurn[1] > 0);
     }
 }
 
@@ -528,7 +560,8 @@ TEST(Soak, GamesInEveryModeKeepFieldsLabelsAndMenusConsistent) {
 // mode; most often while a blinking piece is in play, when a fall tick may
 // have lent a piece to the map.
 TEST(Soak, ClosingTheWindowAtAnyMoment) {
-    const int runs = static_cast<int>(fromEnv("TESSARIN_SOAK_GAMES", kGames) / 2);
+    const int runs =
+        static_cast<int>(fromEnv("TESSARIN_SOAK_GAMES", kGames) * kClosingRunsPer100 / 100);
     const auto seed = static_cast<uint64_t>(fromEnv("TESSARIN_SOAK_SEED", 20240601)) + 1;
     bot::BotRandom r(seed);
 #ifdef __SANITIZE_ADDRESS__
@@ -570,6 +603,9 @@ TEST(Soak, ClosingTheWindowAtAnyMoment) {
     }
     reportAndCheck(tally);
     if (runs >= 100) {
+        // Closed at a Cooperation game over whose fall tick had lent a
+        // blinking piece to the map.
+        EXPECT_GT(tally.lentCloses, 0);
         for (const char* window :
              {"message", "name", "records", "duel results", "control keys", "about", "top level"}) {
             int count = 0;
