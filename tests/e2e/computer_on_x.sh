@@ -37,17 +37,8 @@ message_window() {
     return 1
 }
 focus() { xdotool windowfocus --sync "$1"; }
-key() { xdotool key --clearmodifiers "$@"; }
-shoot() { import -window root "$work/shot.png"; }
-# The colour (RRGGBB) of the centre of cell (cx, cy) of a field surface at
-# (left, top) twips in window $1 whose client area is $2 pixels high.
-cell() {
-    local w=$1 client=$2 left=$3 top=$4 cx=$5 cy=$6
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    local x=$((X + (left * 2 + 15) / 30 + 2 + 16 * cx + 8))
-    local y=$((Y + HEIGHT - client + (top * 2 + 15) / 30 + 2 + 16 * cy + 8))
-    convert "$work/shot.png" -format "%[hex:p{$x,$y}]" info: | cut -c1-6
-}
+# shellcheck source=cells.sh
+source "$(dirname "$0")/cells.sh"
 
 step "start-up"
 xvfb_until 20 window_named '^Tessarin$' || fail "the main window did not appear"

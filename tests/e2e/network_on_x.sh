@@ -38,17 +38,8 @@ start() { # folder; prints the pid
 window_of() { xdotool search --all --onlyvisible --pid "$1" --name "$2" 2>/dev/null | head -1; }
 has_window() { [ -n "$(window_of "$1" "$2")" ]; }
 focus() { xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"; }
-key() { xdotool key --clearmodifiers "$@"; }
-shoot() { import -window root "$work/shot.png"; }
-# The colour (RRGGBB) of the centre of cell (cx, cy) of a field surface at
-# (left, top) twips in window $1 whose client area is $2 pixels high.
-cell() {
-    local w=$1 client=$2 left=$3 top=$4 cx=$5 cy=$6
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    local x=$((X + (left * 2 + 15) / 30 + 2 + 16 * cx + 8))
-    local y=$((Y + HEIGHT - client + (top * 2 + 15) / 30 + 2 + 16 * cy + 8))
-    convert "$work/shot.png" -format "%[hex:p{$x,$y}]" info: | cut -c1-6
-}
+# shellcheck source=cells.sh
+source "$(dirname "$0")/cells.sh"
 # Whether player 2's field (6060, 510 twips) shows a square in column 0.
 at_left_wall() {
     local w=$1 client=$2 y
