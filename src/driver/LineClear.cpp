@@ -253,8 +253,8 @@ void Tessarin::DoForGameOver() {
          {"mnuTwoPlayers", "mnuNewGame", "mnuBestScore", "mnuChangeName", "mnuLevel0", "mnuSpeed0",
           "mnuPreview", "mnuGameA", "mnuGameB", "mnuCustom"})
         setEnabled(name, true);
-    for (int16_t i = 0; i < Seat::kKinds; ++i)
-        mnu("mnuSeat", i).Enabled = true;
+    seatChoosable_ = true;
+    syncSeatMenu();
     setEnabled("mnuPause", false);
     setEnabled("mnuStop", false);
 }

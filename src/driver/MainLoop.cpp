@@ -43,8 +43,8 @@ void Tessarin::mnuNewGame_Click() {
          {"mnuOnePlayer", "mnuTwoPlayers", "mnuNewGame", "mnuBestScore", "mnuChangeName",
           "mnuLevel0", "mnuSpeed0", "mnuPreview", "mnuGameA", "mnuGameB", "mnuCustom"})
         setEnabled(name, false);
-    for (int16_t i = 0; i < Seat::kKinds; ++i)
-        mnu("mnuSeat", i).Enabled = false;
+    seatChoosable_ = false;
+    syncSeatMenu();
     setEnabled("mnuPause", true);
     setEnabled("mnuStop", true);
     if (Mode == kNoMode)

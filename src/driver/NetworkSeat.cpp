@@ -11,6 +11,7 @@ void Tessarin::SeatRemotePlayer(const std::string& name) {
     mnuSeat_Click(Seat::Keyboard);
     Player2Seat.remote = true;
     Player2Name = name;
+    syncSeatMenu();
 }
 
 void Tessarin::RemotePlayerLeft(const std::string& text) {
@@ -20,6 +21,7 @@ void Tessarin::RemotePlayerLeft(const std::string& text) {
     // The seat is given back first, so that nothing the dialog lets happen
     // meanwhile is taken for the joiner's.
     Player2Seat.remote = false;
+    syncSeatMenu();
     if (!text.empty()) {
         if (Playing && !mnu("mnuPause").Checked)
             mnuPause_Click();

@@ -41,9 +41,18 @@ void Tessarin::mnuSeat_Click(int16_t Index) {
     if (Player2Seat.computer())
         Computer = std::make_unique<ComputerPlayer>(Player2Seat.strength(),
                                                     kComputerSeed + static_cast<uint64_t>(Index));
-    for (int16_t i = 0; i < Seat::kKinds; ++i)
-        mnu("mnuSeat", i).Checked = i == Index;
+    syncSeatMenu();
     syncComputer();
+}
+
+// The seat's items: the kind ticked, and choosable between games. While a
+// person at another machine has the seat none is ticked and none can be
+// chosen.
+void Tessarin::syncSeatMenu() {
+    for (int16_t i = 0; i < Seat::kKinds; ++i) {
+        mnu("mnuSeat", i).Checked = !Player2Seat.remote && i == Player2Seat.kind;
+        mnu("mnuSeat", i).Enabled = seatChoosable_ && !Player2Seat.remote;
+    }
 }
 
 void Tessarin::Keyboard_KeyDown(int16_t KeyCode, int16_t Shift) {

@@ -132,8 +132,7 @@ void Tessarin::Form_Load() {
     ShapeCount = 7;
     mnu("mnuGameA").Checked = true;
     // Player 2 at the keyboard.
-    for (int16_t i = 0; i < Seat::kKinds; ++i)
-        mnu("mnuSeat", i).Checked = i == Player2Seat.kind;
+    syncSeatMenu();
     Playing = false;
     Controls.SpeedMode = 0;
     // 5. Names and keys.

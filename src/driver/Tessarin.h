@@ -265,6 +265,7 @@ private:
     // Player 2's seat
     bool computerMayPlay() const;
     void syncComputer();
+    void syncSeatMenu();
 
     Services services_;
     // What the window's dialogs go through.
@@ -274,6 +275,8 @@ private:
     std::string keyboardPlayer2Name_ = "Player2";
     // The computer's time: the ms its timer has run.
     int64_t computerClock_ = 0;
+    // Whether the seat may change now: between games.
+    bool seatChoosable_ = true;
 };
 
 } // namespace tessarin

@@ -48,6 +48,7 @@ public:
 
 private:
     void joined(const std::string& name);
+    void action(ActionKind a);
     void left(const std::string& text);
 
     Tessarin& game_;

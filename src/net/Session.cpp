@@ -133,10 +133,16 @@ void HostSession::sendView(const ViewState& view) {
     if (state_ != State::Playing)
         return;
     std::optional<ViewDelta> delta = sent_ ? Diff(*sent_, view) : FullView(view);
-    if (!delta)
-        return;
+    if (!delta) {
+        // An action that changed nothing (a piece against the wall) is
+        // still acknowledged at once.
+        if (lastSeq_ == ackSent_)
+            return;
+        delta = Unchanged(view);
+    }
     delta->Ack = lastSeq_;
     send(*delta);
+    ackSent_ = lastSeq_;
     sent_ = view;
 }
 
@@ -174,6 +180,7 @@ void HostSession::channelMessage(const Message& m) {
             joinerName_ = hello->Name;
             failures_ = 0;
             lastSeq_ = 0;
+            ackSent_ = 0;
             deadline_->setInterval(kSilenceMs);
             heartbeat_->setEnabled(true);
             heartbeat_->setInterval(kHeartbeatMs);

@@ -106,7 +106,8 @@ private:
     std::unique_ptr<Timer> heartbeat_, deadline_, lockout_;
     int failures_ = 0;
     int actionsThisSecond_ = 0;
-    uint16_t lastSeq_ = 0;
+    uint16_t lastSeq_ = 0; // the joiner's last action
+    uint16_t ackSent_ = 0; // the last one a view acknowledged
     std::string joinerName_;
     std::optional<ViewState> sent_;
     uint64_t bytesSent_ = 0;

@@ -190,6 +190,13 @@ ViewDelta FullView(const ViewState& view) {
     return d;
 }
 
+ViewDelta Unchanged(const ViewState& view) {
+    ViewDelta d;
+    d.LabelCount = static_cast<int>(view.Labels.size());
+    d.SurfaceCount = static_cast<int>(view.Surfaces.size());
+    return d;
+}
+
 std::optional<ViewDelta> Diff(const ViewState& from, const ViewState& to) {
     ViewDelta d;
     bool changed = false;

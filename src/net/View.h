@@ -96,6 +96,8 @@ struct ViewDelta {
 ViewDelta FullView(const ViewState& view);
 // What turns `from` into `to`; nothing when they are equal.
 std::optional<ViewDelta> Diff(const ViewState& from, const ViewState& to);
+// A delta that changes nothing, for an acknowledgement alone.
+ViewDelta Unchanged(const ViewState& view);
 // Applies a delta; false, leaving the view as it was, when the delta does
 // not fit the view (an element that is new but not whole, cells that do
 // not match the surface's size).

@@ -17,6 +17,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QNetworkInterface>
 #include <QPointer>
 #include <QPushButton>
@@ -64,7 +65,9 @@ NetworkPlay::~NetworkPlay() {
 
 bool NetworkPlay::command(const std::string& name) {
     if (name == "mnuHostNet") {
-        if (!host_ && !join_ && !game_.Playing)
+        if (host_)
+            askEndHosting();
+        else if (!join_ && !game_.Playing)
             hostDialog();
         return true;
     }
@@ -122,6 +125,10 @@ bool NetworkPlay::startHosting(int16_t mode, quint16 port) {
     return true;
 }
 
+quint16 NetworkPlay::port() const {
+    return server_ ? server_->serverPort() : 0;
+}
+
 void NetworkPlay::stopHosting() {
     if (server_) {
         server_->close();
@@ -129,6 +136,27 @@ void NetworkPlay::stopHosting() {
         server_ = nullptr;
     }
     host_.reset();
+}
+
+// The same command while a friend plays from another machine offers to end
+// the network game; the game in play then ends as Stop ends it. The game
+// rests while the question is open.
+void NetworkPlay::askEndHosting() {
+    const MenuItem* pause = game_.Menus.find("mnuPause");
+    const bool rest = game_.Playing && pause && pause->Enabled && !pause->Checked;
+    if (rest)
+        game_.mnuPause_Click();
+    const QString text =
+        QStringLiteral("\"%1\" is playing player 2 from another computer.\n\nEnd the network game?")
+            .arg(q(host_->session().joinerName()));
+    const auto answer = QMessageBox::question(&window_, QStringLiteral("Tessarin"), text,
+                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    if (answer == QMessageBox::Yes && host_) {
+        host_->stop();
+    } else if (rest && game_.Playing && pause->Checked) {
+        game_.mnuPause_Click();
+    }
+    window_.afterEvent();
 }
 
 void NetworkPlay::hostDialog() {
@@ -285,6 +313,7 @@ void NetworkPlay::joinDialog() {
         return;
     }
     view_ = new JoinView(game_.Controls.Keys[0], scale_);
+    view_->move(window_.pos()); // over this window, which waits behind it
     view_->setSession(join_.get());
     connect(view_, &JoinView::closedByPlayer, this, [this] {
         if (join_)
@@ -304,8 +333,10 @@ void NetworkPlay::endJoin(const std::string& text) {
         view_ = nullptr;
     }
     window_.setEnabled(true);
-    if (!text.empty())
+    if (!text.empty()) {
+        std::fprintf(stderr, "tessarin: %s\n", text.c_str()); // for the player's log
         game_.services().dialogs.SystemMessage(text, "Tessarin");
+    }
     window_.afterEvent();
 }
 

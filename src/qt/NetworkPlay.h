@@ -47,6 +47,7 @@ public:
     // For tests and tools: hosting starts without the dialog.
     bool startHosting(int16_t mode, quint16 port);
     const net::HostGame* host() const { return host_.get(); }
+    quint16 port() const;
 
 signals:
     void hostJoined();
@@ -55,6 +56,7 @@ signals:
 
 private:
     void hostDialog();
+    void askEndHosting();
     void joinDialog();
     void stopHosting();
     void endJoin(const std::string& text);

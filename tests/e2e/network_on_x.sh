@@ -147,6 +147,7 @@ ended() { ! xvfb_running "$host"; }
 xvfb_until 10 ended || fail "Exit did not end the host"
 told() { has_window "$joiner2" '^Tessarin$' && ! has_window "$joiner2" '^Tessarin \(Duel\)$'; }
 xvfb_until 15 told || fail "the joiner was not told"
+grep -q "The host has left the game" "$work/joiner2.log" || fail "the joiner was not told that the host left"
 focus "$(window_of "$joiner2" '^Tessarin$')"
 key Return
 sleep 0.3

@@ -103,6 +103,14 @@ TEST_F(NetworkGame, WholeDuelWithPlayer2AtTheJoiner) {
     connect(Tessarin::kDuel);
     EXPECT_EQ(hostSaw, std::vector<std::string>{"joined Bea"});
     EXPECT_EQ(joiner->welcome(), (Welcome{Tessarin::kDuel, "Ann", "Bea"}));
+    const auto seatItems = [&] {
+        std::string s;
+        for (int i = 0; i < Seat::kKinds; ++i)
+            s += std::string(menu("mnuSeat", i).Checked ? "x" : "-") +
+                 (menu("mnuSeat", i).Enabled ? "e " : "  ");
+        return s;
+    };
+    EXPECT_EQ(seatItems(), "-  -  -  -  "); // the seat is the joiner's
     game->mnuSpeed_Click(6);
     newGame();
     startHands();
@@ -125,6 +133,7 @@ TEST_F(NetworkGame, WholeDuelWithPlayer2AtTheJoiner) {
     EXPECT_EQ(dialogs.systemMessages().back(), "\"Bea\" (player 2) has left the game.");
     EXPECT_TRUE(joinerSaw.empty());
     EXPECT_TRUE(game->Player2Seat.takesKeyboard());
+    EXPECT_EQ(seatItems(), "xe -e -e -e ");
 }
 
 TEST_F(NetworkGame, WholeCooperationWithPlayer2AtTheJoiner) {
@@ -175,6 +184,32 @@ TEST_F(NetworkGame, JoinerHasPlayer2sSeatAlone) {
     EXPECT_FALSE(game->Playing); // stopped: nobody wins
     EXPECT_EQ(game->DuelTally[0].Wins + game->DuelTally[1].Wins, 0);
     game->Keyboard_KeyDown(keys(1).Left, 0); // the keyboard has the seat again
+}
+
+// Should the host's player switch to One Player, the joiner watches: their
+// keys would steer the host's own piece there. Back in Duel they play again.
+TEST_F(NetworkGame, JoinerOnlyWatchesOnePlayer) {
+    connect(Tessarin::kDuel);
+    typeName("Ann");
+    game->mnuOnePlayer_Click();
+    newGame();
+    settle();
+    const std::string p1 = piece(0);
+    joiner->sendAction(ActionKind::Left);
+    settle();
+    EXPECT_EQ(piece(0), p1);
+    EXPECT_EQ(joiner->view(), CaptureView(*game));
+
+    game->mnuStop_Click();
+    playUntil([&] { return curtainDone(); });
+    typeName("Ann");
+    game->mnuDuel_Click();
+    newGame();
+    settle();
+    const std::string p2 = piece(1);
+    joiner->sendAction(ActionKind::Left);
+    settle();
+    EXPECT_NE(piece(1), p2);
 }
 
 // The joiner's program is killed at each phase of a duel: the host's

@@ -131,6 +131,17 @@ TEST_F(SessionTest, JoinerIsWelcomedPlaysAndLeaves) {
     net.pump();
     EXPECT_EQ(j->session->view(), viewWith("Tessarin (Cooperation)"));
     EXPECT_EQ(j->views, 2);
+    // An action that changes nothing (a piece against the wall) is
+    // acknowledged by the next view all the same, once.
+    j->session->sendAction(ActionKind::Left);
+    net.pump();
+    host->sendView(viewWith("Tessarin (Cooperation)"));
+    net.pump();
+    EXPECT_EQ(j->session->ack(), 5);
+    EXPECT_EQ(j->session->view(), viewWith("Tessarin (Cooperation)"));
+    const uint64_t acked = host->bytesSent();
+    host->sendView(viewWith("Tessarin (Cooperation)"));
+    EXPECT_EQ(host->bytesSent(), acked);
 
     net.advance(60000); // a quiet minute
     EXPECT_EQ(j->session->state(), JoinState::Playing);
