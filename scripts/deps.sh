@@ -4,7 +4,7 @@
 # machine this neither needs the network nor root.
 set -euo pipefail
 
-need=(cmake g++ make pkg-config
+need=(cmake g++ make pkg-config ccache
       qt6-base-dev qt6-multimedia-dev libqt6multimedia6
       libgtest-dev libgmock-dev googletest
       xvfb xdotool x11-utils xauth fonts-dejavu-core fonts-liberation2 imagemagick
