@@ -9,7 +9,6 @@
 #include "qt/TcpLink.h"
 
 #include <QAbstractButton>
-#include <QDeadlineTimer>
 #include <QMessageBox>
 #include <QTcpSocket>
 
@@ -18,13 +17,6 @@ using namespace tessarin::qt;
 using namespace tessarin::qt::testing;
 
 namespace {
-
-bool until(const std::function<bool()>& done) {
-    QDeadlineTimer deadline(10000);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
 
 // Answers the next question box with the button of that role, and tells
 // what it asked.

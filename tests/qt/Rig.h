@@ -10,6 +10,7 @@
 #include "support/TempFolder.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -50,6 +51,15 @@ struct Shown : MainWindow {
     bool endRequested = false;
     int exposures = 0;
 };
+
+// Runs the event loop until done (false if that took over 10 s: a socket on
+// the loopback that never answered).
+inline bool until(const std::function<bool()>& done) {
+    QDeadlineTimer deadline(10000);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
 
 // Runs f inside the next modal loop; a window f leaves open fails the test, and closes.
 inline void duringModal(std::function<void()> f) {

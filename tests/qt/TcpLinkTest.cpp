@@ -4,12 +4,12 @@
 // time; only the sockets need the event loop.
 #include "qt/TcpLink.h"
 
+#include "Rig.h"
 #include "net/Protocol.h"
 #include "net/Session.h"
 #include "platform/VirtualTimerHost.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <functional>
@@ -18,16 +18,9 @@
 using namespace tessarin;
 using namespace tessarin::net;
 using namespace tessarin::qt;
+using tessarin::qt::testing::until;
 
 namespace {
-
-// Runs the event loop until done (false if the loopback took over 10 s).
-bool until(const std::function<bool()>& done) {
-    QDeadlineTimer deadline(10000);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
-}
 
 struct Loopback {
     VirtualTimerHost timers;
