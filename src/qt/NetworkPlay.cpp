@@ -138,24 +138,18 @@ void NetworkPlay::stopHosting() {
     host_.reset();
 }
 
-// The same command while a friend plays from another machine offers to end
-// the network game; the game in play then ends as Stop ends it. The game
-// rests while the question is open.
+// The same command while a friend plays from another machine (between
+// games: the menu that holds it rests during one) offers to end the network
+// game.
 void NetworkPlay::askEndHosting() {
-    const MenuItem* pause = game_.Menus.find("mnuPause");
-    const bool rest = game_.Playing && pause && pause->Enabled && !pause->Checked;
-    if (rest)
-        game_.mnuPause_Click();
     const QString text =
         QStringLiteral("\"%1\" is playing player 2 from another computer.\n\nEnd the network game?")
             .arg(q(host_->session().joinerName()));
-    const auto answer = QMessageBox::question(&window_, QStringLiteral("Tessarin"), text,
-                                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    if (answer == QMessageBox::Yes && host_) {
+    if (QMessageBox::question(&window_, QStringLiteral("Tessarin"), text,
+                              QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No) == QMessageBox::Yes &&
+        host_)
         host_->stop();
-    } else if (rest && game_.Playing && pause->Checked) {
-        game_.mnuPause_Click();
-    }
     window_.afterEvent();
 }
 
