@@ -147,10 +147,14 @@ void HostSession::sendView(const ViewState& view) {
 }
 
 void HostSession::stop() {
-    if (state_ == State::Ended)
-        return;
-    if (joined())
-        send(Bye{ByeReason::Leaving});
+    if (state_ != State::Ended)
+        end(joined() ? std::optional(ByeReason::Leaving) : std::nullopt);
+}
+
+// Hosting is over: the joiner hears why, if given, and the connection closes.
+void HostSession::end(std::optional<ByeReason> bye) {
+    if (bye)
+        send(Bye{*bye});
     if (peer_)
         peer_->close();
     peer_.reset();
@@ -256,14 +260,7 @@ void HostSession::turnAway(std::optional<RefusedReason> reply, const std::string
 
 void HostSession::joinerLeft(LeftReason reason, std::optional<ByeReason> bye,
                              const std::string& detail) {
-    if (bye)
-        send(Bye{*bye});
-    peer_->close();
-    peer_.reset();
-    state_ = State::Ended;
-    heartbeat_->setEnabled(false);
-    deadline_->setEnabled(false);
-    lockout_->setEnabled(false);
+    end(bye);
     std::string text = quoted(joinerName_) + " (player 2) has left the game.";
     switch (reason) {
     case LeftReason::Leaving:

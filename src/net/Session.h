@@ -94,6 +94,7 @@ private:
     void turnAway(std::optional<RefusedReason> reply, const std::string& text);
     void violation(const std::string& what);
     void joinerLeft(LeftReason reason, std::optional<ByeReason> bye, const std::string& detail);
+    void end(std::optional<ByeReason> bye);
     void send(const Message& m);
     void heartbeat();
     bool joined() const { return state_ == State::NameExchange || state_ == State::Playing; }

@@ -5,39 +5,35 @@
 namespace tessarin {
 
 PlayStyle PlayStyle::Of(Strength strength) {
-    PlayStyle s;
     switch (strength) {
     case Strength::Easy:
         // A couple of keys a second, and now and then a piece not where it
         // should go.
-        s.reactionMs = 700;
-        s.reactionJitterMs = 200;
-        s.keyGapMs = 450;
-        s.keyGapJitterMs = 150;
-        s.mistakeChance = 0.15;
-        s.mistakeSpread = 5;
-        s.pollMs = 100;
-        break;
+        return {.reactionMs = 700,
+                .reactionJitterMs = 200,
+                .keyGapMs = 450,
+                .keyGapJitterMs = 150,
+                .mistakeChance = 0.15,
+                .mistakeSpread = 5,
+                .pollMs = 100};
     case Strength::Normal:
-        s.reactionMs = 350;
-        s.reactionJitterMs = 100;
-        s.keyGapMs = 220;
-        s.keyGapJitterMs = 60;
-        s.mistakeChance = 0.05;
-        s.mistakeSpread = 3;
-        s.pollMs = 60;
-        break;
+        return {.reactionMs = 350,
+                .reactionJitterMs = 100,
+                .keyGapMs = 220,
+                .keyGapJitterMs = 60,
+                .mistakeChance = 0.05,
+                .mistakeSpread = 3,
+                .pollMs = 60};
     case Strength::Hard:
         // Quick, and looks at the next piece too.
-        s.reactionMs = 150;
-        s.reactionJitterMs = 40;
-        s.keyGapMs = 100;
-        s.keyGapJitterMs = 25;
-        s.lookahead = true;
-        s.pollMs = 40;
-        break;
+        return {.reactionMs = 150,
+                .reactionJitterMs = 40,
+                .keyGapMs = 100,
+                .keyGapJitterMs = 25,
+                .lookahead = true,
+                .pollMs = 40};
     }
-    return s;
+    return {};
 }
 
 ComputerPlayer::ComputerPlayer(const PlayStyle& style, uint64_t seed)

@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QPolygonF>
 #include <array>
 
 namespace tessarin::qt {
@@ -129,43 +130,28 @@ QPixmap drawKeyPicture(int which, int sizePx, bool clockwise) {
     p.setPen(Qt::NoPen);
     p.setBrush(ink);
     QPainterPath path;
+    const auto polygon = [&](std::initializer_list<QPointF> points) {
+        path.addPolygon(QPolygonF(points));
+        path.closeSubpath();
+    };
+    const auto mirror = [&] {
+        p.translate(20, 0);
+        p.scale(-1, 1);
+    };
     switch (which) {
     case 0: // left arrow
-        path.moveTo(2, 10);
-        path.lineTo(9, 3);
-        path.lineTo(9, 7);
-        path.lineTo(18, 7);
-        path.lineTo(18, 13);
-        path.lineTo(9, 13);
-        path.lineTo(9, 17);
-        path.closeSubpath();
-        break;
-    case 1: // right arrow
-        path.moveTo(18, 10);
-        path.lineTo(11, 3);
-        path.lineTo(11, 7);
-        path.lineTo(2, 7);
-        path.lineTo(2, 13);
-        path.lineTo(11, 13);
-        path.lineTo(11, 17);
-        path.closeSubpath();
+    case 1: // right arrow: the left one mirrored
+        if (which == 1)
+            mirror();
+        polygon({{2, 10}, {9, 3}, {9, 7}, {18, 7}, {18, 13}, {9, 13}, {9, 17}});
         break;
     case 2: // down: an arrow onto a floor
-        path.moveTo(10, 15);
-        path.lineTo(3, 8);
-        path.lineTo(7, 8);
-        path.lineTo(7, 2);
-        path.lineTo(13, 2);
-        path.lineTo(13, 8);
-        path.lineTo(17, 8);
-        path.closeSubpath();
+        polygon({{10, 15}, {3, 8}, {7, 8}, {7, 2}, {13, 2}, {13, 8}, {17, 8}});
         path.addRect(3, 16.5, 14, 2);
         break;
-    default: {            // turn: three quarters of a circle with an arrow head at the top
-        if (!clockwise) { // the clockwise turn, mirrored
-            p.translate(20, 0);
-            p.scale(-1, 1);
-        }
+    default: {          // turn: three quarters of a circle with an arrow head at the top
+        if (!clockwise) // the clockwise turn, mirrored
+            mirror();
         QPainterPath arc;
         arc.arcMoveTo(3, 3, 14, 14, 90);
         arc.arcTo(3, 3, 14, 14, 90, 270);
@@ -174,10 +160,7 @@ QPixmap drawKeyPicture(int which, int sizePx, bool clockwise) {
         p.drawPath(arc);
         p.setPen(Qt::NoPen);
         p.setBrush(ink);
-        path.moveTo(10, 0.5);
-        path.lineTo(15, 3);
-        path.lineTo(10, 5.5);
-        path.closeSubpath();
+        polygon({{10, 0.5}, {15, 3}, {10, 5.5}});
         break;
     }
     }
