@@ -21,7 +21,9 @@
 #    access keys, F2 starts. x_latency then plays both players from the
 #    keyboard: player 2's Left and Right (keypad 1 and 3) in turn, each
 #    timed to the changed pixels of player 2's field in the same window, and
-#    before each of them one of player 1's keys (A, D or W, at random).
+#    before each of them one of player 1's keys (A, D or W, at random; no
+#    drop, so that a duel lasts). Before player 1's key the input focus
+#    leaves the window and comes back, as it does at the host below.
 # 2. Network Duel: a host (Game > Two Players > Host a Network Game, a port
 #    of its own, Start) and a joiner (Join a Network Game with 127.0.0.1,
 #    the port and the join code from the host's log), each started in its
@@ -33,7 +35,8 @@
 #    window.
 #
 # XTest keys go to the window with the input focus, so x_latency moves the
-# focus itself (XSetInputFocus) between the two windows, one key at a time;
+# focus itself (XSetInputFocus) between the two windows, one key at a time
+# (no other program presses keys while it measures);
 # the windows stand side by side (the joiner's at the left edge, the host's
 # at x = 640) so that neither covers the other. One timed key every 40 ms;
 # every second x_latency presses Return on any other window of the host
@@ -42,10 +45,10 @@
 # just before and after x_latency, as is the joiner's.
 #
 # Prints a Markdown table with the medians of the runs and the network/local
-# ratios of the host's CPU. Between two programs the reading tool, the
-# X server and both programs share the machine's cores: on a machine with
-# two cores the tool's back-to-back reads of the screen take a good part of
-# one of them.
+# ratios of the times and of the host's CPU. The reading tool, the X server
+# and the programs share the machine's cores: on a machine with two cores
+# the tool's back-to-back reads of the screen (and the X server answering
+# them) take a good part of them while a key is waited for.
 set -euo pipefail
 
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -270,8 +273,8 @@ echo "| network: the joiner's key to player 2's field in the joiner's window | $
 echo "| network / local | - | $(ratio "$n_median" "$l_median") | $(ratio "$n_p99" "$l_p99") | - | - | - | - | $(ratio "$n_cpu" "$l_cpu") | - |"
 echo
 if [ "$runs" = 1 ]; then what="One run"; else what="Medians of $runs runs"; fi
+read_ms=$(awk -v a="$l_read" -v b="$n_read" 'BEGIN { printf "%.2f", (a + b) / 2 }')
 echo "$what under Xvfb (1280 x 1024 x 24, no window manager), $keys keys timed in each"
-echo "Duel, one every 40 ms or so; one read of the field took $(awk -v a="$l_read" -v b="$n_read" \
-    'BEGIN { printf "%.2f", (a + b) / 2 }') ms, the times' resolution. \"Left out\": keys answered"
-echo "together with a new piece, a cleared row or the curtain; \"no game running\": keys"
-echo "between two duels (see bench/latency/x_latency.cpp)."
+echo "Duel, one every 40 ms or so; one read of the field took $read_ms ms, the times' resolution."
+echo "\"Left out\": keys answered together with a new piece, a cleared row or the curtain;"
+echo "\"no game running\": keys between two duels (see bench/latency/x_latency.cpp)."
