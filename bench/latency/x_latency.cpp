@@ -53,6 +53,8 @@
 // status 1 on any error (the window gone, the rectangle outside it or off
 // the screen, no key answered), 2 on a wrong command line.
 
+#include "latency/FieldChange.h"
+
 #include <X11/XKBlib.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -80,6 +82,8 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using tessarin::bench::Answer;
+using tessarin::bench::Columns;
 
 // Undoes what the tool changed on the display (the NumLock state), once.
 void (*undo)() = nullptr;
@@ -542,37 +546,6 @@ private:
     std::vector<uint32_t> picture_;
 };
 
-// A pixel spread over 64 bits, so that sums of different pixels rarely meet.
-uint64_t spread(uint32_t p) {
-    uint64_t z = p + 0x9e3779b97f4a7c15ULL;
-    z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-    z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-    return z ^ (z >> 31);
-}
-
-// Per column of pixels, the sum of its pixels spread out; and their total.
-struct Columns {
-    std::vector<uint64_t> sums;
-    uint64_t total = 0;
-    Columns(const std::vector<uint32_t>& picture, int width)
-        : sums(static_cast<std::size_t>(width)) {
-        for (std::size_t i = 0; i < picture.size(); ++i)
-            sums[i % static_cast<std::size_t>(width)] += spread(picture[i]);
-        for (const uint64_t s : sums)
-            total += s;
-    }
-};
-
-enum class Answer { Nothing, Moved, Other };
-
-// What the new picture shows against the one before the key.
-Answer compare(const Columns& before, const std::vector<uint32_t>& now, int width) {
-    const Columns after(now, width);
-    if (after.sums == before.sums)
-        return Answer::Nothing;
-    return after.total == before.total ? Answer::Moved : Answer::Other;
-}
-
 // The picture as a PPM file, to look at.
 void writePicture(const std::string& path, const std::vector<uint32_t>& picture, int width) {
     FILE* f = std::fopen(path.c_str(), "wb");
@@ -587,12 +560,6 @@ void writePicture(const std::string& path, const std::vector<uint32_t>& picture,
         std::fwrite(rgb, 1, 3, f);
     }
     std::fclose(f);
-}
-
-double percentile(const std::vector<double>& sorted, double q) {
-    // Nearest rank.
-    const auto rank = static_cast<std::size_t>(q * static_cast<double>(sorted.size()) + 0.999999);
-    return sorted[std::clamp<std::size_t>(rank, 1, sorted.size()) - 1];
 }
 
 } // namespace
@@ -700,7 +667,7 @@ int main(int argc, char** argv) {
             if (now == beforePicture)
                 continue;
             changed = true;
-            answer = compare(before, now, o.width);
+            answer = tessarin::bench::compare(before, now, o.width);
             if (answer != Answer::Nothing)
                 break;
         }
@@ -735,8 +702,8 @@ int main(int argc, char** argv) {
         std::fclose(log);
 
     std::sort(times.begin(), times.end());
-    const double median = times.empty() ? 0 : percentile(times, 0.5);
-    const double p99 = times.empty() ? 0 : percentile(times, 0.99);
+    const double median = times.empty() ? 0 : tessarin::bench::percentile(times, 0.5);
+    const double p99 = times.empty() ? 0 : tessarin::bench::percentile(times, 0.99);
     const double slowest = times.empty() ? 0 : times.back();
     const double perRead =
         reads ? std::chrono::duration<double, std::milli>(readTime).count() / reads : 0;
