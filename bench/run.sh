@@ -12,7 +12,10 @@
 #   protocol's fuzzer as long from the captured streams in bench/fuzz/protocol;
 # - the program measurements under Xvfb (bench/program.sh): the floor (an
 #   empty Qt main window with a menu bar) and, with --game, the game itself
-#   against it.
+#   against it;
+# - with --game, a network Duel between two programs on Xvfb
+#   (bench/net_program.sh): the joiner's key to its window's pixels and the
+#   host's CPU, against a local Duel.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -26,7 +29,7 @@ while [ $# -gt 0 ]; do
     esac
 done
 
-TESSARIN_DEPS_EXTRA="libbenchmark-dev clang" bash scripts/deps.sh
+TESSARIN_DEPS_EXTRA="libbenchmark-dev clang libxtst-dev" bash scripts/deps.sh
 jobs=$(nproc)
 results=bench/RESULTS.md
 out=build/bench/out
@@ -37,7 +40,7 @@ load=$(cut -d' ' -f1-3 /proc/loadavg)
 cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DTESSARIN_BENCH=ON -DTESSARIN_GUI=ON \
     -DTESSARIN_TESTS=OFF >/dev/null
 targets=(engine_bench strength_bench network_bench net_latency bench_floor)
-[ "$with_game" = 1 ] && targets+=(tessarin)
+[ "$with_game" = 1 ] && targets+=(tessarin x_latency)
 cmake --build build/bench -j "$jobs" --target "${targets[@]}"
 build/bench/bench/engine_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
     --benchmark_counters_tabular=false | tee "$out/engine.txt"
@@ -71,6 +74,11 @@ echo "== program measurements"
 game_args=()
 [ "$with_game" = 1 ] && game_args=(build/bench/tessarin)
 bash bench/program.sh build/bench/bench/floor/bench_floor "${game_args[@]}" | tee "$out/program.txt"
+if [ "$with_game" = 1 ]; then
+    echo "== network play between two programs"
+    bash bench/net_program.sh --tool build/bench/bench/latency/x_latency build/bench/tessarin |
+        tee "$out/net-program.txt"
+fi
 
 # ---- RESULTS.md
 stat() { awk -v k="$1" '$1 == k":" { print $2 }' "${2:-$out/fuzz.txt}" | tail -1; }
@@ -131,6 +139,26 @@ stat() { awk -v k="$1" '$1 == k":" { print $2 }' "${2:-$out/fuzz.txt}" | tail -1
     echo "| keys answered | median | 99th percentile | slowest | keys never answered |"
     echo "|---|---|---|---|---|"
     cat "$out/latency.txt"
+    echo
+    echo "### Between two programs on X"
+    echo
+    if [ "$with_game" = 1 ]; then
+        echo "The same over the X server: a host and a joiner, two programs of the Release build on"
+        echo "Xvfb, each in an empty folder of its own, a network Duel at speed 9 over the loopback"
+        echo "(\`bash bench/net_program.sh --runs 3 build/bench/tessarin\`). bench/latency/x_latency"
+        echo "presses the joiner's A and D in turn through XTest and reads player 2's field in the"
+        echo "joiner's window back to back until it has moved; before each of them one of the"
+        echo "host's player 1 keys goes to the host's window (the tool moves the input focus between"
+        echo "the two windows itself). The local Duel, one program with both players' keys from the"
+        echo "keyboard and player 2's keypad 1 and 3 timed the same way in its own window, is the"
+        echo "baseline measured in the same run. The CPU is the host's (and the joiner's) over the"
+        echo "keys timed; there is no window manager, so its share is still not included."
+        echo
+        cat "$out/net-program.txt"
+    else
+        echo "Two real programs on X, the X server included, are measured with"
+        echo "\`bash bench/run.sh --game\` (bench/net_program.sh)."
+    fi
     echo
     echo "## Score file fuzzing"
     echo
