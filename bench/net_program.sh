@@ -22,8 +22,7 @@
 #    keyboard: player 2's Left and Right (keypad 1 and 3) in turn, each
 #    timed to the changed pixels of player 2's field in the same window, and
 #    before each of them one of player 1's keys (A, D or W, at random; no
-#    drop, so that a duel lasts). Before player 1's key the input focus
-#    leaves the window and comes back, as it does at the host below.
+#    drop, so that a duel lasts).
 # 2. Network Duel: a host (Game > Two Players > Host a Network Game, a port
 #    of its own, Start) and a joiner (Join a Network Game with 127.0.0.1,
 #    the port and the join code from the host's log), each started in its
@@ -34,10 +33,11 @@
 #    each of them one of the host's player 1 keys (A, D or W) to the host's
 #    window.
 #
-# XTest keys go to the window with the input focus, so x_latency moves the
-# focus itself (XSetInputFocus) between the two windows, one key at a time
-# (no other program presses keys while it measures);
-# the windows stand side by side (the joiner's at the left edge, the host's
+# The timed keys are XTest keys, to the window that has the input focus
+# (x_latency gives it back should a message have taken it); player 1's keys
+# are sent to the host's window (XSendEvent), so that the focus moves
+# between the windows only for the Return and F2 once a second (no other
+# program presses keys while it measures); the windows stand side by side (the joiner's at the left edge, the host's
 # at x = 640) so that neither covers the other. One timed key every 40 ms;
 # every second x_latency presses Return on any other window of the host
 # (a duel's message) and F2 at the host, so that the next duel starts once
@@ -194,10 +194,8 @@ local_duel() {
     w=$(wait_window "$game_pid" '^Tessarin \(Duel\)$' "the Duel's window")
     place "$w" 640 0
     keys_to "$w" alt+s s 9 F2
-    # The focus leaves the window and comes back before each of player 1's
-    # keys, as it does at the host while x_latency plays two windows.
     # shellcheck disable=SC2046 # the rectangle's four numbers
-    measure --left KP_1 --right KP_3 --host "$w" --host-keys a,d,w --focus-away \
+    measure --left KP_1 --right KP_3 --host "$w" --host-keys a,d,w \
         "$w" $(field "$w") -- "$game_pid"
     stop "$game_pid"
 }

@@ -20,18 +20,19 @@
 //   --host-keys LIST  keys (KEYSYM,KEYSYM,...) of another player at the host's
 //                     window: one of them, at random, before each timed key
 //   --seed N          for that random choice (default 1)
-//   --focus-away      before the host's key, the focus leaves the host's
-//                     window if it has it (for a measurement in one window
-//                     that the host sees as when the tool plays two)
 //   --row             one line of figures for scripts (below)
 //   --log FILE        each key: number, ms since the start, what came of it,
 //                     ms it took
 //   --dump DIR        the pictures before and after each key that changed
 //                     something, as PPM files (to check what was counted)
 //
-// XTest keys go to the window that has the focus: the tool moves the focus
-// itself (XSetInputFocus) to the host's window for the other player's key,
-// to a message for Return, and back to WINDOW before each timed key.
+// The timed keys are XTest keys, as a keyboard's: they go to the window
+// that has the focus, which the tool gives to WINDOW before each (a
+// program's message may have taken it). The other player's keys are sent
+// to the host's window (XSendEvent) and leave the focus where it is, so
+// that the programs see no focus change a player would not make; once a
+// second the tool gives the focus to a message for Return, and to the
+// host's window for F2.
 //
 // A key is timed from its press (once the server has it, after XSync) to the
 // end of the first read of the rectangle whose columns differ from the
@@ -139,7 +140,7 @@ struct Options {
     std::string left = "a", right = "d";
     std::vector<std::string> hostKeys;
     long keys = 200, everyMs = 40, timeoutMs = 500, restartMs = 1000, seed = 1;
-    bool row = false, focusAway = false;
+    bool row = false;
     std::string dump, log;
 };
 
@@ -148,7 +149,7 @@ struct Options {
                  "usage: x_latency [--keys N] [--every MS] [--timeout MS] [--left KEYSYM] "
                  "[--right KEYSYM]\n"
                  "                 [--host WINDOW] [--host-keys K,K,...] [--restart MS] "
-                 "[--seed N] [--focus-away]\n"
+                 "[--seed N]\n"
                  "                 [--row] [--log FILE] [--dump DIR] WINDOW X Y WIDTH HEIGHT\n");
     std::exit(2);
 }
@@ -205,9 +206,7 @@ Options parse(int argc, char** argv) {
                     o.hostKeys.emplace_back(v.substr(from, comma - from));
                 from = comma + 1;
             }
-        } else if (a == "--focus-away")
-            o.focusAway = true;
-        else if (a == "--log")
+        } else if (a == "--log")
             o.log = value();
         else if (a == "--dump")
             o.dump = value();
@@ -322,6 +321,26 @@ public:
     void tap(const Key& k) {
         press(k, true);
         press(k, false);
+        sync();
+    }
+    // A whole key stroke sent to window w, whatever has the focus.
+    void send(Window w, const Key& k) {
+        XKeyEvent e{};
+        e.display = display_;
+        e.window = w;
+        e.root = root_;
+        e.time = CurrentTime;
+        e.x = e.y = e.x_root = e.y_root = 1;
+        e.same_screen = True;
+        e.keycode = k.code;
+        e.state = (k.shift ? ShiftMask : 0) | (k.numLock ? numLockMask_ : 0);
+        for (const int type : {KeyPress, KeyRelease}) {
+            e.type = type;
+            XEvent event{};
+            event.xkey = e;
+            XSendEvent(display_, w, True, type == KeyPress ? KeyPressMask : KeyReleaseMask,
+                       &event);
+        }
         sync();
     }
     // Whether window w took the focus (it may have gone meanwhile).
@@ -631,14 +650,8 @@ int main(int argc, char** argv) {
             focus(o.host);
             x.tap(f2);
         }
-        if (o.focusAway && focused() == o.host) {
-            XSetInputFocus(x.display(), None, RevertToNone, CurrentTime);
-            x.sync();
-        }
-        if (!hostKeys.empty()) {
-            focus(o.host);
-            x.tap(hostKeys[random() % hostKeys.size()]);
-        }
+        if (!hostKeys.empty())
+            x.send(o.host, hostKeys[random() % hostKeys.size()]);
         focus(o.window);
         if (checkRectangle(x, o)) {
             if (log)
