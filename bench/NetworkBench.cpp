@@ -54,9 +54,10 @@ Run play(int k) {
     std::map<int64_t, uint64_t> perSecond;
     std::chrono::nanoseconds cpu{0};
     uint64_t before = 0;
+    net::Capturer capturer; // as the host's program captures, event after event
     bot.setEventHook([&](const bot::Event&) {
         const auto t0 = std::chrono::steady_clock::now();
-        host.sendView(net::CaptureView(bot.game()));
+        host.sendView(capturer.capture(bot.game()));
         cpu += std::chrono::steady_clock::now() - t0;
         pipe.pump();
         perSecond[bot.now() / 1000] += host.bytesSent() - before;

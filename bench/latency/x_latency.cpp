@@ -338,8 +338,7 @@ public:
             e.type = type;
             XEvent event{};
             event.xkey = e;
-            XSendEvent(display_, w, True, type == KeyPress ? KeyPressMask : KeyReleaseMask,
-                       &event);
+            XSendEvent(display_, w, True, type == KeyPress ? KeyPressMask : KeyReleaseMask, &event);
         }
         sync();
     }

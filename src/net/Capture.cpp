@@ -40,6 +40,12 @@ public:
         }
         return kCellNone;
     }
+    std::vector<uint64_t> revisions() const {
+        std::vector<uint64_t> r;
+        for (const Surface* image : images_)
+            r.push_back(image->Revision());
+        return r;
+    }
 
 private:
     const Surface* images_[8];
@@ -65,6 +71,10 @@ int twips(int v) {
 } // namespace
 
 ViewState CaptureView(const Tessarin& game) {
+    return Capturer().capture(game);
+}
+
+ViewState Capturer::capture(const Tessarin& game) {
     ViewState v;
     v.Window.Caption = WireText(game.TheWindow.Caption, kMaxCaption);
     v.Window.Width = twips(game.TheWindow.Width);
@@ -75,6 +85,12 @@ ViewState CaptureView(const Tessarin& game) {
             v.Labels.push_back(fitted(*l));
 
     const CellReader cells(game.Images);
+    // Cells are known by the images: new images, every surface is read anew.
+    if (std::vector<uint64_t> images = cells.revisions(); images != images_) {
+        reads_.clear();
+        images_ = std::move(images);
+    }
+    std::map<const Surface*, Read> reads;
     std::vector<const Surface*> order;
     for (int i = 0; i < 2; ++i)
         for (int kind = 0; kind < 2; ++kind) {
@@ -92,12 +108,23 @@ ViewState CaptureView(const Tessarin& game) {
             sv.Visible = s->Visible();
             sv.Columns = std::min(s->PixelWidth() / kCell, kMaxColumns);
             sv.Rows = std::min(s->PixelHeight() / kCell, kMaxRows);
-            for (int y = 0; y < sv.Rows; ++y)
-                for (int x = 0; x < sv.Columns; ++x)
-                    sv.Cells.push_back(cells.read(*s, x, y));
+            // A revision is never shared by two surfaces' contents, so a
+            // surface that took the place of one read before is read anew.
+            Read& read = reads[s];
+            if (const auto before = reads_.find(s);
+                before != reads_.end() && before->second.revision == s->Revision()) {
+                read = std::move(before->second);
+            } else {
+                read.revision = s->Revision();
+                for (int y = 0; y < sv.Rows; ++y)
+                    for (int x = 0; x < sv.Columns; ++x)
+                        read.cells.push_back(cells.read(*s, x, y));
+            }
+            sv.Cells = read.cells;
             v.Surfaces.push_back(std::move(sv));
             order.push_back(s);
         }
+    reads_ = std::move(reads);
     // Stacking ranks: the lowest surface 0, ties in the order above.
     for (std::size_t i = 0; i < order.size(); ++i)
         for (std::size_t j = 0; j < order.size(); ++j)

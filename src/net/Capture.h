@@ -6,6 +6,7 @@
 #include "net/View.h"
 #include "platform/Surface.h"
 
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -20,6 +21,21 @@ namespace tessarin::net {
 // Texts are fitted to what the wire carries, so that a joiner's view equals
 // the capture exactly.
 ViewState CaptureView(const Tessarin& game);
+
+// The same, capture after capture: a surface whose pixels have not changed
+// since the last capture is not read again.
+class Capturer {
+public:
+    ViewState capture(const Tessarin& game);
+
+private:
+    struct Read {
+        uint64_t revision = 0;
+        std::vector<uint8_t> cells;
+    };
+    std::map<const Surface*, Read> reads_;
+    std::vector<uint64_t> images_; // the revisions of the cell images read with
+};
 
 // The joiner's surfaces: one per surface of the view, drawn with the cell
 // images as the host's are; paint() redraws only the cells that changed

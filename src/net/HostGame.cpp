@@ -55,7 +55,7 @@ void HostGame::action(ActionKind a) {
 
 void HostGame::afterEvent() {
     if (session_.state() == HostSession::State::Playing && !game_.Ended)
-        session_.sendView(CaptureView(game_));
+        session_.sendView(capturer_.capture(game_));
 }
 
 void HostGame::left(const std::string& text) {

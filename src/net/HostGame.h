@@ -5,6 +5,7 @@
 // their actions play as player 2's keys, and after every event the front
 // end hands on, the window's changes go out to them.
 
+#include "net/Capture.h"
 #include "net/Session.h"
 
 #include <functional>
@@ -52,6 +53,7 @@ private:
     void left(const std::string& text);
 
     Tessarin& game_;
+    Capturer capturer_;
     Events events_;
     HostSession session_;
 };

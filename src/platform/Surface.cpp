@@ -1,11 +1,17 @@
 #include "platform/Surface.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace tessarin {
 
 namespace {
 long nextStacking = 0;
+std::atomic<uint64_t> lastRevision{0};
+} // namespace
+
+uint64_t Surface::newRevision() {
+    return lastRevision.fetch_add(1, std::memory_order_relaxed) + 1;
 }
 
 PixelRect PixelRect::united(const PixelRect& o) const {
@@ -92,6 +98,7 @@ void Surface::ZOrder() {
 
 void Surface::markDirty(const PixelRect& r) {
     dirty_ = dirty_.united(r);
+    revision_ = newRevision();
 }
 
 void Surface::refitBuffer() {
@@ -112,6 +119,7 @@ void Surface::resizeBuffer(int w, int h) {
     pixelWidth_ = w;
     pixelHeight_ = h;
     dirty_ = {0, 0, w, h};
+    revision_ = newRevision();
 }
 
 } // namespace tessarin

@@ -68,7 +68,13 @@ public:
     void clearDirty() { dirty_ = {}; }
     void markDirty(const PixelRect& r);
 
+    // A number that changes with every change of pixels and that no other
+    // content of any surface has had: a reader that keeps it knows whether
+    // the pixels it read are still these. A copy shares its original's.
+    uint64_t Revision() const { return revision_; }
+
 private:
+    static uint64_t newRevision();
     void resizeBuffer(int w, int h);
     void refitBuffer();
 
@@ -83,6 +89,7 @@ private:
     bool visible_ = true;
     long stacking_ = 0;
     PixelRect dirty_;
+    uint64_t revision_ = newRevision();
 };
 
 } // namespace tessarin

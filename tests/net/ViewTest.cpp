@@ -211,9 +211,12 @@ TEST_F(Capture, ViewShowsTheWindowAsItIs) {
     for (std::size_t i = 0; i < v.Labels.size(); ++i)
         EXPECT_TRUE(SameLabel(v.Labels[i], *game->labels()[i])) << i;
 
-    // A cell that is none of the images says so.
+    // A cell that is none of the images says so, also to a capturer that
+    // read the surface before.
+    Capturer capturer;
+    EXPECT_EQ(capturer.capture(*game), v);
     game->picCanvas[0]->setPixel(16 * 3 + 5, 16 * 7 + 9, 0xFF123456);
-    EXPECT_EQ(CaptureView(*game).Surfaces[0].Cells[7 * 11 + 3], kCellNone);
+    EXPECT_EQ(capturer.capture(*game).Surfaces[0].Cells[7 * 11 + 3], kCellNone);
 }
 
 TEST_F(Capture, PaintedViewHasTheHostsPixels) {
