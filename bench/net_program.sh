@@ -8,6 +8,9 @@
 #
 #   --runs N       runs (default 3); medians are reported
 #   --keys N       keys timed per measurement (default 500, at least 200)
+#   --every MS     one timed key, and one of the other player's, every MS
+#                  milliseconds (default 80: 25 keys a second in all, a few
+#                  times what a quick player presses)
 #   --tool PATH    the measuring tool (default build/bench/bench/latency/x_latency,
 #                  built by bench/run.sh or: cmake --build build/bench --target x_latency)
 #   --quick        one run of 200 keys: a quick look that the measurements
@@ -38,7 +41,7 @@
 # are sent to the host's window (XSendEvent), so that the focus moves
 # between the windows only for the Return and F2 once a second (no other
 # program presses keys while it measures); the windows stand side by side (the joiner's at the left edge, the host's
-# at x = 640) so that neither covers the other. One timed key every 40 ms;
+# at x = 640) so that neither covers the other. One timed key every 80 ms;
 # every second x_latency presses Return on any other window of the host
 # (a duel's message) and F2 at the host, so that the next duel starts once
 # one has ended. The host's CPU (utime + stime from /proc/PID/stat) is read
@@ -52,11 +55,12 @@
 set -euo pipefail
 
 top=$(cd "$(dirname "$0")/.." && pwd)
-runs=3 keys=500 tool=$top/build/bench/bench/latency/x_latency
+runs=3 keys=500 every=80 tool=$top/build/bench/bench/latency/x_latency
 while [ $# -gt 0 ]; do
     case $1 in
     --runs) runs=$2; shift 2 ;;
     --keys) keys=$2; shift 2 ;;
+    --every) every=$2; shift 2 ;;
     --tool) tool=$2; shift 2 ;;
     --quick) runs=1 keys=200; shift ;;
     -h | --help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
@@ -66,6 +70,7 @@ while [ $# -gt 0 ]; do
 done
 [ $# -eq 1 ] || { echo "usage: bench/net_program.sh [options] GAME (--help lists the options)" >&2; exit 2; }
 [[ $runs =~ ^[1-9][0-9]?$ ]] || { echo "--runs wants 1 to 99" >&2; exit 2; }
+[[ $every =~ ^[1-9][0-9]{1,3}$ ]] || { echo "--every wants 10 to 9999" >&2; exit 2; }
 if ! [[ $keys =~ ^[1-9][0-9]{0,5}$ ]] || [ "$keys" -lt 200 ]; then
     echo "--keys wants 200 to 999999" >&2
     exit 2
@@ -170,7 +175,7 @@ measure() { # tool arguments..., --, pids...
     pids=("$@")
     for i in "${!pids[@]}"; do c0[i]=$(cpu_ticks "${pids[i]}"); done
     t0=$(now_ms)
-    "$tool" --row --keys "$keys" "${args[@]}" >"$work/row" 2>"$work/tool.err" ||
+    "$tool" --row --keys "$keys" --every "$every" "${args[@]}" >"$work/row" 2>"$work/tool.err" ||
         fail "x_latency failed: $(cat "$work/tool.err")"
     local ms=$(($(now_ms) - t0))
     for i in "${!pids[@]}"; do c1[i]=$(cpu_ticks "${pids[i]}"); done
@@ -273,6 +278,6 @@ echo
 if [ "$runs" = 1 ]; then what="One run"; else what="Medians of $runs runs"; fi
 read_ms=$(awk -v a="$l_read" -v b="$n_read" 'BEGIN { printf "%.2f", (a + b) / 2 }')
 echo "$what under Xvfb (1280 x 1024 x 24, no window manager), $keys keys timed in each"
-echo "Duel, one every 40 ms or so; one read of the field took $read_ms ms, the times' resolution."
+echo "Duel, one every $every ms or so, each after one of player 1's keys; one read of the field took $read_ms ms, the times' resolution."
 echo "\"Left out\": keys answered together with a new piece, a cleared row or the curtain;"
 echo "\"no game running\": keys between two duels (see bench/latency/x_latency.cpp)."
