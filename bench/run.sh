@@ -148,9 +148,9 @@ stat() { awk -v k="$1" '$1 == k":" { print $2 }' "${2:-$out/fuzz.txt}" | tail -1
         echo "(\`bash bench/net_program.sh --runs 3 build/bench/tessarin\`). bench/latency/x_latency"
         echo "presses the joiner's A and D in turn through XTest and reads player 2's field in the"
         echo "joiner's window back to back until it has moved; before each of them one of the"
-        echo "host's player 1 keys goes to the host's window (the tool moves the input focus between"
-        echo "the two windows itself). The local Duel, one program with both players' keys from the"
-        echo "keyboard and player 2's keypad 1 and 3 timed the same way in its own window, is the"
+        echo "host's player 1 keys is sent to the host's window (XSendEvent, so that the input"
+        echo "focus stays with the joiner). The local Duel, one program with player 2's keypad 1"
+        echo "and 3 timed the same way in its own window and player 1's keys sent as above, is the"
         echo "baseline measured in the same run. The CPU is the host's (and the joiner's) over the"
         echo "keys timed; there is no window manager, so its share is still not included."
         echo
