@@ -61,6 +61,11 @@ inline std::string Frame(int type, const std::string& payload, int version = kPr
     return f + payload;
 }
 
+// A text field as the wire carries it: its length in a byte, then its bytes.
+inline std::string Field(const std::string& text) {
+    return static_cast<char>(text.size()) + text;
+}
+
 // Virtual time and a set of pipes that are pumped after every timer event.
 class Network {
 public:

@@ -10,6 +10,7 @@
 #include <set>
 
 using namespace tessarin::net;
+using tessarin::net::test::Field;
 using tessarin::net::test::Frame;
 using Kind = DecodeError::Kind;
 using namespace std::string_literals;
@@ -26,18 +27,17 @@ ViewState SampleView() {
     l.Border = l.AutoSize = l.Transparent = true;
     l.TheFont = {"Times New Roman", 8.25, true, true};
     v.Labels = {l, tessarin::placedLabel("Label1", "", 0, 0)};
-    SurfaceView s;
-    s.Kind = 1;
-    s.Index = 1;
-    s.Left = 4710;
-    s.Top = 510;
-    s.Width = s.Height = 1020;
-    s.Border = 2;
-    s.Visible = true;
-    s.Columns = 4;
-    s.Rows = 4;
-    s.Cells = {8, 8, 8, 8, 0, 0, 0, 8, 8, 0, 7, 8, 8, 8, 6, 5};
-    v.Surfaces = {s};
+    v.Surfaces = {SurfaceView{.Kind = 1,
+                              .Index = 1,
+                              .Left = 4710,
+                              .Top = 510,
+                              .Width = 1020,
+                              .Height = 1020,
+                              .Border = 2,
+                              .Visible = true,
+                              .Columns = 4,
+                              .Rows = 4,
+                              .Cells = {8, 8, 8, 8, 0, 0, 0, 8, 8, 0, 7, 8, 8, 8, 6, 5}}};
     return v;
 }
 
@@ -135,88 +135,33 @@ TEST(Protocol, HeaderFaultsShowAsSoonAsTheHeaderIsIn) {
 }
 
 TEST(Protocol, EveryFieldIsChecked) {
-    const std::string bea = "\x03"
-                            "Bea";
+    const std::string bea = Field("Bea");
+    const auto hello = [](const std::string& name) { return Field("ABC234") + Field(name); };
     struct Case {
         int type;
         std::string payload;
         const char* field;
     } cases[] = {
-        {1,
-         "\x06"
-         "ABC23O" +
-             bea,
-         "join code"}, // a look-alike letter
-        {1,
-         "\x05"
-         "ABC23" +
-             bea,
-         "join code"},
-        {1,
-         "\x06"
-         "abc234" +
-             bea,
-         "join code"},
-        {1,
-         "\x06"
-         "ABC234",
-         "joiner's name"}, // missing
-        {1,
-         "\x06"
-         "ABC234\x00"s,
-         "joiner's name"}, // empty
-        {1,
-         "\x06"
-         "ABC234\x04"
-         " Bea",
-         "joiner's name"},
-        {1,
-         "\x06"
-         "ABC234\x04"
-         "Bea ",
-         "joiner's name"},
-        {1,
-         "\x06"
-         "ABC234\x03"
-         "B/a",
-         "joiner's name"},
-        {1,
-         "\x06"
-         "ABC234\x03"
-         "B\na",
-         "joiner's name"},
-        {1,
-         "\x06"
-         "ABC234\x03"
-         "B\x7F"
-         "a",
-         "joiner's name"},
-        {1,
-         "\x06"
-         "ABC234\x03"
-         "B\x81"
-         "a",
-         "joiner's name"},
-        {2, "\x00\x03"s + "Ann" + bea, "mode"},
-        {2,
-         "\x04\x03"
-         "Ann" +
-             bea,
-         "mode"},
-        {2,
-         "\x02\x03"
-         "Ann",
-         "joiner's name"},
+        {1, Field("ABC23O") + bea, "join code"}, // a look-alike letter
+        {1, Field("ABC23") + bea, "join code"},
+        {1, Field("abc234") + bea, "join code"},
+        {1, Field("ABC234"), "joiner's name"}, // missing
+        {1, hello(""), "joiner's name"},
+        {1, hello(" Bea"), "joiner's name"},
+        {1, hello("Bea "), "joiner's name"},
+        {1, hello("B/a"), "joiner's name"},
+        {1, hello("B\na"), "joiner's name"},
+        {1, hello("B\177a"), "joiner's name"},
+        {1, hello("B\201a"), "joiner's name"},
+        {2, "\x00"s + Field("Ann") + bea, "mode"},
+        {2, "\x04" + Field("Ann") + bea, "mode"},
+        {2, "\x02" + Field("Ann"), "joiner's name"},
         {3, std::string(1, '\0'), "refusal reason"},
         {3, "\x05", "refusal reason"},
         {4, "\x04\x00\x00"s, "action"},
         {4, "\x01\x00"s, "action number"},
         {7, "\x04", "leaving reason"},
-        {2,
-         "\x02\x03"
-         "Ann" +
-             bea + "!",
-         "bytes after the last field"},
+        {2, "\x02" + Field("Ann") + bea + "!", "bytes after the last field"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.field);
@@ -225,10 +170,7 @@ TEST(Protocol, EveryFieldIsChecked) {
         EXPECT_EQ(e.detail, c.field);
     }
     // Names at the edge: 21 characters of the code page, spaces inside.
-    std::string longest = "\x06"
-                          "ABC234\x15" +
-                          std::string(19, '\xE9') + " x";
-    const auto m = DecodeAll(Frame(1, longest), 0);
+    const auto m = DecodeAll(Frame(1, hello(std::string(19, '\xE9') + " x")), 0);
     ASSERT_EQ(m.size(), 1u);
     EXPECT_EQ(std::get<Hello>(m[0]).Name.size(), 19 * 2 + 2u); // é is two bytes of UTF-8
 }
