@@ -151,6 +151,7 @@ TEST_F(NetworkGame, WholeCooperationWithPlayer2AtTheJoiner) {
     host->stop();
     settle();
     EXPECT_EQ(joinerSaw, std::vector<std::string>{"The host has left the game."});
+    EXPECT_FALSE(pipe->isOpen(MemoryPipe::kHost));
 }
 
 // The joiner takes the seat from the computer under their own name: only

@@ -27,17 +27,9 @@ ViewState SampleView() {
     l.Border = l.AutoSize = l.Transparent = true;
     l.TheFont = {"Times New Roman", 8.25, true, true};
     v.Labels = {l, tessarin::placedLabel("Label1", "", 0, 0)};
-    v.Surfaces = {SurfaceView{.Kind = 1,
-                              .Index = 1,
-                              .Left = 4710,
-                              .Top = 510,
-                              .Width = 1020,
-                              .Height = 1020,
-                              .Border = 2,
-                              .Visible = true,
-                              .Columns = 4,
-                              .Rows = 4,
-                              .Cells = {8, 8, 8, 8, 0, 0, 0, 8, 8, 0, 7, 8, 8, 8, 6, 5}}};
+    const std::vector<uint8_t> cells = {8, 8, 8, 8, 0, 0, 0, 8, 8, 0, 7, 8, 8, 8, 6, 5};
+    // Kind, number, left, top, width, height, border, visible, rank, columns, rows, cells.
+    v.Surfaces = {SurfaceView{1, 1, 4710, 510, 1020, 1020, 2, true, 0, 4, 4, cells}};
     return v;
 }
 
