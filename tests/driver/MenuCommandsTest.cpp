@@ -8,22 +8,15 @@ using namespace tessarin;
 
 using MenuCommands = GameFixture;
 
-namespace {
-
-void collectNames(const std::vector<MenuItem>& items, std::set<std::string>& names) {
-    for (const MenuItem& m : items) {
-        names.insert(m.Name);
-        collectNames(m.Items, names);
-    }
-}
-
-} // namespace
-
 // A menu item named wrongly in the code would silently do nothing: every
 // menu name written in the sources is an item of the menu tree.
 TEST(MenuTree, EveryMenuNameInTheSourcesIsAnItem) {
     std::set<std::string> names;
-    collectNames(MenuTree().Bar, names);
+    const std::function<void(const std::vector<MenuItem>&)> collect = [&](const auto& items) {
+        for (const MenuItem& m : items)
+            collect(m.Items), names.insert(m.Name);
+    };
+    collect(MenuTree().Bar);
     int seen = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(TESSARIN_SOURCE_DIR)) {
         const auto ext = entry.path().extension();
@@ -79,21 +72,6 @@ TEST_F(MenuCommands, LevelSpeedSoundPreviewAndVariant) {
     }
 }
 
-TEST_F(MenuCommands, ChangeNameAsksByMode) {
-    using Names = std::vector<std::string>;
-    const std::string p1 = "Input Name--Player1", p2 = "Input Name--Player2";
-    choose(Tessarin::kStandard);
-    typeName("Ann");
-    game->Click("mnuChangeName");
-    choose(Tessarin::kCooperation);
-    cancelName("Zed");
-    typeName("");
-    game->Click("mnuChangeName");
-    EXPECT_EQ(game->Player1Name + "/" + game->Player2Name, "Ann/");
-    EXPECT_EQ(dialogs.inputCaptions(), (Names{"Input Name", "Input Name", p1, p2, p1, p2}));
-    EXPECT_EQ(game->TheWindow.Caption, "Tessarin (Cooperation)"); // never the names
-}
-
 TEST_F(MenuCommands, AboutHowToPlayAndExit) {
     using Kind = ScriptedDialogs::Kind;
     game->Click("mnuSound"); // off: the about sound plays all the same, before the box opens
@@ -112,16 +90,4 @@ TEST_F(MenuCommands, AboutHowToPlayAndExit) {
     EXPECT_TRUE(game->Ended && dialogs.programEnded);
     game->Click("mnuOnePlayer"); // no command runs after the end
     EXPECT_EQ(game->Mode, Tessarin::kDuel);
-}
-
-// Best Score after a start with a damaged score file: what the file gives,
-// and the defaults for everything else.
-TEST_F(MenuCommands, ADamagedScoreFileShowsDefaultsWhereItGivesNothing) {
-    tessarin::testing::WriteBytes(folder / "Tessarin.ini",
-                                  "StandardBFinalScore      =4200                 /\r\n"
-                                  "StandardBFinalLines      =1");
-    restart();
-    EXPECT_EQ(recordRow(Records::StandardA), "Anonymous//0/0/0");
-    EXPECT_EQ(recordRow(Records::StandardB), "Anonymous//4200/0/0");
-    EXPECT_EQ(recordRow(Records::CooperationB), "Player1/Player2/0/0/0");
 }

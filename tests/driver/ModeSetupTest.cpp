@@ -121,8 +121,13 @@ TEST_F(ModeSetup, EveryModeFromStartUpAndFromEveryOtherMode) {
 
 TEST_F(ModeSetup, SwitchKeepsNamesAndSettings) {
     Tessarin& g = *game;
-    dialogs.whileOpen = [&] { EXPECT_FALSE(g.TheWindow.Visible); }; // names asked while hidden
+    bool switching = true; // names asked for a mode while the window is hidden
+    dialogs.whileOpen = [&] { EXPECT_NE(g.TheWindow.Visible, switching); };
     choose(Tessarin::kStandard, {"Ann"});
+    switching = false;
+    typeName("Al"); // Change Name asks the one player
+    g.Click("mnuChangeName");
+    switching = true;
     choose(Tessarin::kDuel, {"Bob", ""}); // an emptied name confirmed with Ok is the empty name
     g.mnuLevel_Click(5);
     g.mnuPreview_Click();            // the previews stay hidden in the next mode
@@ -131,14 +136,16 @@ TEST_F(ModeSetup, SwitchKeepsNamesAndSettings) {
     typeName("Cy");
     choose(Tessarin::kCooperation);
     EXPECT_TRUE(!g.picPreviewer[0]->Visible() && !g.picPreviewer[1]->Visible() &&
-                g.picCanvas[0]->Visible() && g.lblScore[0]->Caption == " 900");
+                g.picCanvas[0]->Visible() && g.lblScore[0]->Caption == " 900" &&
+                g.TheWindow.Caption == "Tessarin (Cooperation)"); // never the names
     EXPECT_EQ(menuItems(g.Menus.Bar, true), "mnuSeat0 mnuLevel5 mnuSpeed0 mnuSound mnuGameA ");
     cancelName("Dee");
     cancelName("");
     choose(Tessarin::kDuel);
     EXPECT_EQ(g.Player1Name + "/" + g.Player2Name, "Bob/Cy");
     const std::string one = "Input Name", p1 = one + "--Player1", p2 = one + "--Player2";
-    EXPECT_EQ(dialogs.inputCaptions(), (std::vector<std::string>{one, p1, p2, p1, p2, p1, p2}));
-    EXPECT_EQ(dialogs.inputBoxes(),
-              (std::vector<std::string>{"Player1", "Ann", "Player2", "Bob", "", "Bob", "Cy"}));
+    EXPECT_EQ(dialogs.inputCaptions(),
+              (std::vector<std::string>{one, one, p1, p2, p1, p2, p1, p2}));
+    EXPECT_EQ(dialogs.inputBoxes(), (std::vector<std::string>{"Player1", "Ann", "Al", "Player2",
+                                                              "Bob", "", "Bob", "Cy"}));
 }
