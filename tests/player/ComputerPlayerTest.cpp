@@ -30,48 +30,31 @@ struct Play {
         fallNext_ = now + fallMs;
     }
     bool fits(const PieceState& p) const {
-        const ShapeBlock b = shapes.block(p.shape);
-        for (int q = 0; q < ShapeSquareCount(p.shape); ++q) {
-            const int x = p.x + b.dx(p.direction, q), y = p.y + b.dy(p.direction, q);
-            if (view.field.taken(x, y))
+        for (const auto& [x, y] : cells(p))
+            if (view.field.taken(x, y) || std::count(view.partner.begin(), view.partner.end(),
+                                                     std::pair<int16_t, int16_t>(x, y)))
                 return false;
-            for (const auto& [px, py] : view.partner)
-                if (px == x && py == y)
-                    return false;
-        }
         return true;
     }
     bool moved(PieceState p) {
-        if (!fits(p))
-            return false;
-        view.piece = p;
-        return true;
+        const bool ok = fits(p);
+        if (ok)
+            view.piece = p;
+        return ok;
     }
     void key(Action a) {
         PieceState p = view.piece;
         ++presses[a];
         times.push_back(now);
-        switch (a) {
-        case Action::Left:
-            --p.x, moved(p);
-            break;
-        case Action::Right:
-            ++p.x, moved(p);
-            break;
-        case Action::Rotate:
-            p.direction = Turned(p.direction, view.rotateMode), moved(p);
-            break;
-        case Action::Down:
-            ++p.y;
-            if (view.dropAtOnce)
-                while (moved(p))
-                    ++p.y;
-            else
-                moved(p);
-            break;
-        case Action::None:
-            break;
-        }
+        p.x += a == Action::Right ? 1 : a == Action::Left ? -1 : 0;
+        if (a == Action::Rotate)
+            p.direction = Turned(p.direction, view.rotateMode);
+        if (a != Action::Down)
+            moved(p);
+        else
+            do
+                ++p.y;
+            while (moved(p) && view.dropAtOnce);
     }
     // Asks the player until `until` or until `done` holds.
     template <class Done> void run(ComputerPlayer& player, int64_t until, Done done) {
@@ -80,19 +63,17 @@ struct Play {
             ASSERT_GT(d.nextAt, now);
             if (d.action != Action::None)
                 key(d.action);
-            for (; view.fallMs > 0 && fallNext_ <= d.nextAt; fallNext_ += view.fallMs) {
-                PieceState p = view.piece;
-                ++p.y;
-                moved(p);
-            }
+            for (; view.fallMs > 0 && fallNext_ <= d.nextAt; fallNext_ += view.fallMs)
+                moved(below());
             now = d.nextAt;
         }
     }
-    bool resting() const {
+    PieceState below() const {
         PieceState p = view.piece;
         ++p.y;
-        return !fits(p);
+        return p;
     }
+    bool resting() const { return !fits(below()); }
     std::vector<std::pair<int, int>> cells(const PieceState& p) const {
         std::vector<std::pair<int, int>> c;
         const ShapeBlock b = shapes.block(p.shape);
@@ -113,15 +94,6 @@ Board stack(uint64_t seed) {
         for (int x = 0; x < 11; ++x)
             b.set(x, y, r.chance(0.6));
     b.clearFullRows();
-    return b;
-}
-
-// Rows 14 to 17 full but for column 10.
-Board board_of_well() {
-    Board b(11, 18);
-    for (int y = 14; y < 18; ++y)
-        for (int x = 0; x < 10; ++x)
-            b.set(x, y, true);
     return b;
 }
 
@@ -220,7 +192,9 @@ TEST(ComputerPlayer, PaceAndSlipsFitTheStrength) {
 // after moving over meanwhile.
 TEST(ComputerPlayer, TriesARefusedTurnAgainARowLower) {
     Play play;
-    play.view.field = board_of_well();
+    for (int y = 14; y < 18; ++y) // full but for column 10
+        for (int x = 0; x < 10; ++x)
+            play.view.field.set(x, y, true);
     ComputerPlayer player(Strength::Hard, 3);
     play.start({0, 1, 2, 0, false}, 400);
     play.run(player, 20000, [&] { return play.resting(); });

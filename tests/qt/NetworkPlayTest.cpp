@@ -5,7 +5,6 @@
 
 #include "Rig.h"
 #include "net/Session.h"
-#include "qt/InputWindow.h"
 #include "qt/TcpLink.h"
 
 #include <QAbstractButton>
@@ -36,14 +35,7 @@ TEST(NetworkPlay, TheHostsPlayerEndsTheNetworkGameFromTheMenu) {
     NetworkPlay network(game, w, 1);
     w.setCommandHook([&](const std::string& name) { return network.command(name); });
     w.setAfterEventHook([&] { network.afterEvent(); });
-    rig.dialogs.setBeforeModal([&] {
-        duringModal([&] {
-            if (InputWindow* in = rig.dialogs.inputWindow(); in && in->isVisible()) {
-                QTest::keyClicks(in->text1(), "Ann");
-                QTest::keyClick(in->text1(), Qt::Key_Return);
-            }
-        });
-    });
+    answerNames(rig, w, "Ann");
 
     ASSERT_TRUE(network.startHosting(Tessarin::kDuel, 0));
     auto* socket = new QTcpSocket;

@@ -5,6 +5,7 @@
 #include "driver/Tessarin.h"
 #include "platform/VirtualTimerHost.h"
 #include "qt/FormDialog.h"
+#include "qt/InputWindow.h"
 #include "qt/MainWindow.h"
 #include "qt/QtDialogs.h"
 #include "support/TempFolder.h"
@@ -70,6 +71,22 @@ inline void duringModal(std::function<void()> f) {
                 ADD_FAILURE() << "left open: " << d->objectName().toStdString();
                 d->abandon();
             }
+    });
+}
+
+// Answers every name window of the game with name and Enter, noting its title in asked.
+inline void answerNames(GameRig& rig, Shown& w, const char* name,
+                        std::vector<std::string>* asked = nullptr) {
+    rig.dialogs.setBeforeModal([&rig, &w, name, asked] {
+        w.sync();
+        duringModal([&rig, name, asked] {
+            if (InputWindow* in = rig.dialogs.inputWindow(); in && in->isVisible()) {
+                if (asked)
+                    asked->push_back(in->windowTitle().toStdString());
+                QTest::keyClicks(in->text1(), name);
+                QTest::keyClick(in->text1(), Qt::Key_Return);
+            }
+        });
     });
 }
 

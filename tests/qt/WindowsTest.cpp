@@ -216,16 +216,7 @@ TEST(MainWindow, TwoPlayersLetsTheComputerTakePlayer2sSeat) {
     EXPECT_EQ(captions(true), "Computer, &Hard");
 
     std::vector<std::string> asked;
-    rig.dialogs.setBeforeModal([&] {
-        w.sync();
-        duringModal([&] {
-            if (InputWindow* in = rig.dialogs.inputWindow(); in && in->isVisible()) {
-                asked.push_back(in->windowTitle().toStdString());
-                QTest::keyClicks(in->text1(), "Ann");
-                QTest::keyClick(in->text1(), Qt::Key_Return);
-            }
-        });
-    });
+    answerNames(rig, w, "Ann", &asked);
     w.action("mnuDuel")->trigger();
     EXPECT_EQ(asked, (std::vector<std::string>{"Input Name--Player1"}));
     EXPECT_EQ(game.Player1Name + "/" + game.Player2Name, "Ann/Computer");
@@ -241,28 +232,42 @@ TEST(MainWindow, TwoPlayersLetsTheComputerTakePlayer2sSeat) {
     EXPECT_EQ(game.Squares[0]->x(), x1 - 1);
 }
 
-TEST(QtDialogs, KeyBoxesTakeThePressedKeyRefuseDuplicatesAndCancelKeepsTheOldKeys) {
-    ControlSettings settings;
-    settings.Keys[0] = {65, 68, 83, 87};
-    settings.Keys[1] = {97, 99, 98, 101};
+// The turn pictures show which way the piece turns: the arc leaves its gap
+// at two o'clock when it turns clockwise, at ten o'clock when counterclockwise.
+TEST(QtDialogs, KeyBoxesTakeThePressedKeyRefuseDuplicatesTurnPicturesFollowTheModeCancelKeeps) {
+    ControlSettings settings{{PlayerKeys{65, 68, 83, 87}, PlayerKeys{97, 99, 98, 101}}};
     RecordingSound dings;
     QtDialogs d;
     Custom form(settings, d, dings, kScreen);
-    std::vector<QString> shown;
+    auto turns = [&](int p) {
+        const QImage picture = d.customWindow()->keyPicture(p, 3)->pixmap().toImage();
+        auto inked = [&](double fx, double fy) {
+            return picture.pixelColor(int(fx * picture.width()), int(fy * picture.height()))
+                       .alpha() > 128;
+        };
+        const bool ten = inked(0.2, 0.33), two = inked(0.8, 0.33);
+        return ten && !two ? "clockwise" : two && !ten ? "counterclockwise" : "?";
+    };
+    std::vector<std::string> shown;
+    auto look = [&] { shown.push_back(std::string(turns(0)) + " " + turns(1)); };
     duringModal([&] {
         CustomWindow* w = d.customWindow();
+        look(); // the program starts turning counterclockwise
         QTest::keyClick(w->keyBox(0, 1), Qt::Key_Q);
         QTest::keyClick(w->keyBox(0, 2), Qt::Key_Return); // refused, and no button takes it
         QTest::keyClick(w->keyBox(0, 2), Qt::Key_5);      // refused
         QTest::keyClick(w->keyBox(1, 2), Qt::Key_9, Qt::KeypadModifier);
         for (QLineEdit* box : {w->keyBox(0, 1), w->keyBox(0, 2), w->keyBox(1, 2)})
-            shown.push_back(box->text());
-        QTest::mouseClick(w->rotateOption(1), Qt::LeftButton);
+            shown.push_back(box->text().toStdString());
+        for (int mode : {1, 0, 1}) {
+            QTest::mouseClick(w->rotateOption(mode), Qt::LeftButton);
+            look();
+        }
         QTest::keyClick(w->keyBox(1, 3), Qt::Key_W); // player 1's already
         auto ok = [&] { // answers a duplicate message, which leaves the dialog open
             QTimer::singleShot(0, qApp, [&] {
                 if (QMessageBox* box = d.systemMessage()) {
-                    shown.push_back(box->windowTitle() + ": " + box->text());
+                    shown.push_back((box->windowTitle() + ": " + box->text()).toStdString());
                     box->accept();
                 }
             });
@@ -274,59 +279,19 @@ TEST(QtDialogs, KeyBoxesTakeThePressedKeyRefuseDuplicatesAndCancelKeepsTheOldKey
         ok();
     });
     form.DoCustom();
-    EXPECT_EQ(shown, (std::vector<QString>{"Q", "S", "Numpad 9",
-                                           "Tessarin: Duplicate Control Key!\n\nSelect Again",
-                                           "open", "closed"}));
     EXPECT_EQ(settings.Keys[0], (PlayerKeys{65, 81, 83, 87}));
     EXPECT_EQ(settings.Keys[1], (PlayerKeys{97, 99, 105, 101}));
     duringModal([&] {
+        look(); // opened again on the confirmed clockwise turn
         QTest::keyClick(d.customWindow()->keyBox(0, 0), Qt::Key_Z);
         QTest::mouseClick(d.customWindow()->command1(1), Qt::LeftButton);
     });
     form.DoCustom();
+    EXPECT_EQ(shown, (std::vector<std::string>{
+                         "counterclockwise counterclockwise", "Q", "S", "Numpad 9",
+                         "clockwise clockwise", "counterclockwise counterclockwise",
+                         "clockwise clockwise", "Tessarin: Duplicate Control Key!\n\nSelect Again",
+                         "open", "closed", "clockwise clockwise"}));
     EXPECT_EQ(settings.Keys[0], (PlayerKeys{65, 81, 83, 87}));
-    EXPECT_EQ(settings.RotateMode, 1);
-}
-
-TEST(QtDialogs, TheTurnPicturesTurnTheWayTheSelectedRotateModeTurns) {
-    ControlSettings settings;
-    settings.Keys[0] = {65, 68, 83, 87};
-    settings.Keys[1] = {97, 99, 98, 101};
-    RecordingSound sound;
-    QtDialogs d;
-    Custom form(settings, d, sound, kScreen);
-    // Which way player p's turn picture turns: the arc leaves its gap at two
-    // o'clock when it turns clockwise, at ten o'clock when counterclockwise.
-    auto turns = [&](int p) {
-        const QImage picture = d.customWindow()->keyPicture(p, 3)->pixmap().toImage();
-        auto inked = [&](double fx, double fy) {
-            return picture.pixelColor(int(fx * picture.width()), int(fy * picture.height()))
-                       .alpha() > 128;
-        };
-        const bool ten = inked(0.2, 0.33), two = inked(0.8, 0.33);
-        return ten && !two   ? std::string("clockwise")
-               : two && !ten ? std::string("counterclockwise")
-                             : std::string("?");
-    };
-    std::vector<std::string> seen;
-    auto look = [&] { seen.push_back(turns(0) + " " + turns(1)); };
-    duringModal([&] {
-        look(); // the program starts turning counterclockwise
-        QTest::mouseClick(d.customWindow()->rotateOption(1), Qt::LeftButton);
-        look();
-        QTest::mouseClick(d.customWindow()->rotateOption(0), Qt::LeftButton);
-        look();
-        QTest::mouseClick(d.customWindow()->rotateOption(1), Qt::LeftButton);
-        QTest::mouseClick(d.customWindow()->command1(0), Qt::LeftButton);
-    });
-    form.DoCustom();
-    duringModal([&] {
-        look(); // opened again on the confirmed clockwise turn
-        QTest::mouseClick(d.customWindow()->command1(1), Qt::LeftButton);
-    });
-    form.DoCustom();
-    EXPECT_EQ(seen, (std::vector<std::string>{
-                        "counterclockwise counterclockwise", "clockwise clockwise",
-                        "counterclockwise counterclockwise", "clockwise clockwise"}));
     EXPECT_EQ(settings.RotateMode, 1);
 }

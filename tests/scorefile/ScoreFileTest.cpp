@@ -9,35 +9,24 @@ using namespace tessarin::testing;
 
 namespace {
 
-const std::vector<std::string> kDefaultLines = {
-    "StandardAPlayer1Name     =Anonymous            /",
-    "StandardAPlayer2Name     =Anonymous            /",
-    "StandardAFinalScore      =0                    /",
-    "StandardAFinalLines      =0                    /",
-    "StandardAFinalSpeed      =0                    /",
-    "StandardBPlayer1Name     =Anonymous            /",
-    "StandardBPlayer2Name     =Anonymous            /",
-    "StandardBFinalScore      =0                    /",
-    "StandardBFinalLines      =0                    /",
-    "StandardBFinalSpeed      =0                    /",
-    "CooperationAPlayer1Name  =Player1              /",
-    "CooperationAPlayer2Name  =Player2              /",
-    "CooperationAFinalScore   =0                    /",
-    "CooperationAFinalLines   =0                    /",
-    "CooperationAFinalSpeed   =0                    /",
-    "CooperationBPlayer1Name  =Player1              /",
-    "CooperationBPlayer2Name  =Player2              /",
-    "CooperationBFinalScore   =0                    /",
-    "CooperationBFinalLines   =0                    /",
-    "CooperationBFinalSpeed   =0                    /",
-};
-
 // A line of the file: the key padded to 25, "=", the value padded to 21, "/".
 std::string Line(std::string key, std::string value) {
     key.resize(25, ' ');
     value.resize(21, ' ');
     return key + "=" + value + "/";
 }
+
+// The file with no records: names Anonymous in Standard, Player1 and Player2 in Cooperation.
+const std::vector<std::string> kDefaultLines = [] {
+    std::vector<std::string> lines;
+    for (std::string mode : {"StandardA", "StandardB", "CooperationA", "CooperationB"})
+        for (std::string field :
+             {"Player1Name", "Player2Name", "FinalScore", "FinalLines", "FinalSpeed"})
+            lines.push_back(Line(mode + field, field[0] != 'P'  ? "0"
+                                               : mode[0] == 'S' ? "Anonymous"
+                                                                : field.substr(0, 7)));
+    return lines;
+}();
 
 std::string Join(const std::vector<std::string>& lines) {
     std::string bytes;
