@@ -1,11 +1,13 @@
-// The computer in player 2's seat: its keys, the names, records and duel
-// tally that go with the seat, and whole duels between strengths. (When it
-// plays and when it must not, at every strength, is the computer soak's.)
+// The computer in player 2's seat: whole games at every strength, its keys,
+// the names, records and duel tally that go with the seat, and whole duels
+// between strengths. (When it plays and when it must not is checked after
+// every event by the computer soak.)
 #include "driver/PlayerViews.h"
 #include "platform/VirtualKeys.h"
 #include "support/GameFixture.h"
 
 #include <limits>
+#include <map>
 
 using namespace tessarin;
 
@@ -93,6 +95,36 @@ protected:
     int64_t p1At = 0;
     int moves = 0;
 };
+
+// Duel and Cooperation against each strength, Game A and B, the down key
+// dropping at once and one row a press, player 1 played by a computer
+// player of the test's: the computer moves its pieces and clears rows,
+// and after every game nothing runs.
+TEST_F(ComputerSeat, PlaysWholeGamesAtEveryStrengthInBothVariantsAndSpeedModes) {
+    std::map<int16_t, int>
+        lines; // by strength: player 2's in Duel, the shared field's in Cooperation
+    seat(Seat::ComputerEasy);
+    for (int16_t mode : {Tessarin::kDuel, Tessarin::kCooperation}) {
+        choose(mode, {"Ann"});
+        for (int16_t kind : {Seat::ComputerEasy, Seat::ComputerNormal, Seat::ComputerHard}) {
+            seat(kind);
+            for (const char* variant : {"mnuGameA", "mnuGameB"})
+                for (int16_t speedMode : {0, 1}) {
+                    SCOPED_TRACE(std::to_string(mode) + " " + std::to_string(kind) + " " + variant +
+                                 " " + std::to_string(speedMode));
+                    game->Click(variant);
+                    game->Controls.SpeedMode = speedMode;
+                    player1(Strength::Normal);
+                    moves = 0;
+                    playOut(4 * 60 * 1000);
+                    EXPECT_GT(moves, 10);
+                    lines[kind] += field(mode == Tessarin::kDuel ? 1 : 0).Lines();
+                }
+        }
+    }
+    for (const auto& [kind, n] : lines)
+        EXPECT_GT(n, 4) << "strength " << kind;
+}
 
 // The computer presses player 2's keys as the key dialog set them; at the
 // keyboard, player 2's keys do nothing while the computer has the seat, and
