@@ -98,15 +98,11 @@ dismiss_dialogs() {
     done
 }
 
-duel() {
-    local id=$1 seconds=$2 t0 c0 end game_keys=(a d w s a d KP_1 KP_3 KP_5 KP_2 KP_1 KP_3)
-    keys "$id" ctrl+d
-    for player in 1 2; do
-        local dialog
-        dialog=$(wait_window "Input Name--Player$player") && keys "$dialog" Return
-    done
-    keys "$id" alt+s s 9
-    keys "$id" F2
+# Plays the game in window id for the seconds given with random keys among
+# those after them, every 50 ms, and every second Enter on any dialog and F2;
+# prints the CPU ticks used and the ms it took.
+play_keys() {
+    local id=$1 seconds=$2 game_keys=("${@:3}") t0 c0 end
     c0=$(cpu_ticks "$app_pid")
     t0=$(now_ms)
     end=$((t0 + seconds * 1000))
@@ -123,10 +119,22 @@ duel() {
     echo "$(($(cpu_ticks "$app_pid") - c0)) $(($(now_ms) - t0))"
 }
 
+duel() {
+    local id=$1 seconds=$2
+    keys "$id" ctrl+d
+    for player in 1 2; do
+        local dialog
+        dialog=$(wait_window "Input Name--Player$player") && keys "$dialog" Return
+    done
+    keys "$id" alt+s s 9
+    keys "$id" F2
+    play_keys "$id" "$seconds" a d w s a d KP_1 KP_3 KP_5 KP_2 KP_1 KP_3
+}
+
 # The Duel against the computer, after the Duel of two (whose game is
 # stopped first; its curtain runs out).
 computer_duel() {
-    local id=$1 seconds=$2 t0 c0 end game_keys=(a d w s)
+    local id=$1 seconds=$2
     dismiss_dialogs "$id"
     keys "$id" ctrl+q
     sleep 2
@@ -138,20 +146,7 @@ computer_duel() {
         sleep 0.3
     done
     keys "$id" F2
-    c0=$(cpu_ticks "$app_pid")
-    t0=$(now_ms)
-    end=$((t0 + seconds * 1000))
-    local next_round=$((t0 + 1000))
-    while [ "$(now_ms)" -lt "$end" ]; do
-        keys "$id" "${game_keys[RANDOM % ${#game_keys[@]}]}"
-        if [ "$(now_ms)" -ge "$next_round" ]; then
-            dismiss_dialogs "$id"
-            keys "$id" F2
-            next_round=$((next_round + 1000))
-        fi
-        sleep 0.05
-    done
-    echo "$(($(cpu_ticks "$app_pid") - c0)) $(($(now_ms) - t0))"
+    play_keys "$id" "$seconds" a d w s
 }
 
 # One run: prints "start_ms rss_kb idle_cpu_percent [duel_cpu_percent
