@@ -73,23 +73,33 @@ join_game() { # pid, folder
     key Return
 }
 
+# Hosting from the host's window $1 on $port, for the n-th time ($2).
+host_game() {
+    host_menu "$1" o
+    xvfb_until 10 has_window "$host" '^Host a Network Game$' || fail "no host window (hosting $2)"
+    focus "$(window_of "$host" '^Host a Network Game$')"
+    key ctrl+a # the port
+    xdotool type --delay 20 "$port"
+    key Return
+    hosted() { [ "$(grep -c "hosting on port $port" "$work/host.log")" -ge "$1" ]; }
+    xvfb_until 10 hosted "$2" || fail "the host did not listen (hosting $2)"
+}
+# Joiner $1 joins; the host's player names player 1.
+join_and_name() {
+    join_game "$1"
+    xvfb_until 10 has_window "$host" '^Input Name--Player1$' || fail "no name window at the host"
+    focus "$(window_of "$host" '^Input Name--Player1$')"
+    key Return
+}
+
 step "the host waits"
 host=$(start host)
 xvfb_until 20 has_window "$host" '^Tessarin$' || fail "the host's window did not appear"
-host_menu "$(window_of "$host" '^Tessarin$')" o
-xvfb_until 10 has_window "$host" '^Host a Network Game$' || fail "no host window"
-focus "$(window_of "$host" '^Host a Network Game$')"
-key ctrl+a # the port
-xdotool type --delay 20 "$port"
-key Return
-xvfb_until 10 grep -q "hosting on port $port" "$work/host.log" || fail "the host did not listen"
+host_game "$(window_of "$host" '^Tessarin$')" 1
 
 step "the joiner joins; the host names player 1"
 joiner=$(start joiner)
-join_game "$joiner"
-xvfb_until 10 has_window "$host" '^Input Name--Player1$' || fail "no name window at the host"
-focus "$(window_of "$host" '^Input Name--Player1$')"
-key Return
+join_and_name "$joiner"
 xvfb_until 10 has_window "$host" '^Tessarin \(Duel\)$' || fail "Duel did not come up at the host"
 xvfb_until 10 has_window "$joiner" '^Tessarin \(Duel\)$' || fail "the joiner does not show the Duel"
 hmain=$(window_of "$host" '^Tessarin \(Duel\)$')
@@ -127,19 +137,9 @@ xvfb_until 15 fields_empty || fail "the host's game did not end as Stop ends it"
 sleep 0.5
 
 step "a second joiner; the host is closed; the joiner returns to its start window"
-host_menu "$hmain" o
-xvfb_until 10 has_window "$host" '^Host a Network Game$' || fail "no host window the second time"
-focus "$(window_of "$host" '^Host a Network Game$')"
-key ctrl+a
-xdotool type --delay 20 "$port"
-key Return
-listening_again() { [ "$(grep -c "hosting on port $port" "$work/host.log")" -ge 2 ]; }
-xvfb_until 10 listening_again || fail "the host did not listen again"
+host_game "$hmain" 2
 joiner2=$(start joiner2)
-join_game "$joiner2"
-xvfb_until 10 has_window "$host" '^Input Name--Player1$' || fail "no name window at the host"
-focus "$(window_of "$host" '^Input Name--Player1$')"
-key Return
+join_and_name "$joiner2"
 xvfb_until 10 has_window "$joiner2" '^Tessarin \(Duel\)$' || fail "the second joiner does not show the Duel"
 focus "$(window_of "$host" '^Tessarin \(Duel\)$')"
 key ctrl+x

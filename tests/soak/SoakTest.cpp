@@ -296,17 +296,7 @@ struct ProgramRun {
     ~ProgramRun() {
         for (const auto* list : {&checker.failures, &account.failures})
             tally_.failures.insert(tally_.failures.end(), list->begin(), list->end());
-        const bot::Totals& b = bot.totals();
-        bot::Totals& t = tally_.totals;
-        t.clears += b.clears;
-        t.gameOvers += b.gameOvers;
-        t.stops += b.stops;
-        t.deliveredRows += b.deliveredRows;
-        t.sinkingSquares += b.sinkingSquares;
-        t.pieces += b.pieces;
-        t.takeTools += b.takeTools;
-        t.addTools += b.addTools;
-        t.toolPresses += b.toolPresses;
+        tally_.totals += bot.totals();
         tally_.clears += account.clearsChecked;
         tally_.deliveries += account.deliveriesChecked;
         tally_.toolUses += account.toolUses;

@@ -154,6 +154,21 @@ struct Totals {
     int64_t deliveredRows = 0; // Duel: rows pushed into the opponent's field
     int64_t gameOvers = 0;     // games ended by a piece that could not appear
     int64_t stops = 0;         // games ended by Stop
+
+    Totals& operator+=(const Totals& o) {
+        events += o.events;
+        pieces += o.pieces;
+        sinkingSquares += o.sinkingSquares;
+        takeTools += o.takeTools;
+        addTools += o.addTools;
+        toolPresses += o.toolPresses;
+        clears += o.clears;
+        lines += o.lines;
+        deliveredRows += o.deliveredRows;
+        gameOvers += o.gameOvers;
+        stops += o.stops;
+        return *this;
+    }
 };
 
 // A main window on virtual time with its services, played by up to two bots.
