@@ -51,6 +51,19 @@ QString q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+// The two network windows: the fields, a line of text below them, and the
+// buttons at the bottom right.
+void arrange(QDialog& dlg, QFormLayout* form, QLabel* text, QPushButton* go, QPushButton* cancel) {
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(go);
+    buttons->addWidget(cancel);
+    auto* all = new QVBoxLayout(&dlg);
+    all->addLayout(form);
+    all->addWidget(text);
+    all->addLayout(buttons);
+}
+
 } // namespace
 
 NetworkPlay::NetworkPlay(Tessarin& game, MainWindow& window, int scale)
@@ -174,14 +187,7 @@ void NetworkPlay::hostDialog() {
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Game:"), modes);
     form->addRow(QStringLiteral("&Port:"), port);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(start);
-    buttons->addWidget(cancel);
-    auto* all = new QVBoxLayout(&dlg);
-    all->addLayout(form);
-    all->addWidget(info);
-    all->addLayout(buttons);
+    arrange(dlg, form, info, start, cancel);
 
     port->setFocus();
     connect(cancel, &QPushButton::clicked, &dlg, &QDialog::reject);
@@ -242,14 +248,7 @@ void NetworkPlay::joinDialog() {
     form->addRow(QStringLiteral("&Port:"), port);
     form->addRow(QStringLiteral("Join &code:"), code);
     form->addRow(QStringLiteral("Your &name:"), name);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    buttons->addWidget(join);
-    buttons->addWidget(cancel);
-    auto* all = new QVBoxLayout(&dlg);
-    all->addLayout(form);
-    all->addWidget(status);
-    all->addLayout(buttons);
+    arrange(dlg, form, status, join, cancel);
 
     connect(cancel, &QPushButton::clicked, &dlg, &QDialog::reject);
     connect(join, &QPushButton::clicked, &dlg, [&] {
