@@ -32,6 +32,17 @@ struct Seat {
     }
 };
 
+// Told of every message and results window the game shows, as it opens
+// (the window's state is complete then, though not yet visible).
+class DialogWatcher {
+public:
+    virtual void showing(const MessageForm& form) = 0;
+    virtual void showing(const DuelResult& form) = 0;
+
+protected:
+    ~DialogWatcher() = default;
+};
+
 // The window's dialogs, counted: the window hands its dialog objects this
 // wrapper of its dialogs service, and so knows whether one is open.
 // `changed` runs as a dialog opens and once it has closed.
@@ -41,17 +52,22 @@ public:
         : inner_(inner), changed_(std::move(changed)) {}
 
     int open() const { return open_; }
+    void setWatcher(DialogWatcher* watcher) { watcher_ = watcher; }
 
     void ShowModal(InputForm& form) override {
         counted([&] { inner_.ShowModal(form); });
     }
     void ShowModal(MessageForm& form) override {
+        if (watcher_)
+            watcher_->showing(form);
         counted([&] { inner_.ShowModal(form); });
     }
     void ShowModal(Custom& form) override {
         counted([&] { inner_.ShowModal(form); });
     }
     void ShowModal(DuelResult& form) override {
+        if (watcher_)
+            watcher_->showing(form);
         counted([&] { inner_.ShowModal(form); });
     }
     void ShowModal(About& form) override {
@@ -79,6 +95,7 @@ private:
 
     Dialogs& inner_;
     std::function<void()> changed_;
+    DialogWatcher* watcher_ = nullptr;
     int open_ = 0;
 };
 

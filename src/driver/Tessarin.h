@@ -199,6 +199,8 @@ public:
     const Services& services() const { return services_; }
     // How many of the window's dialogs are open now.
     int OpenDialogs() const { return dialogs_.open(); }
+    // Who else is told of the message and results windows (network play).
+    void setDialogWatcher(DialogWatcher* watcher) { dialogs_.setWatcher(watcher); }
 
     // Window geometry, twips: the outer size less the frame and the menu bar
     // gives the client area.

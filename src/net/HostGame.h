@@ -3,8 +3,10 @@
 // The host's program in a network game: a HostSession that drives the
 // window's game. The joiner takes player 2's seat under their own name,
 // their actions play as player 2's keys, and after every event the front
-// end hands on, the window's changes go out to them.
+// end hands on, the window's changes go out to them, as do the message and
+// results windows the game shows.
 
+#include "driver/Seat.h"
 #include "net/Capture.h"
 #include "net/Session.h"
 
@@ -18,7 +20,7 @@ class Tessarin;
 
 namespace tessarin::net {
 
-class HostGame {
+class HostGame final : private DialogWatcher {
 public:
     struct Events {
         // The joiner is in and the mode is set up.
@@ -26,9 +28,13 @@ public:
         // A try to join was turned away (for the waiting window).
         std::function<void(const std::string& text)> notice;
         // Hosting is over: the joiner left (after the player was told) or
-        // stop() was called. The owner may destroy this object later, not
-        // inside the call.
+        // stop() was called. Raised once no call of this object is running
+        // any more (a name window it opened may outlive the joiner); the
+        // owner may destroy it later, not inside the call.
         std::function<void()> ended;
+        // The joiner's action changed the game: the window catches up now
+        // (and hands the event on, as after any other).
+        std::function<void()> changed;
     };
 
     // mode: Tessarin::kDuel or kCooperation.
@@ -37,7 +43,8 @@ public:
     HostGame(const HostGame&) = delete;
     HostGame& operator=(const HostGame&) = delete;
 
-    void accept(std::unique_ptr<Link> link) { session_.accept(std::move(link)); }
+    // A new connection from a caller (see HostSession::accept).
+    void accept(std::unique_ptr<Link> link, const std::string& from = {});
     // After each event the front end hands the game (keys, menus, timers):
     // what changed in the window goes to the joiner.
     void afterEvent();
@@ -46,16 +53,34 @@ public:
 
     const HostSession& session() const { return session_; }
     bool ended() const { return session_.state() == HostSession::State::Ended; }
+    // Whether a call of this object is running (a modal window inside it).
+    bool busy() const { return depth_ > 0; }
 
 private:
+    // Around every call into this object from its session or its owner.
+    class Entry {
+    public:
+        explicit Entry(HostGame& g) : g_(g) { ++g_.depth_; }
+        ~Entry();
+        Entry(const Entry&) = delete;
+        Entry& operator=(const Entry&) = delete;
+
+    private:
+        HostGame& g_;
+    };
+
     void joined(const std::string& name);
     void action(ActionKind a);
     void left(const std::string& text);
+    void showing(const MessageForm& form) override;
+    void showing(const DuelResult& form) override;
 
     Tessarin& game_;
     Capturer capturer_;
     Events events_;
     HostSession session_;
+    int depth_ = 0;
+    bool endPending_ = false;
 };
 
 } // namespace tessarin::net

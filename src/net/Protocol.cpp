@@ -26,6 +26,9 @@ constexpr std::size_t kLargestView = 3 + (1 + kMaxCaption + 5) + 2 +
                                      kMaxLabels * (1 + kLargestLabel) + 2 +
                                      kMaxSurfaces * kLargestSurface;
 static_assert(kLargestView <= kMaxPayload, "a view must fit one frame");
+constexpr std::size_t kLargestShown =
+    1 + (1 + kMaxCaption + 4) + (1 + 2 * kMaxShownRows + kMaxShownCells) * kLargestLabel + 3;
+static_assert(kLargestShown <= kMaxPayload, "a shown window must fit one frame");
 
 bool isCodeByte(unsigned char b) {
     return kCodeLetters.find(static_cast<char>(b)) != std::string_view::npos;
@@ -67,6 +70,8 @@ std::string payloadOf(const Message& m) {
                 EncodeDelta(out, v);
             } else if constexpr (std::is_same_v<T, Bye>) {
                 out.u8(static_cast<unsigned>(v.Reason));
+            } else if constexpr (std::is_same_v<T, Shown>) {
+                EncodeShown(out, v);
             }
         },
         m);
@@ -104,6 +109,8 @@ Message readPayload(MessageType type, Reader& in) {
         return Heartbeat{};
     case MessageType::Bye:
         return Bye{static_cast<ByeReason>(in.u8(1, 3, "leaving reason"))};
+    case MessageType::Shown:
+        return DecodeShown(in);
     }
     return Heartbeat{};
 }
@@ -126,6 +133,7 @@ std::size_t MaxPayload(MessageType type) {
     case MessageType::Action:
         return 3;
     case MessageType::View:
+    case MessageType::Shown:
         return kMaxPayload;
     case MessageType::Heartbeat:
         return 0;
@@ -193,7 +201,7 @@ std::optional<Message> Decoder::next() {
         return std::nullopt;
     }
     const int type = byte(3);
-    if (type < static_cast<int>(MessageType::Hello) || type > static_cast<int>(MessageType::Bye)) {
+    if (type < static_cast<int>(MessageType::Hello) || type > static_cast<int>(MessageType::Shown)) {
         fail(DecodeError::Kind::UnknownType, std::to_string(type));
         return std::nullopt;
     }

@@ -22,12 +22,12 @@
 
 namespace tessarin::net {
 
-constexpr uint8_t kProtocolVersion = 1;
+constexpr uint8_t kProtocolVersion = 2;
 constexpr std::size_t kHeaderSize = 6;
 constexpr std::size_t kMaxPayload = 16384;
 constexpr std::size_t kJoinCodeLength = 6;
 
-enum class MessageType : uint8_t { Hello = 1, Welcome, Refused, Action, View, Heartbeat, Bye };
+enum class MessageType : uint8_t { Hello = 1, Welcome, Refused, Action, View, Heartbeat, Bye, Shown };
 enum class ActionKind : uint8_t { Left, Right, Down, Turn };
 enum class RefusedReason : uint8_t { WrongCode = 1, Busy, VersionMismatch, TryLater };
 enum class ByeReason : uint8_t { Leaving = 1, BadMessage, Silent };
@@ -63,8 +63,8 @@ struct Bye {
     ByeReason Reason = ByeReason::Leaving;
     bool operator==(const Bye&) const = default;
 };
-// A View message carries a ViewDelta.
-using Message = std::variant<Hello, Welcome, Refused, Action, ViewDelta, Heartbeat, Bye>;
+// A View message carries a ViewDelta, a Shown message a Shown window.
+using Message = std::variant<Hello, Welcome, Refused, Action, ViewDelta, Heartbeat, Bye, Shown>;
 
 MessageType TypeOf(const Message& m);
 // The largest payload a message type may have.

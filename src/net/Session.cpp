@@ -22,6 +22,9 @@ public:
         if (!closed_)
             link_->send(frame);
     }
+    bool open() const { return !closed_; }
+    // The connection changes hands (a caller who gave the right code joins).
+    void setOwner(ChannelOwner* owner) { owner_ = owner; }
     void close() {
         if (closed_)
             return;
@@ -76,21 +79,51 @@ std::unique_ptr<Timer> makeTimer(TimerHost& host, int ms, std::function<void()> 
 
 // ---- Host ------------------------------------------------------------------
 
+// A connection that has still to give the join code: it has ten seconds.
+class HostSession::Candidate final : public ChannelOwner {
+public:
+    Candidate(HostSession& host, std::unique_ptr<Link> link, std::string from)
+        : host_(host), from_(std::move(from)),
+          channel_(std::make_unique<Channel>(std::move(link), this)),
+          deadline_(makeTimer(host.timers_, kSilenceMs, [this] {
+              host_.turnAway(*this, std::nullopt,
+                             "A connection said nothing for 10 seconds and was closed.");
+          })) {
+        deadline_->setEnabled(true);
+    }
+    void channelMessage(const Message& m) override { host_.candidateMessage(*this, m); }
+    void channelFault(const DecodeError& e) override { host_.candidateFault(*this, e); }
+    void channelClosed() override {
+        host_.turnAway(*this, std::nullopt, "A connection closed before it asked to join.");
+    }
+
+    const std::string& from() const { return from_; }
+    Channel& channel() { return *channel_; }
+    // The connection, for the one who joins.
+    std::unique_ptr<Channel> takeChannel() { return std::move(channel_); }
+
+private:
+    HostSession& host_;
+    std::string from_;
+    std::unique_ptr<Channel> channel_;
+    std::unique_ptr<Timer> deadline_;
+};
+
 HostSession::HostSession(TimerHost& timers, int16_t mode, std::string joinCode, Events events)
-    : mode_(mode), code_(std::move(joinCode)), events_(std::move(events)) {
+    : timers_(timers), mode_(mode), code_(std::move(joinCode)), events_(std::move(events)) {
     heartbeat_ = makeTimer(timers, kHeartbeatMs, [this] { heartbeat(); });
     deadline_ = makeTimer(timers, kSilenceMs, [this] { silent(); });
-    lockout_ = makeTimer(timers, kFirstRetryDelayMs, [this] { lockout_->setEnabled(false); });
 }
 
 HostSession::~HostSession() {
     stop();
 }
 
-int HostSession::retryDelayMs() const {
-    if (failures_ == 0)
+int HostSession::retryDelayMs(const std::string& from) const {
+    const auto it = callers_.find(from);
+    if (it == callers_.end())
         return 0;
-    return std::min(kFirstRetryDelayMs << std::min(failures_ - 1, 16), kLastRetryDelayMs);
+    return static_cast<int>(std::max<int64_t>(0, it->second.lockedUntil - timers_.now()));
 }
 
 void HostSession::send(const Message& m) {
@@ -101,23 +134,31 @@ void HostSession::send(const Message& m) {
     peer_->send(frame);
 }
 
-void HostSession::accept(std::unique_ptr<Link> link) {
+// Said once, and the connection closes.
+void HostSession::refuse(std::unique_ptr<Link> link, RefusedReason reason) {
+    Channel refused(std::move(link), static_cast<ChannelOwner*>(this));
+    const std::string frame = Encode(Refused{reason});
+    bytesSent_ += frame.size();
+    refused.send(frame);
+    refused.close();
+}
+
+// Every caller gets in to try at once, unless its own earlier tries failed:
+// then it waits its turn. A wrong guess from one address never keeps
+// another caller out; a few callers may try at the same time, one
+// connection each.
+void HostSession::accept(std::unique_ptr<Link> link, const std::string& from) {
     if (!link)
         return;
-    if (state_ != State::Waiting || lockout_->Enabled()) {
-        // Nobody else gets in; a try after a failed one waits its turn.
-        Channel refused(std::move(link), static_cast<ChannelOwner*>(this));
-        const std::string frame = Encode(
-            Refused{state_ == State::Waiting ? RefusedReason::TryLater : RefusedReason::Busy});
-        bytesSent_ += frame.size();
-        refused.send(frame);
-        refused.close();
-        return;
-    }
-    peer_ = std::make_unique<Channel>(std::move(link), static_cast<ChannelOwner*>(this));
-    state_ = State::Checking;
-    deadline_->setEnabled(true);
-    deadline_->setInterval(kSilenceMs);
+    if (state_ != State::Waiting)
+        return refuse(std::move(link), RefusedReason::Busy);
+    const bool tryingAlready =
+        std::any_of(candidates_.begin(), candidates_.end(),
+                    [&](const std::unique_ptr<Candidate>& c) { return c->from() == from; });
+    if (retryDelayMs(from) > 0 || tryingAlready ||
+        candidates_.size() >= static_cast<std::size_t>(kCheckingSlots))
+        return refuse(std::move(link), RefusedReason::TryLater);
+    candidates_.push_back(std::make_unique<Candidate>(*this, std::move(link), from));
 }
 
 void HostSession::welcome(const std::string& hostName) {
@@ -146,6 +187,11 @@ void HostSession::sendView(const ViewState& view) {
     sent_ = view;
 }
 
+void HostSession::sendShown(const Shown& shown) {
+    if (state_ == State::Playing)
+        send(shown);
+}
+
 void HostSession::stop() {
     if (state_ != State::Ended)
         end(joined() ? std::optional(ByeReason::Leaving) : std::nullopt);
@@ -158,10 +204,12 @@ void HostSession::end(std::optional<ByeReason> bye) {
     if (peer_)
         peer_->close();
     peer_.reset();
+    for (auto& c : candidates_)
+        c->channel().close();
+    candidates_.clear();
     state_ = State::Ended;
     heartbeat_->setEnabled(false);
     deadline_->setEnabled(false);
-    lockout_->setEnabled(false);
 }
 
 void HostSession::heartbeat() {
@@ -170,30 +218,50 @@ void HostSession::heartbeat() {
         send(Heartbeat{});
 }
 
-void HostSession::channelMessage(const Message& m) {
-    if (state_ == State::Checking) {
-        const Hello* hello = std::get_if<Hello>(&m);
-        if (!hello) {
-            turnAway(std::nullopt, "A connection sent something other than a request to join "
-                                   "and was closed.");
-        } else if (hello->Code != code_) {
-            turnAway(RefusedReason::WrongCode,
-                     "Someone tried to join with a wrong join code and was turned away.");
-        } else {
-            state_ = State::NameExchange;
-            joinerName_ = hello->Name;
-            failures_ = 0;
-            lastSeq_ = 0;
-            ackSent_ = 0;
-            deadline_->setInterval(kSilenceMs);
-            heartbeat_->setEnabled(true);
-            heartbeat_->setInterval(kHeartbeatMs);
-            send(Heartbeat{});
-            if (events_.joined)
-                events_.joined(joinerName_);
+void HostSession::candidateMessage(Candidate& c, const Message& m) {
+    const Hello* hello = std::get_if<Hello>(&m);
+    if (!hello)
+        return turnAway(c, std::nullopt,
+                        "A connection sent something other than a request to join and was "
+                        "closed.");
+    if (hello->Code != code_)
+        return turnAway(c, RefusedReason::WrongCode,
+                        "Someone tried to join with a wrong join code and was turned away.");
+    // In: the others still trying are told the seat is taken.
+    callers_.erase(c.from());
+    peer_ = c.takeChannel();
+    peer_->setOwner(this);
+    for (auto& other : candidates_)
+        if (other.get() != &c && other->channel().open()) {
+            other->channel().send(Encode(Refused{RefusedReason::Busy}));
+            other->channel().close();
         }
-        return;
-    }
+    candidates_.clear(); // c with them
+    state_ = State::NameExchange;
+    joinerName_ = hello->Name;
+    lastSeq_ = 0;
+    ackSent_ = 0;
+    deadline_->setEnabled(true);
+    deadline_->setInterval(kSilenceMs);
+    heartbeat_->setEnabled(true);
+    heartbeat_->setInterval(kHeartbeatMs);
+    send(Heartbeat{});
+    if (events_.joined)
+        events_.joined(joinerName_);
+}
+
+void HostSession::candidateFault(Candidate& c, const DecodeError& e) {
+    if (e.kind == DecodeError::Kind::VersionMismatch)
+        turnAway(c, RefusedReason::VersionMismatch,
+                 "A program of another version tried to join: " + e.text() +
+                     ". Both players need the same version of Tessarin.");
+    else
+        turnAway(c, std::nullopt,
+                 "A connection sent a message that is not allowed (" + e.text() +
+                     ") and was closed.");
+}
+
+void HostSession::channelMessage(const Message& m) {
     if (!joined())
         return;
     deadline_->setInterval(kSilenceMs); // heard from the joiner: the silence counts anew
@@ -211,30 +279,17 @@ void HostSession::channelMessage(const Message& m) {
 }
 
 void HostSession::channelFault(const DecodeError& e) {
-    if (state_ == State::Checking) {
-        if (e.kind == DecodeError::Kind::VersionMismatch)
-            turnAway(RefusedReason::VersionMismatch,
-                     "A program of another version tried to join: " + e.text() +
-                         ". Both players need the same version of Tessarin.");
-        else
-            turnAway(std::nullopt, "A connection sent a message that is not allowed (" + e.text() +
-                                       ") and was closed.");
-    } else if (joined()) {
+    if (joined())
         violation(e.text());
-    }
 }
 
 void HostSession::channelClosed() {
-    if (state_ == State::Checking)
-        turnAway(std::nullopt, "A connection closed before it asked to join.");
-    else if (joined())
+    if (joined())
         joinerLeft(LeftReason::Disconnected, std::nullopt, {});
 }
 
 void HostSession::silent() {
-    if (state_ == State::Checking)
-        turnAway(std::nullopt, "A connection said nothing for 10 seconds and was closed.");
-    else if (joined())
+    if (joined())
         joinerLeft(LeftReason::Silent, ByeReason::Silent, {});
 }
 
@@ -242,18 +297,33 @@ void HostSession::violation(const std::string& what) {
     joinerLeft(LeftReason::BadMessage, ByeReason::BadMessage, what);
 }
 
-// A connection that has not joined is closed, and the next try must wait:
-// one second after the first failure, doubling with each further one.
-void HostSession::turnAway(std::optional<RefusedReason> reply, const std::string& text) {
+// A connection that has not joined is closed, and its caller's next try
+// must wait: one second after its first failure, doubling with each
+// further one. The code stays as it is.
+void HostSession::turnAway(Candidate& c, std::optional<RefusedReason> reply,
+                           const std::string& text) {
     if (reply)
-        send(Refused{*reply});
-    peer_->close();
-    peer_.reset();
-    state_ = State::Waiting;
-    deadline_->setEnabled(false);
-    ++failures_;
-    lockout_->setEnabled(true);
-    lockout_->setInterval(retryDelayMs());
+        c.channel().send(Encode(Refused{*reply}));
+    c.channel().close();
+    if (callers_.size() >= kMaxCallers && !callers_.count(c.from())) {
+        // The one whose wait ends first is forgotten.
+        auto oldest = std::min_element(callers_.begin(), callers_.end(), [](auto& x, auto& y) {
+            return x.second.lockedUntil < y.second.lockedUntil;
+        });
+        callers_.erase(oldest);
+    }
+    Caller& caller = callers_[c.from()];
+    caller.failures = std::min(caller.failures + 1, 30);
+    const int delay =
+        std::min(kFirstRetryDelayMs << std::min(caller.failures - 1, 16), kLastRetryDelayMs);
+    caller.lockedUntil = timers_.now() + delay;
+    // Last: the candidate goes, and with it the call that brought us here
+    // returns through its channel, which is kept alive till then.
+    std::unique_ptr<Candidate> gone;
+    for (auto& p : candidates_)
+        if (p.get() == &c)
+            gone = std::move(p);
+    std::erase(candidates_, nullptr);
     if (events_.notice)
         events_.notice(text);
 }
@@ -352,6 +422,10 @@ void JoinSession::channelMessage(const Message& m) {
                                          : EndReason::VersionMismatch;
             return end(reason, EndText(reason), std::nullopt);
         }
+    } else if (const Shown* shown = std::get_if<Shown>(&m)) {
+        if (events_.shown)
+            events_.shown(*shown);
+        return;
     } else if (const ViewDelta* d = std::get_if<ViewDelta>(&m)) {
         if (!Apply(view_, *d))
             return end(EndReason::BadMessage,

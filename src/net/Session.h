@@ -17,9 +17,11 @@
 #include "platform/Timer.h"
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tessarin::net {
 
@@ -28,6 +30,8 @@ constexpr int kSilenceMs = 10000;        // also the time a new connection has t
 constexpr int kFirstRetryDelayMs = 1000; // after a failed try, doubling up to the last
 constexpr int kLastRetryDelayMs = 64000;
 constexpr int kMaxActionsPerSecond = 100; // more are dropped
+constexpr int kCheckingSlots = 4;         // connections checked at once, one a caller
+constexpr std::size_t kMaxCallers = 1024; // callers whose failed tries are remembered
 
 class Channel;
 
@@ -46,8 +50,7 @@ protected:
 class HostSession final : private ChannelOwner {
 public:
     enum class State {
-        Waiting,      // listening, nobody connected
-        Checking,     // a connection has 10 s to send the right Hello
+        Waiting,      // listening, nobody in (connections may be being checked)
         NameExchange, // the joiner is in; the host sets the game up, then calls welcome()
         Playing,      // actions come in, views go out
         Ended,        // the joiner left, or the host stopped
@@ -68,12 +71,15 @@ public:
     HostSession(const HostSession&) = delete;
     HostSession& operator=(const HostSession&) = delete;
 
-    // A new connection to the listening port.
-    void accept(std::unique_ptr<Link> link);
+    // A new connection to the listening port, from a caller: the address it
+    // comes from, as the front end groups addresses (one guesser, one key).
+    void accept(std::unique_ptr<Link> link, const std::string& from = {});
     // The game is set up with player 1's name: the joiner is welcomed.
     void welcome(const std::string& hostName);
     // The window after an event: what changed goes to the joiner (Playing).
     void sendView(const ViewState& view);
+    // A window the host's game shows: the joiner sees it too (Playing).
+    void sendShown(const Shown& shown);
     // The host stops hosting or leaves: the joiner is told. No `left` follows.
     void stop();
 
@@ -82,16 +88,30 @@ public:
     const std::string& joinCode() const { return code_; }
     const std::string& joinerName() const { return joinerName_; }
     int16_t mode() const { return mode_; }
-    // Milliseconds new connections are turned away for after the failed tries so far.
-    int retryDelayMs() const;
+    // Milliseconds new connections from this caller are turned away for,
+    // after its failed tries so far.
+    int retryDelayMs(const std::string& from = {}) const;
+    // Connections being checked now.
+    int checking() const { return static_cast<int>(candidates_.size()); }
     uint64_t bytesSent() const { return bytesSent_; }
 
 private:
+    class Candidate;
+    friend class Candidate;
+    // A caller's failed tries: each one doubles the time its next must wait.
+    struct Caller {
+        int failures = 0;
+        int64_t lockedUntil = 0; // on the timer host's clock
+    };
+
     void channelMessage(const Message& m) override;
     void channelFault(const DecodeError& e) override;
     void channelClosed() override;
+    void candidateMessage(Candidate& c, const Message& m);
+    void candidateFault(Candidate& c, const DecodeError& e);
+    void turnAway(Candidate& c, std::optional<RefusedReason> reply, const std::string& text);
+    void refuse(std::unique_ptr<Link> link, RefusedReason reason);
     void silent();
-    void turnAway(std::optional<RefusedReason> reply, const std::string& text);
     void violation(const std::string& what);
     void joinerLeft(LeftReason reason, std::optional<ByeReason> bye, const std::string& detail);
     void end(std::optional<ByeReason> bye);
@@ -99,13 +119,15 @@ private:
     void heartbeat();
     bool joined() const { return state_ == State::NameExchange || state_ == State::Playing; }
 
+    TimerHost& timers_;
     int16_t mode_;
     std::string code_;
     Events events_;
     State state_ = State::Waiting;
     std::unique_ptr<Channel> peer_;
-    std::unique_ptr<Timer> heartbeat_, deadline_, lockout_;
-    int failures_ = 0;
+    std::vector<std::unique_ptr<Candidate>> candidates_;
+    std::map<std::string, Caller> callers_;
+    std::unique_ptr<Timer> heartbeat_, deadline_;
     int actionsThisSecond_ = 0;
     uint16_t lastSeq_ = 0; // the joiner's last action
     uint16_t ackSent_ = 0; // the last one a view acknowledged
@@ -139,6 +161,8 @@ public:
         std::function<void(const Welcome&)> welcomed;
         std::function<void()> viewChanged;
         std::function<void(EndReason, const std::string& text)> ended; // once; not after leave()
+        // A window the host's game shows (a message, a results table).
+        std::function<void(const Shown&)> shown;
     };
 
     // The link is connecting; code as typed (see NormalizeJoinCode), name

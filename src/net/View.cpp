@@ -151,29 +151,6 @@ bool SurfaceView::sameGeometry(const SurfaceView& o) const {
            Z == o.Z && Columns == o.Columns && Rows == o.Rows;
 }
 
-bool SameLabel(const Label& a, const Label& b) {
-    return a.Name == b.Name && a.Caption == b.Caption && a.Left == b.Left && a.Top == b.Top &&
-           a.Width == b.Width && a.Height == b.Height && a.Visible == b.Visible &&
-           a.ForeColor == b.ForeColor && a.ForeSystem == b.ForeSystem &&
-           a.BackColor == b.BackColor && a.BackSystem == b.BackSystem &&
-           a.Transparent == b.Transparent && a.Align == b.Align && a.Border == b.Border &&
-           a.AutoSize == b.AutoSize && a.TheFont == b.TheFont;
-}
-
-bool ViewState::operator==(const ViewState& o) const {
-    return Window == o.Window && Surfaces == o.Surfaces &&
-           std::equal(Labels.begin(), Labels.end(), o.Labels.begin(), o.Labels.end(), SameLabel);
-}
-
-bool ViewDelta::operator==(const ViewDelta& o) const {
-    const auto sameEntry = [](const auto& a, const auto& b) {
-        return a.first == b.first && SameLabel(a.second, b.second);
-    };
-    return Full == o.Full && Ack == o.Ack && Window == o.Window && LabelCount == o.LabelCount &&
-           SurfaceCount == o.SurfaceCount && Surfaces == o.Surfaces &&
-           std::equal(Labels.begin(), Labels.end(), o.Labels.begin(), o.Labels.end(), sameEntry);
-}
-
 ViewDelta FullView(const ViewState& view) {
     ViewDelta d;
     d.Full = true;
@@ -207,7 +184,7 @@ std::optional<ViewDelta> Diff(const ViewState& from, const ViewState& to) {
     d.LabelCount = static_cast<int>(to.Labels.size());
     changed |= to.Labels.size() != from.Labels.size();
     for (int i = 0; i < d.LabelCount; ++i)
-        if (i >= static_cast<int>(from.Labels.size()) || !SameLabel(from.Labels[i], to.Labels[i]))
+        if (i >= static_cast<int>(from.Labels.size()) || !(from.Labels[i] == to.Labels[i]))
             d.Labels.emplace_back(i, to.Labels[i]);
     d.SurfaceCount = static_cast<int>(to.Surfaces.size());
     changed |= to.Surfaces.size() != from.Surfaces.size();
@@ -389,6 +366,56 @@ ViewDelta DecodeDelta(Reader& in) {
         d.Surfaces.push_back(std::move(c));
     }
     return d;
+}
+
+// ---- The Shown payload
+//   u8 form, window (text caption, u16 width, u16 height), the main label,
+//   u8 side count, u8 header count, u8 cell count, then those labels.
+
+void EncodeShown(Writer& out, const Shown& s) {
+    out.u8(static_cast<unsigned>(s.Form));
+    out.text(WireBytes(s.Window.Caption, kMaxCaption));
+    out.u16(static_cast<unsigned>(std::clamp(s.Window.Width, 0, kMaxTwips)));
+    out.u16(static_cast<unsigned>(std::clamp(s.Window.Height, 0, kMaxTwips)));
+    writeLabel(out, s.Main);
+    const auto counted = [](const std::vector<Label>& v, int most) {
+        return std::min(static_cast<int>(v.size()), most);
+    };
+    const int side = counted(s.Side, kMaxShownRows), header = counted(s.Header, kMaxShownRows),
+              cells = counted(s.Cells, kMaxShownCells);
+    out.u8(side);
+    out.u8(header);
+    out.u8(cells);
+    for (const auto& [labels, n] : {std::pair{&s.Side, side}, {&s.Header, header}, {&s.Cells, cells}})
+        for (int i = 0; i < n; ++i)
+            writeLabel(out, (*labels)[i]);
+}
+
+Shown DecodeShown(Reader& in) {
+    Shown s;
+    s.Form = static_cast<Shown::Kind>(in.u8(1, 2, "window kind"));
+    s.Window.Caption = FromCodePage1252(in.text(kMaxCaption, IsShownByte, "window caption"));
+    s.Window.Width = in.u16(0, kMaxTwips, "window size");
+    s.Window.Height = in.u16(0, kMaxTwips, "window size");
+    s.Window.Visible = true;
+    s.Main = readLabel(in);
+    const int side = in.u8(0, kMaxShownRows, "rows");
+    const int header = in.u8(0, kMaxShownRows, "columns");
+    const int cells = in.u8(0, kMaxShownCells, "cells");
+    for (const auto& [labels, n] : {std::pair{&s.Side, side}, {&s.Header, header}, {&s.Cells, cells}})
+        for (int i = 0; i < n && in.ok(); ++i)
+            labels->push_back(readLabel(in));
+    // Every label lies within the window, as the host's do.
+    const auto inside = [&](const Label& l) {
+        return l.Left >= 0 && l.Top >= 0 && l.Width >= 0 && l.Height >= 0 &&
+               l.Left + l.Width <= s.Window.Width && l.Top + l.Height <= s.Window.Height;
+    };
+    bool fits = inside(s.Main);
+    for (const auto* labels : {&s.Side, &s.Header, &s.Cells})
+        fits = fits && std::all_of(labels->begin(), labels->end(), inside);
+    if (in.ok() && !fits)
+        in.fail("label place");
+    return s;
 }
 
 } // namespace tessarin::net

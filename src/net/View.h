@@ -60,13 +60,11 @@ struct SurfaceView {
     bool operator==(const SurfaceView&) const = default;
 };
 
-bool SameLabel(const Label& a, const Label& b);
-
 struct ViewState {
     WindowView Window;
     std::vector<Label> Labels;
     std::vector<SurfaceView> Surfaces;
-    bool operator==(const ViewState& o) const;
+    bool operator==(const ViewState&) const = default;
 };
 
 // A surface's change: its geometry (a SurfaceView without cells) and/or its
@@ -90,7 +88,7 @@ struct ViewDelta {
     std::vector<std::pair<int, Label>> Labels; // by increasing number
     int SurfaceCount = 0;
     std::vector<SurfaceChange> Surfaces; // by increasing number
-    bool operator==(const ViewDelta& o) const;
+    bool operator==(const ViewDelta&) const = default;
 };
 
 ViewDelta FullView(const ViewState& view);
@@ -106,6 +104,21 @@ bool Apply(ViewState& view, const ViewDelta& delta);
 // True when the view keeps within the bounds above, as every view made by
 // capture or by Apply does.
 bool IsWithinBounds(const ViewState& view);
+
+// A window the host's game shows over its main window, for the joiner to
+// see as well: a message, or the records or duel results table.
+constexpr int kMaxShownRows = 8;
+constexpr int kMaxShownCells = 64;
+struct Shown {
+    enum class Kind : uint8_t { Message = 1, Results = 2 };
+    Kind Form = Kind::Message;
+    WindowView Window;
+    Label Main; // the message's text, or the results' Ok button
+    std::vector<Label> Side, Header, Cells; // the results' grid
+    bool operator==(const Shown&) const = default;
+};
+void EncodeShown(Writer& out, const Shown& shown);
+Shown DecodeShown(Reader& in);
 
 // The payload of a View message. Decoding checks every field's range and
 // stops at the first that is out of it (reader.failure() names it).

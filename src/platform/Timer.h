@@ -52,6 +52,8 @@ public:
     // Called after Enabled or Interval changed; restart says the count
     // starts again from now.
     virtual void timerChanged(Timer& t, bool restart) = 0;
+    // Milliseconds since a fixed moment of the host's clock; never goes back.
+    virtual int64_t now() const = 0;
 };
 
 } // namespace tessarin

@@ -22,7 +22,7 @@ public:
     // Advances to the next due tick and fires it; false when no timer runs
     // or the next tick lies beyond limitMs from now.
     bool step(int64_t limitMs);
-    int64_t now() const { return now_; }
+    int64_t now() const override { return now_; }
     // Milliseconds until the next tick, or -1 when no timer runs.
     int64_t untilNext() const;
     // How many ticks have fired so far.

@@ -52,6 +52,7 @@ struct Label {
     bool Border = false;   // single-line border
     bool AutoSize = false; // sized to its text by the front end
     Font TheFont;
+    bool operator==(const Label&) const = default;
 };
 
 // A label of that name and caption at (left, top), width x height, in the

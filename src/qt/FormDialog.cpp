@@ -41,6 +41,17 @@ void FormDialog::runModal(QPoint screenOrigin) {
     hide();
 }
 
+void FormDialog::showModeless(QWidget* over) {
+    formWindow().Visible = true;
+    setModal(false);
+    refresh();
+    const QSize client = clientTwips();
+    setFixedSize(px(client.width()), px(client.height()));
+    if (over)
+        move(over->geometry().center() - QPoint(width() / 2, height() / 2));
+    show();
+}
+
 void FormDialog::abandon() {
     if (isVisible())
         done(QDialog::Rejected);

@@ -20,6 +20,10 @@ public:
     // is placed where the form's window says (twips from the screen's
     // origin) and sized to the client area given.
     void runModal(QPoint screenOrigin);
+    // Shows the form's window without waiting for it, over the given window
+    // (a copy of another program's dialog); it hides itself as the modal
+    // one does, once the form hides it.
+    void showModeless(QWidget* over);
     // Leaves the modal loop now (the program is ending).
     void abandon();
     // Brings the widgets up to date after an event; leaves the loop once

@@ -1,11 +1,16 @@
 #include "qt/NetworkPlay.h"
 
+#include "dialogs/DuelResult.h"
+#include "dialogs/Forms.h"
 #include "driver/Tessarin.h"
 #include "net/Capture.h"
 #include "net/Protocol.h"
+#include "net/Text.h"
 #include "qt/KeyMapping.h"
 #include "qt/Looks.h"
 #include "qt/MainWindow.h"
+#include "qt/MessageWindow.h"
+#include "qt/RecordsWindow.h"
 #include "qt/SurfaceWidget.h"
 #include "qt/TcpLink.h"
 
@@ -30,6 +35,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace tessarin::qt {
 
@@ -51,6 +58,14 @@ QString q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+// A label for texts that come from a player or from the network: shown as
+// they are, never read as markup.
+QLabel* plainLabel(const QString& text = {}) {
+    auto* label = new QLabel(text);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
 // The two network windows: the fields, a line of text below them, and the
 // buttons at the bottom right.
 void arrange(QDialog& dlg, QFormLayout* form, QLabel* text, QPushButton* go, QPushButton* cancel) {
@@ -64,7 +79,49 @@ void arrange(QDialog& dlg, QFormLayout* form, QLabel* text, QPushButton* go, QPu
     all->addLayout(buttons);
 }
 
+// A status line that may say any of texts, sized once for the longest of
+// them so that the window keeps its size whatever it says.
+void sizeForTexts(QLabel* label, const QStringList& texts, int width) {
+    label->setWordWrap(true);
+    label->setFixedWidth(width);
+    const QFontMetrics fm(label->font());
+    int height = fm.lineSpacing();
+    for (const QString& t : texts)
+        height = std::max(height, fm.boundingRect(QRect(0, 0, width, 10000),
+                                                  Qt::TextWordWrap, t).height());
+    label->setMinimumHeight(height);
+}
+
 } // namespace
+
+std::string CallerKey(const QHostAddress& address) {
+    bool mapped = false;
+    const quint32 v4 = address.toIPv4Address(&mapped);
+    if (mapped)
+        return QHostAddress(v4).toString().toStdString();
+    if (address.protocol() != QAbstractSocket::IPv6Protocol)
+        return address.toString().toStdString();
+    const Q_IPV6ADDR bytes = address.toIPv6Address();
+    char key[32];
+    std::snprintf(key, sizeof key, "%02x%02x:%02x%02x:%02x%02x:%02x%02x::/64", bytes[0], bytes[1],
+                  bytes[2], bytes[3], bytes[4], bytes[5], bytes[6], bytes[7]);
+    return key;
+}
+
+std::string AccountName() {
+    std::string name;
+    if (const passwd* pw = getpwuid(getuid())) {
+        if (pw->pw_gecos) {
+            name = pw->pw_gecos;
+            name = name.substr(0, name.find(',')); // the full name, before room and phone
+        }
+        if (net::FitName(name).empty() && pw->pw_name)
+            name = pw->pw_name;
+    }
+    if (net::FitName(name).empty())
+        name = qEnvironmentVariable("USER").toStdString();
+    return net::FitName(name);
+}
 
 NetworkPlay::NetworkPlay(Tessarin& game, MainWindow& window, int scale)
     : game_(game), window_(window), scale_(scale) {}
@@ -73,7 +130,7 @@ NetworkPlay::~NetworkPlay() {
     delete view_;
     join_.reset();
     host_.reset();
-    delete server_;
+    server_.reset();
 }
 
 bool NetworkPlay::command(const std::string& name) {
@@ -97,14 +154,16 @@ void NetworkPlay::afterEvent() {
         host_->afterEvent();
 }
 
-bool NetworkPlay::startHosting(int16_t mode, quint16 port) {
+bool NetworkPlay::startHosting(int16_t mode, quint16 port, QString* error) {
     stopHosting();
-    server_ = new QTcpServer(this);
-    if (!server_->listen(QHostAddress::Any, port)) {
-        delete server_;
-        server_ = nullptr;
+    auto server = std::make_unique<QTcpServer>();
+    // Any: IPv4 and IPv6 alike.
+    if (!server->listen(QHostAddress::Any, port)) {
+        if (error)
+            *error = server->errorString();
         return false;
     }
+    server_ = std::move(server);
     host_ = std::make_unique<net::HostGame>(
         game_, game_.services().timers, mode,
         net::HostGame::Events{[this](const std::string&) {
@@ -113,18 +172,19 @@ bool NetworkPlay::startHosting(int16_t mode, quint16 port) {
                               },
                               [this](const std::string& text) { emit hostNotice(q(text)); },
                               [this] {
-                                  // Not inside the session's own call.
+                                  // Let go from a call of its own.
                                   QTimer::singleShot(0, this, [this] {
-                                      if (host_ && host_->ended())
+                                      if (host_ && host_->ended() && !host_->busy())
                                           stopHosting();
                                       window_.afterEvent();
                                       emit hostEnded();
                                   });
-                              }});
+                              },
+                              [this] { window_.afterEvent(); }});
     // For the player's log and for scripts that drive the program.
     std::fprintf(stderr, "tessarin: hosting on port %u, join code %s\n",
                  static_cast<unsigned>(server_->serverPort()), host_->session().joinCode().c_str());
-    connect(server_, &QTcpServer::newConnection, this, [this] {
+    connect(server_.get(), &QTcpServer::newConnection, this, [this] {
         while (server_ && server_->hasPendingConnections()) {
             QTcpSocket* socket = server_->nextPendingConnection();
             if (!host_ || !host_->session().wantsListening()) {
@@ -132,7 +192,8 @@ bool NetworkPlay::startHosting(int16_t mode, quint16 port) {
                 socket->deleteLater();
                 continue;
             }
-            host_->accept(std::make_unique<TcpLink>(socket));
+            const std::string from = CallerKey(socket->peerAddress());
+            host_->accept(std::make_unique<TcpLink>(socket), from);
         }
     });
     return true;
@@ -145,8 +206,7 @@ quint16 NetworkPlay::port() const {
 void NetworkPlay::stopHosting() {
     if (server_) {
         server_->close();
-        server_->deleteLater();
-        server_ = nullptr;
+        server_.release()->deleteLater(); // may be inside its own signal
     }
     host_.reset();
 }
@@ -158,10 +218,11 @@ void NetworkPlay::askEndHosting() {
     const QString text =
         QStringLiteral("\"%1\" is playing player 2 from another computer.\n\nEnd the network game?")
             .arg(q(host_->session().joinerName()));
-    if (QMessageBox::question(&window_, QStringLiteral("Tessarin"), text,
-                              QMessageBox::Yes | QMessageBox::No,
-                              QMessageBox::No) == QMessageBox::Yes &&
-        host_)
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Tessarin"), text,
+                    QMessageBox::Yes | QMessageBox::No, &window_);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    if (box.exec() == QMessageBox::Yes && host_)
         host_->stop();
     window_.afterEvent();
 }
@@ -175,7 +236,7 @@ void NetworkPlay::hostDialog() {
     auto* port = new QSpinBox;
     port->setRange(1024, 65535);
     port->setValue(kDefaultPort);
-    auto* info = new QLabel(QStringLiteral("Choose the game and the port, then Start."));
+    auto* info = plainLabel(QStringLiteral("Choose the game and the port, then Start."));
     info->setObjectName(QStringLiteral("hostInfo"));
     info->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* start = new QPushButton(QStringLiteral("&Start"));
@@ -193,10 +254,9 @@ void NetworkPlay::hostDialog() {
     connect(cancel, &QPushButton::clicked, &dlg, &QDialog::reject);
     connect(start, &QPushButton::clicked, &dlg, [&] {
         const int16_t mode = coop->isChecked() ? Tessarin::kCooperation : Tessarin::kDuel;
-        if (!startHosting(mode, static_cast<quint16>(port->value()))) {
-            info->setText(QStringLiteral("Port %1 cannot be used: %2")
-                              .arg(port->value())
-                              .arg(QStringLiteral("it is busy or not allowed.")));
+        QString why;
+        if (!startHosting(mode, static_cast<quint16>(port->value()), &why)) {
+            info->setText(QStringLiteral("Port %1 cannot be used: %2").arg(port->value()).arg(why));
             return;
         }
         duel->setEnabled(false);
@@ -220,9 +280,20 @@ void NetworkPlay::hostDialog() {
     disconnect(joined);
     disconnect(notice);
     disconnect(ended);
-    if (result != QDialog::Accepted)
+    if (result != QDialog::Accepted && host_ && !host_->busy())
         stopHosting();
+    else if (result != QDialog::Accepted && host_)
+        host_->stop(); // let go once its name window is closed
     window_.afterEvent();
+}
+
+void NetworkPlay::startJoin(net::JoinSession::Events events, const QString& address,
+                            quint16 port, const std::string& code, const std::string& name) {
+    auto* socket = new QTcpSocket;
+    socket->connectToHost(address, port);
+    join_ = std::make_unique<net::JoinSession>(game_.services().timers,
+                                               std::make_unique<TcpLink>(socket), code, name,
+                                               std::move(events));
 }
 
 void NetworkPlay::joinDialog() {
@@ -236,9 +307,11 @@ void NetworkPlay::joinDialog() {
     port->setValue(kDefaultPort);
     auto* code = new QLineEdit;
     code->setObjectName(QStringLiteral("joinCode"));
-    auto* name = new QLineEdit(q(game_.Player1Name));
+    // Player 1's name when it was set here, else the account's.
+    const std::string ownName = game_.Player1Name != "Player1" ? game_.Player1Name : AccountName();
+    auto* name = new QLineEdit(q(ownName));
     name->setObjectName(QStringLiteral("joinName"));
-    auto* status = new QLabel;
+    auto* status = plainLabel();
     status->setObjectName(QStringLiteral("joinStatus"));
     auto* join = new QPushButton(QStringLiteral("&Join"));
     auto* cancel = new QPushButton(QStringLiteral("Cancel"));
@@ -249,72 +322,88 @@ void NetworkPlay::joinDialog() {
     form->addRow(QStringLiteral("Join &code:"), code);
     form->addRow(QStringLiteral("Your &name:"), name);
     arrange(dlg, form, status, join, cancel);
+    const QString badCode =
+        QStringLiteral("A join code is six letters and digits, without I, O, 0 or 1.");
+    const QString noAddress = QStringLiteral("Type the host's address.");
+    QStringList statuses{badCode, noAddress, QStringLiteral("Connecting...")};
+    using R = net::JoinSession::EndReason;
+    for (R r : {R::CouldNotConnect, R::WrongCode, R::Busy, R::TryLater, R::VersionMismatch,
+                R::HostLeft, R::HostSilent, R::Disconnected, R::BadMessage})
+        statuses << q(net::EndText(r, "a message out of place (type 99)"));
+    sizeForTexts(status, statuses, QFontMetrics(status->font()).averageCharWidth() * 48);
 
     connect(cancel, &QPushButton::clicked, &dlg, &QDialog::reject);
     connect(join, &QPushButton::clicked, &dlg, [&] {
         // A code that cannot be right is said at once, not by the host.
         if (!net::IsJoinCode(net::NormalizeJoinCode(code->text().toStdString()))) {
-            status->setText(QStringLiteral("A join code is six letters and digits, "
-                                           "without I, O, 0 or 1."));
+            status->setText(badCode);
             code->setFocus();
             return;
         }
         if (address->text().trimmed().isEmpty()) {
-            status->setText(QStringLiteral("Type the host's address."));
+            status->setText(noAddress);
             address->setFocus();
             return;
         }
-        auto* socket = new QTcpSocket;
-        socket->connectToHost(address->text().trimmed(), static_cast<quint16>(port->value()));
         join->setEnabled(false);
         status->setText(QStringLiteral("Connecting..."));
-        join_ = std::make_unique<net::JoinSession>(
-            game_.services().timers, std::make_unique<TcpLink>(socket), code->text().toStdString(),
-            name->text().toStdString(),
+        const QPointer<QDialog> dialog(&dlg);
+        const QPointer<QLabel> shownStatus(status);
+        const QPointer<QPushButton> joinButton(join);
+        startJoin(
             net::JoinSession::Events{
-                // The session outlives this dialog: it is reached only
-                // while it still exists.
-                [dialog = QPointer<QDialog>(&dlg)](const net::Welcome&) {
+                [dialog](const net::Welcome&) {
                     if (dialog)
                         dialog->accept();
                 },
                 [this] {
                     if (view_ && join_)
-                        view_->show(join_->view());
+                        view_->showView(join_->view(), join_->welcome().HostName);
                 },
-                [this, dialog = QPointer<QDialog>(&dlg), status = QPointer<QLabel>(status),
-                 join = QPointer<QPushButton>(join)](net::JoinSession::EndReason,
-                                                     const std::string& text) {
-                    net::JoinSession* ended = join_.get();
-                    QTimer::singleShot(0, this, [this, ended] {
-                        if (join_.get() == ended)
-                            join_.reset();
+                [this, dialog, shownStatus, joinButton](net::JoinSession::EndReason,
+                                                        const std::string& text) {
+                    // Told in a call of its own, with the session gone.
+                    QTimer::singleShot(0, this, [this, dialog, shownStatus, joinButton, text] {
+                        join_.reset();
+                        if (dialog && dialog->isVisible() && shownStatus && joinButton) {
+                            shownStatus->setText(q(text));
+                            joinButton->setEnabled(true);
+                        } else {
+                            endJoin(text);
+                        }
                     });
-                    if (dialog && dialog->isVisible() && status && join) {
-                        status->setText(q(text));
-                        join->setEnabled(true);
-                    } else {
-                        endJoin(text);
-                    }
-                }});
+                },
+                [this](const net::Shown& shown) {
+                    if (view_)
+                        view_->showWindow(shown);
+                }},
+            address->text().trimmed(), static_cast<quint16>(port->value()),
+            code->text().toStdString(), name->text().toStdString());
     });
     const int result = dlg.exec();
-    if (result != QDialog::Accepted || !join_) {
+    if (result != QDialog::Accepted || !join_ ||
+        join_->state() == net::JoinSession::State::Ended) {
         if (join_)
             join_->leave();
         join_.reset();
         return;
     }
-    view_ = new JoinView(game_.Controls.Keys[0], scale_);
+    openJoinView();
+}
+
+void NetworkPlay::openJoinView() {
+    view_ = new JoinView(game_.Controls.Keys[0], game_.services(), scale_);
     view_->move(window_.pos()); // over this window, which waits behind it
     view_->setSession(join_.get());
     connect(view_, &JoinView::closedByPlayer, this, [this] {
         if (join_)
             join_->leave();
-        endJoin({});
-        join_.reset();
+        QTimer::singleShot(0, this, [this] {
+            join_.reset();
+            endJoin({});
+        });
     });
-    view_->show(join_->view());
+    view_->showView(join_->view(), join_->welcome().HostName);
     window_.setEnabled(false);
 }
 
@@ -326,23 +415,31 @@ void NetworkPlay::endJoin(const std::string& text) {
         view_ = nullptr;
     }
     window_.setEnabled(true);
+    window_.afterEvent();
     if (!text.empty()) {
         std::fprintf(stderr, "tessarin: %s\n", text.c_str()); // for the player's log
         game_.services().dialogs.SystemMessage(text, "Tessarin");
     }
-    window_.afterEvent();
+    emit joinEnded(q(text));
 }
 
 // ---- The host's window at the joiner
 
 struct JoinView::Impl {
+    explicit Impl(const Services& services)
+        : results(services.dialogs, services.sound, services.screen) {}
     net::ViewPainter painter;
     std::vector<ElementLabel*> labels;
     std::map<const Surface*, SurfaceWidget*> surfaces;
+    // The copies of the host's message and results windows.
+    MessageForm message;
+    DuelResult results;
+    std::unique_ptr<MessageWindow> messageWindow;
+    std::unique_ptr<RecordsWindow> resultsWindow;
 };
 
-JoinView::JoinView(const PlayerKeys& keys, int scale)
-    : QWidget(nullptr), impl_(std::make_unique<Impl>()), keys_(keys), scale_(scale) {
+JoinView::JoinView(const PlayerKeys& keys, const Services& services, int scale)
+    : QWidget(nullptr), impl_(std::make_unique<Impl>(services)), keys_(keys), scale_(scale) {
     setObjectName(QStringLiteral("TessarinJoined"));
     setAttribute(Qt::WA_DeleteOnClose, false);
     QPalette pal = palette();
@@ -354,8 +451,10 @@ JoinView::JoinView(const PlayerKeys& keys, int scale)
 
 JoinView::~JoinView() = default;
 
-void JoinView::show(const net::ViewState& view) {
-    setWindowTitle(q(view.Window.Caption));
+void JoinView::showView(const net::ViewState& view, const std::string& hostName) {
+    // Whose game it is, beside what the host's window says.
+    setWindowTitle(hostName.empty() ? q(view.Window.Caption)
+                                    : q(view.Window.Caption + " - with " + hostName));
     const QSize size(toPixels(view.Window.Width - Tessarin::kFrameWidth, scale_),
                      toPixels(view.Window.Height - Tessarin::kFrameHeight, scale_));
     if (this->size() != size.expandedTo({1, 1}))
@@ -414,6 +513,42 @@ void JoinView::show(const net::ViewState& view) {
         raise();
         activateWindow();
     }
+}
+
+void JoinView::showWindow(const net::Shown& shown) {
+    Impl& d = *impl_;
+    FormDialog* window = nullptr;
+    if (shown.Form == net::Shown::Kind::Message) {
+        d.message.TheWindow.Caption = shown.Window.Caption;
+        d.message.Label1 = shown.Main;
+        if (!d.messageWindow)
+            d.messageWindow = std::make_unique<MessageWindow>(scale_, this);
+        d.messageWindow->bindForm(d.message);
+        window = d.messageWindow.get();
+    } else {
+        d.results.TheWindow.Caption = shown.Window.Caption;
+        d.results.TheWindow.Width = shown.Window.Width;
+        d.results.TheWindow.Height = shown.Window.Height;
+        d.results.Command1 = shown.Main;
+        d.results.lblSide = shown.Side;
+        d.results.lblHeader = shown.Header;
+        d.results.lblCell = shown.Cells;
+        if (!d.resultsWindow)
+            d.resultsWindow = std::make_unique<RecordsWindow>(scale_, this);
+        d.resultsWindow->bindForm(d.results);
+        window = d.resultsWindow.get();
+    }
+    // A window of its own over this one, not blocking it: the host's game
+    // goes on behind it.
+    window->showModeless(this);
+}
+
+QWidget* JoinView::messageWindow() const {
+    return impl_->messageWindow.get();
+}
+
+QWidget* JoinView::resultsWindow() const {
+    return impl_->resultsWindow.get();
 }
 
 void JoinView::keyPressEvent(QKeyEvent* event) {

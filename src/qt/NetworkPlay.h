@@ -5,6 +5,10 @@
 // (the join window, then the host's window shown from its views, played
 // with this machine's player 1 keys). The sessions and the game's part are
 // in the core (net/); here are only the sockets and the windows.
+//
+// Sessions are let go only from a call of their own on the event loop,
+// never inside one of their events: a session's event may open a modal
+// window, inside which anything can happen, the other side leaving too.
 
 #include "game/PlayerKeys.h"
 #include "net/HostGame.h"
@@ -17,10 +21,11 @@
 #include <string>
 
 class QTcpServer;
-class QLabel;
+class QHostAddress;
 
 namespace tessarin {
 class Tessarin;
+struct Services;
 }
 
 namespace tessarin::qt {
@@ -29,6 +34,14 @@ class MainWindow;
 class JoinView;
 
 constexpr quint16 kDefaultPort = 47077;
+
+// The key a caller's failed tries are counted under: an IPv4 address, or
+// the network part (the first 64 bits) of an IPv6 one, since one machine
+// may take any address of its network.
+std::string CallerKey(const QHostAddress& address);
+// The name a joiner goes by unless they type another: the full name of
+// the account, else its login name, fitted to what a name may be.
+std::string AccountName();
 
 class NetworkPlay : public QObject {
     Q_OBJECT
@@ -44,40 +57,56 @@ public:
     bool hosting() const { return host_ != nullptr; }
     bool joined() const { return join_ != nullptr; }
 
-    // For tests and tools: hosting starts without the dialog.
-    bool startHosting(int16_t mode, quint16 port);
+    // For tests and tools: hosting starts without the dialog (false, with
+    // the system's reason in error, when the port cannot be listened on).
+    bool startHosting(int16_t mode, quint16 port, QString* error = nullptr);
     const net::HostGame* host() const { return host_.get(); }
     quint16 port() const;
+    JoinView* joinView() const { return view_; }
 
 signals:
     void hostJoined();
     void hostNotice(const QString& text);
     void hostEnded();
+    // The joiner's game is over and its window gone (text: why, or empty).
+    void joinEnded(const QString& text);
 
 private:
     void hostDialog();
     void askEndHosting();
     void joinDialog();
     void stopHosting();
+    void startJoin(net::JoinSession::Events events, const QString& address, quint16 port,
+                   const std::string& code, const std::string& name);
+    void openJoinView();
     void endJoin(const std::string& text);
 
     Tessarin& game_;
     MainWindow& window_;
     int scale_;
     std::unique_ptr<net::HostGame> host_;
-    QTcpServer* server_ = nullptr;
+    std::unique_ptr<QTcpServer> server_;
     std::unique_ptr<net::JoinSession> join_;
-    JoinView* view_ = nullptr;
+    QPointer<JoinView> view_;
 };
 
-// The host's window as its views show it, in a window of its own.
+// The host's window as its views show it, in a window of its own, with
+// copies of the message and results windows the host's game shows.
 class JoinView : public QWidget {
     Q_OBJECT
 public:
-    JoinView(const PlayerKeys& keys, int scale);
+    JoinView(const PlayerKeys& keys, const Services& services, int scale);
     ~JoinView() override;
-    void show(const net::ViewState& view);
+    // Brings the window up to date with the host's view; hostName says
+    // whose game it is.
+    void showView(const net::ViewState& view, const std::string& hostName);
+    // A copy of a window the host's game shows, until this player closes it.
+    void showWindow(const net::Shown& shown);
     void setSession(net::JoinSession* session) { session_ = session; }
+
+    // The copies of the host's windows, once made (tests).
+    QWidget* messageWindow() const;
+    QWidget* resultsWindow() const;
 
 signals:
     void closedByPlayer();

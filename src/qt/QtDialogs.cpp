@@ -59,6 +59,7 @@ void QtDialogs::SystemMessage(const std::string& text, const std::string& title)
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QMessageBox box(QMessageBox::NoIcon, QString::fromStdString(title), shown, QMessageBox::Ok);
     box.setObjectName(QStringLiteral("SystemMessage"));
+    box.setTextFormat(Qt::PlainText); // names and network texts are never markup
     box.setAttribute(Qt::WA_QuitOnClose, false);
     systemMessage_ = &box;
     box.exec();

@@ -5,7 +5,9 @@
 
 namespace tessarin::qt {
 
-QtTimerHost::QtTimerHost(QObject* parent) : QObject(parent) {}
+QtTimerHost::QtTimerHost(QObject* parent) : QObject(parent) {
+    clock_.start();
+}
 
 QtTimerHost::~QtTimerHost() {
     for (auto& [timer, qtimer] : timers_)

@@ -2,6 +2,7 @@
 
 #include "platform/Timer.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <functional>
 #include <map>
@@ -24,6 +25,7 @@ public:
     void timerAdded(Timer& t) override;
     void timerRemoved(Timer& t) override;
     void timerChanged(Timer& t, bool restart) override;
+    int64_t now() const override { return clock_.elapsed(); }
 
     // Runs after every delivered tick.
     void setAfterTick(std::function<void()> f) { afterTick_ = std::move(f); }
@@ -44,6 +46,7 @@ private:
     std::map<const Timer*, QTimer*> timers_;
     std::function<void()> afterTick_;
     bool stopped_ = false;
+    QElapsedTimer clock_;
 };
 
 } // namespace tessarin::qt

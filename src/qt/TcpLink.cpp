@@ -1,5 +1,7 @@
 #include "qt/TcpLink.h"
 
+#include <QHostAddress>
+#include <QPointer>
 #include <QTcpSocket>
 #include <QTimer>
 
@@ -13,16 +15,21 @@ TcpLink::TcpLink(QTcpSocket* socket) : socket_(socket) {
     socket_->setParent(nullptr);
     socket_->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     connect(socket_, &QTcpSocket::connected, this, [this] {
-        if (events_ && !over_)
-            events_->linkConnected();
+        connectedPending_ = true;
+        schedule();
     });
     connect(socket_, &QTcpSocket::readyRead, this, [this] {
-        const QByteArray bytes = socket_->readAll();
-        if (events_ && !over_ && !bytes.isEmpty())
-            events_->linkReceived(std::string_view(bytes.constData(), bytes.size()));
+        received_.append(socket_->readAll());
+        schedule();
     });
-    connect(socket_, &QTcpSocket::disconnected, this, &TcpLink::closed);
-    connect(socket_, &QTcpSocket::errorOccurred, this, &TcpLink::closed);
+    const auto closed = [this] {
+        // Whatever is still buffered is delivered first.
+        received_.append(socket_->readAll());
+        closedPending_ = true;
+        schedule();
+    };
+    connect(socket_, &QTcpSocket::disconnected, this, closed);
+    connect(socket_, &QTcpSocket::errorOccurred, this, closed);
 }
 
 TcpLink::~TcpLink() {
@@ -35,6 +42,49 @@ TcpLink::~TcpLink() {
         socket_->abort();
         socket_->deleteLater();
     }
+}
+
+QString TcpLink::peerAddress() const {
+    return socket_->peerAddress().toString();
+}
+
+void TcpLink::schedule() {
+    if (scheduled_ || delivering_)
+        return;
+    scheduled_ = true;
+    // Dropped with the link should it go first.
+    QMetaObject::invokeMethod(this, &TcpLink::deliver, Qt::QueuedConnection);
+}
+
+// Hands the session what came, one kind of event at a time. Any of them may
+// open a modal window (in which this link's later news is delivered by a
+// call of its own) or destroy the link: nothing of it is touched after.
+void TcpLink::deliver() {
+    scheduled_ = false;
+    if (over_ || closing_ || !events_) {
+        received_.clear();
+        return;
+    }
+    const QPointer<TcpLink> self(this);
+    if (connectedPending_) {
+        connectedPending_ = false;
+        events_->linkConnected();
+        if (!self || over_ || closing_ || !events_)
+            return;
+    }
+    if (!received_.isEmpty()) {
+        const QByteArray bytes = std::exchange(received_, {});
+        events_->linkReceived(std::string_view(bytes.constData(), bytes.size()));
+        if (!self || over_ || closing_ || !events_)
+            return;
+    }
+    if (closedPending_ && received_.isEmpty()) {
+        over_ = true;
+        events_->linkClosed();
+        return;
+    }
+    if (!received_.isEmpty() || closedPending_)
+        schedule();
 }
 
 void TcpLink::send(std::string_view bytes) {
@@ -51,16 +101,9 @@ void TcpLink::close() {
         return;
     closing_ = true;
     events_ = nullptr;
+    received_.clear();
     socket_->flush();
     socket_->disconnectFromHost();
-}
-
-void TcpLink::closed() {
-    if (over_)
-        return;
-    over_ = true;
-    if (events_)
-        events_->linkClosed(); // may destroy this link: nothing after it
 }
 
 } // namespace tessarin::qt

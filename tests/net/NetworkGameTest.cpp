@@ -32,13 +32,14 @@ protected:
             *game, timers, mode,
             HostGame::Events{[&](const std::string& n) { hostSaw.push_back("joined " + n); },
                              [&](const std::string& text) { hostSaw.push_back(text); },
-                             [&] { hostSaw.push_back("ended"); }});
+                             [&] { hostSaw.push_back("ended"); }, nullptr});
         pipe->splitPieces(37, 3); // the stream arrives in pieces of any size
         joiner = std::make_unique<JoinSession>(
             timers, pipe->end(MemoryPipe::kJoiner), host->session().joinCode(), "Bea",
             JoinSession::Events{
                 nullptr, nullptr,
-                [&](JoinSession::EndReason, const std::string& t) { joinerSaw.push_back(t); }});
+                [&](JoinSession::EndReason, const std::string& t) { joinerSaw.push_back(t); },
+                nullptr});
         typeName("Ann");
         host->accept(pipe->end(MemoryPipe::kHost));
         pipe->connect();

@@ -33,6 +33,20 @@ ViewState SampleView() {
     return v;
 }
 
+// The records table as the host's window shows it, and a message.
+std::vector<Shown> SampleShown() {
+    tessarin::Label cell = tessarin::placedLabel("lblCell", "Zoë", 1350, 255, 1200, 255);
+    cell.TheFont.Italic = true;
+    Shown results{Shown::Kind::Results, {"Record", 7440, 2275, true},
+                  tessarin::placedLabel("Command1", "&Ok", 3202, 1600, 1035, 375),
+                  {tessarin::placedLabel("lblSide", "Standard A", 0, 255, 1350, 255)},
+                  {tessarin::placedLabel("lblHeader", " Name1", 1350, 0, 1200, 255)},
+                  std::vector<tessarin::Label>(kMaxShownCells, cell)};
+    Shown message{Shown::Kind::Message, {"", 4065, 2295, true},
+                  tessarin::placedLabel("Label1", "Dana Wins!", 120, 720, 3495, 375), {}, {}, {}};
+    return {results, message};
+}
+
 std::vector<Message> SampleMessages() {
     ViewDelta delta = *Diff(ViewState{}, SampleView());
     delta.Ack = 65535;
@@ -46,7 +60,9 @@ std::vector<Message> SampleMessages() {
             delta,
             ViewDelta{},
             Heartbeat{},
-            Bye{ByeReason::Silent}};
+            Bye{ByeReason::Silent},
+            SampleShown()[0],
+            SampleShown()[1]};
 }
 
 std::vector<Message> DecodeAll(const std::string& bytes, std::size_t maxPiece, unsigned seed = 1) {
@@ -84,7 +100,7 @@ TEST(Protocol, MessagesSurviveTheWireInAnyPieces) {
     }
     // The header: magic, version, type, big-endian length.
     EXPECT_EQ(Encode(Action{ActionKind::Down, 0x0102}),
-              std::string("TN\x01\x04\x00\x03\x02\x01\x02", 9));
+              std::string("TN\x02\x04\x00\x03\x02\x01\x02", 9));
 }
 
 TEST(Protocol, HeaderFaultsShowAsSoonAsTheHeaderIsIn) {
@@ -94,10 +110,10 @@ TEST(Protocol, HeaderFaultsShowAsSoonAsTheHeaderIsIn) {
         std::string text;
     } cases[] = {
         {Frame(6, "", 1, "HT"), Kind::NotOurs, "does not speak the Tessarin network protocol"},
-        {Frame(1, "", 2), Kind::VersionMismatch,
-         "the other side speaks version 2 of the network protocol, this program version 1"},
+        {Frame(1, "", 1), Kind::VersionMismatch,
+         "the other side speaks version 1 of the network protocol, this program version 2"},
         {Frame(0, ""), Kind::UnknownType, "unknown message type 0"},
-        {Frame(8, ""), Kind::UnknownType, "unknown message type 8"},
+        {Frame(9, ""), Kind::UnknownType, "unknown message type 9"},
         {Frame(4, "").substr(0, 4) + "\x00\x04"s, Kind::TooLong, "(4 bytes for type 4)"},
         // A Hello with a name of 22 characters.
         {Frame(1, "").substr(0, 4) + "\x00\x1E"s, Kind::TooLong, "(30 bytes for type 1)"},
@@ -193,6 +209,28 @@ TEST(Protocol, ViewFieldsAreChecked) {
         EXPECT_EQ(e.kind, Kind::BadField);
         EXPECT_EQ(e.detail, c.field);
     }
+    // A shown window: its kind, its grid's counts, and every label inside it.
+    const std::string results = Encode(SampleShown()[0]);
+    std::string kind = results, rows = results;
+    kind[kHeaderSize] = 3;
+    const Shown shown = SampleShown()[0];
+    // The side count follows the kind, the window and the main label.
+    std::string head = Encode(Shown{shown.Form, shown.Window, shown.Main, {}, {}, {}});
+    head.resize(head.size() - 3);
+    rows.replace(head.size() - kHeaderSize + kHeaderSize, 1, 1, char(kMaxShownRows + 1));
+    for (auto [bytes, field] : {std::pair{kind, "window kind"}, {rows, "rows"}}) {
+        SCOPED_TRACE(field);
+        EXPECT_EQ(DecodeFault(bytes).detail, field);
+    }
+    for (auto moved : {&tessarin::Label::Left, &tessarin::Label::Top, &tessarin::Label::Width}) {
+        Shown outside = shown;
+        outside.Cells.back().*moved += 8000;
+        EXPECT_EQ(DecodeFault(Encode(outside)).detail, "label place");
+        outside = shown;
+        outside.Main.*moved = -1;
+        EXPECT_EQ(DecodeFault(Encode(outside)).detail, "label place");
+    }
+
     // Runs: 1 ... 15 cells in one byte, 16 ... 271 in two.
     for (auto [n, runBytes] : {std::pair{1, 1}, {15, 1}, {16, 2}, {271, 2}, {272, 3}, {1024, 8}}) {
         SCOPED_TRACE(n);

@@ -66,13 +66,15 @@ protected:
                                 [jp](End r, const std::string& text) {
                                     jp->ended = r;
                                     jp->endText = text;
-                                }});
+                                },
+                                nullptr});
         return j;
     }
     // A joiner that connects to the host with a code and a name.
-    std::unique_ptr<Joiner> join(const std::string& withCode, const std::string& name = "Bea") {
+    std::unique_ptr<Joiner> join(const std::string& withCode, const std::string& name = "Bea",
+                                 const std::string& from = {}) {
         auto j = joiner(withCode, name);
-        host->accept(j->pipe->end(MemoryPipe::kHost));
+        host->accept(j->pipe->end(MemoryPipe::kHost), from);
         j->pipe->connect();
         net.pump();
         return j;
@@ -91,9 +93,9 @@ protected:
         return j;
     }
     // A connection to the host played by hand.
-    std::unique_ptr<RawEnd> raw() {
+    std::unique_ptr<RawEnd> raw(const std::string& from = {}) {
         MemoryPipe& pipe = net.newPipe();
-        host->accept(pipe.end(MemoryPipe::kHost));
+        host->accept(pipe.end(MemoryPipe::kHost), from);
         return std::make_unique<RawEnd>(pipe.end(MemoryPipe::kJoiner));
     }
     // A raw joiner that got in with the right code and was welcomed.
@@ -194,10 +196,48 @@ TEST_F(SessionTest, WrongCodesAreTurnedAwayAndLaterTriesSlowedDown) {
     EXPECT_EQ(host->retryDelayMs(), 0);
 }
 
+// One guesser's wrong codes and silent connections never keep the friend
+// out: the friend's first try from another address is checked at once.
+TEST_F(SessionTest, AStrangerCannotLockTheFriendOut) {
+    for (int k = 0; k < 5; ++k) {
+        EXPECT_EQ(join("ZZZZZZ", "Eve", "stranger")->ended, End::WrongCode);
+        net.advance(host->retryDelayMs("stranger"));
+    }
+    EXPECT_EQ(host->retryDelayMs("stranger"), 0);
+    EXPECT_EQ(join("ZZZZZZ", "Eve", "stranger")->ended, End::WrongCode);
+    EXPECT_EQ(host->retryDelayMs("stranger"), 32000);
+    EXPECT_EQ(host->retryDelayMs("friend"), 0);
+    // Silent connections hold a few slots, one a caller.
+    auto silent = raw("stranger2");
+    EXPECT_EQ(join(code, "Bea", "stranger2")->ended, End::TryLater);
+    std::vector<std::unique_ptr<RawEnd>> more;
+    for (int k = 3; k <= kCheckingSlots; ++k)
+        more.push_back(raw("stranger" + std::to_string(k)));
+    EXPECT_EQ(host->checking(), kCheckingSlots - 1);
+    auto friendly = join(code, "Bea", "friend");
+    EXPECT_FALSE(friendly->ended);
+    EXPECT_EQ(joinedName, "Bea");
+    // The others still trying hear that the seat is taken.
+    net.pump();
+    EXPECT_EQ(silent->types(), "Refused");
+    EXPECT_EQ(std::get<Refused>(silent->messages()[0]).Reason, RefusedReason::Busy);
+    EXPECT_EQ(host->checking(), 0);
+}
+
+TEST_F(SessionTest, CheckingSlotsAreBounded) {
+    std::vector<std::unique_ptr<RawEnd>> callers;
+    for (int k = 0; k < kCheckingSlots; ++k)
+        callers.push_back(raw("caller" + std::to_string(k)));
+    EXPECT_EQ(join(code, "Bea", "friend")->ended, End::TryLater);
+    net.advance(kSilenceMs); // the silent ones go; their callers wait a second
+    EXPECT_EQ(host->checking(), 0);
+    EXPECT_FALSE(join(code, "Bea", "friend")->ended);
+}
+
 TEST_F(SessionTest, ConnectionsThatDoNotAskToJoinAreClosed) {
     auto quiet = raw();
     net.advance(9999);
-    EXPECT_EQ(host->state(), HostState::Checking);
+    EXPECT_EQ(host->checking(), 1);
     net.advance(1);
     EXPECT_TRUE(quiet->closed);
     EXPECT_THAT(notices.back(), HasSubstr("said nothing for 10 seconds"));
@@ -225,7 +265,7 @@ TEST_F(SessionTest, ConnectionsThatDoNotAskToJoinAreClosed) {
 
 TEST_F(SessionTest, OneJoinerOnly) {
     auto pending = raw(); // still to say Hello
-    EXPECT_EQ(join(code)->ended, End::Busy);
+    EXPECT_EQ(join(code)->ended, End::TryLater); // one try at a time from one caller
     pending->send(Hello{code, "Bea"});
     net.pump();
     EXPECT_EQ(joinedName, "Bea");
@@ -239,24 +279,24 @@ TEST_F(SessionTest, OneJoinerOnly) {
 TEST_F(SessionTest, VersionMismatchIsExplainedOnBothSides) {
     // A newer joiner at this host.
     auto newer = raw();
-    newer->sendBytes(Frame(1, Field(code) + Field("Bea"), 2));
+    newer->sendBytes(Frame(1, Field(code) + Field("Bea"), 3));
     net.pump();
     ASSERT_EQ(newer->messages().size(), 1u);
     EXPECT_EQ(newer->messages()[0], Message(Refused{RefusedReason::VersionMismatch}));
     EXPECT_TRUE(newer->closed);
-    EXPECT_THAT(notices.back(), HasSubstr("speaks version 2 of the network protocol, this "
-                                          "program version 1"));
+    EXPECT_THAT(notices.back(), HasSubstr("speaks version 3 of the network protocol, this "
+                                          "program version 2"));
     EXPECT_THAT(notices.back(), HasSubstr("same version"));
 
     // This joiner at a newer host: whatever the host answers is in its version.
     auto j = joinRaw();
     net.pump();
-    j->host->sendBytes(Frame(3, "\x03", 2));
+    j->host->sendBytes(Frame(3, "\x03", 3));
     net.pump();
     EXPECT_EQ(j->ended, End::VersionMismatch);
     EXPECT_EQ(j->endText,
-              "The host runs another version of Tessarin (the other side speaks version 2 "
-              "of the network protocol, this program version 1). Both players need the "
+              "The host runs another version of Tessarin (the other side speaks version 3 "
+              "of the network protocol, this program version 2). Both players need the "
               "same version.");
 }
 
@@ -425,7 +465,8 @@ TEST_F(SessionTest, SessionsMayBeDestroyedInsideTheirCallbacks) {
     std::unique_ptr<JoinSession> j;
     j = std::make_unique<JoinSession>(
         net.timers, pipe.end(MemoryPipe::kJoiner), code, "Bea",
-        JoinSession::Events{nullptr, nullptr, [&](End, const std::string&) { j.reset(); }});
+        JoinSession::Events{nullptr, nullptr, [&](End, const std::string&) { j.reset(); },
+                            nullptr});
     RawEnd h(pipe.end(MemoryPipe::kHost));
     pipe.connect();
     h.sendBytes(Encode(Welcome{kDuel, "Ann", "Bea"}) + Encode(Bye{}) + Encode(Heartbeat{}));

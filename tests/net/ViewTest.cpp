@@ -209,7 +209,7 @@ TEST_F(Capture, ViewShowsTheWindowAsItIs) {
             EXPECT_EQ(v.Surfaces[i].Z < v.Surfaces[j].Z, all[i]->Stacking() <= all[j]->Stacking())
                 << i << " " << j;
     for (std::size_t i = 0; i < v.Labels.size(); ++i)
-        EXPECT_TRUE(SameLabel(v.Labels[i], *game->labels()[i])) << i;
+        EXPECT_EQ(v.Labels[i], *game->labels()[i]) << i;
 
     // A cell that is none of the images says so, also to a capturer that
     // read the surface before.

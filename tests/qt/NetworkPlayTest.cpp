@@ -46,7 +46,8 @@ TEST(NetworkPlay, TheHostsPlayerEndsTheNetworkGameFromTheMenu) {
         net::JoinSession::Events{nullptr, nullptr,
                                  [&](net::JoinSession::EndReason, const std::string& text) {
                                      joinerSaw.push_back(text);
-                                 }});
+                                 },
+                                 nullptr});
     ASSERT_TRUE(until([&] { return joiner.state() == net::JoinSession::State::Playing; }));
     EXPECT_EQ(game.Player1Name + "/" + game.Player2Name, "Ann/Bea");
     EXPECT_FALSE(w.action("mnuSeat", 0)->isChecked()); // the seat is the joiner's

@@ -50,7 +50,8 @@ struct Loopback {
             timers, std::make_unique<TcpLink>(socket), code, "Bea",
             JoinSession::Events{
                 nullptr, nullptr,
-                [this](JoinSession::EndReason, const std::string& t) { joinerSaw.push_back(t); }});
+                [this](JoinSession::EndReason, const std::string& t) { joinerSaw.push_back(t); },
+                nullptr});
     }
     void play() {
         join(server.serverPort(), host->joinCode());
