@@ -238,6 +238,7 @@ void HostSession::candidateMessage(Candidate& c, const Message& m) {
         }
     candidates_.clear(); // c with them
     state_ = State::NameExchange;
+    lastHeard_ = timers_.now();
     joinerName_ = hello->Name;
     lastSeq_ = 0;
     ackSent_ = 0;
@@ -265,6 +266,7 @@ void HostSession::channelMessage(const Message& m) {
     if (!joined())
         return;
     deadline_->setInterval(kSilenceMs); // heard from the joiner: the silence counts anew
+    lastHeard_ = timers_.now();
     if (std::holds_alternative<Heartbeat>(m))
         return;
     if (std::holds_alternative<Bye>(m)) {

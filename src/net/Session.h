@@ -91,6 +91,8 @@ public:
     // Milliseconds new connections from this caller are turned away for,
     // after its failed tries so far.
     int retryDelayMs(const std::string& from = {}) const;
+    // When the joiner was last heard from, on the timer host's clock.
+    int64_t lastHeard() const { return lastHeard_; }
     // Connections being checked now.
     int checking() const { return static_cast<int>(candidates_.size()); }
     uint64_t bytesSent() const { return bytesSent_; }
@@ -134,6 +136,7 @@ private:
     std::string joinerName_;
     std::optional<ViewState> sent_;
     uint64_t bytesSent_ = 0;
+    int64_t lastHeard_ = -1;
 };
 
 class JoinSession final : private ChannelOwner {

@@ -1,6 +1,5 @@
 #include "qt/TcpLink.h"
 
-#include <QHostAddress>
 #include <QPointer>
 #include <QTcpSocket>
 #include <QTimer>
@@ -44,12 +43,8 @@ TcpLink::~TcpLink() {
     }
 }
 
-QString TcpLink::peerAddress() const {
-    return socket_->peerAddress().toString();
-}
-
 void TcpLink::schedule() {
-    if (scheduled_ || delivering_)
+    if (scheduled_)
         return;
     scheduled_ = true;
     // Dropped with the link should it go first.

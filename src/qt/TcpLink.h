@@ -32,9 +32,6 @@ public:
     void send(std::string_view bytes) override;
     void close() override;
 
-    // The address the other end connects from, as text (empty when not known).
-    QString peerAddress() const;
-
 private:
     void schedule();
     void deliver();
@@ -49,7 +46,6 @@ private:
     QByteArray received_;
     bool closedPending_ = false;
     bool scheduled_ = false;
-    bool delivering_ = false;
 };
 
 } // namespace tessarin::qt
