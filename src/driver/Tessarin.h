@@ -199,6 +199,8 @@ public:
     const Services& services() const { return services_; }
     // How many of the window's dialogs are open now.
     int OpenDialogs() const { return dialogs_.open(); }
+    // Whether one of the window's handlers is running (a dialog of its open).
+    bool InHandler() const { return handlerDepth_ > 0; }
     // Who else is told of the message and results windows (network play).
     void setDialogWatcher(DialogWatcher* watcher) { dialogs_.setWatcher(watcher); }
 

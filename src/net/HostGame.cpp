@@ -42,22 +42,30 @@ void HostGame::accept(std::unique_ptr<Link> link, const std::string& from) {
 
 void HostGame::joined(const std::string& name) {
     const Entry entry(*this);
-    if (game_.Ended) {
+    // The mode is set up afresh below, which lets go of every piece and
+    // field: not while a handler of the window, which may hold them, runs.
+    if (game_.Ended || game_.InHandler()) {
         stop();
         return;
     }
     game_.SeatRemotePlayer(name);
-    // A game in play ends as Stop ends it, then the mode is set up afresh;
-    // only player 1's name is asked. The joiner's program keeps talking to
-    // this one meanwhile, however long the name takes.
-    game_.mnuStop_Click();
-    if (session_.mode() == Tessarin::kCooperation)
-        game_.mnuCooperation_Click();
+    // A game in play ends as Stop ends it, then the mode is set up afresh
+    // as from the menu; only player 1's name is asked. The joiner's program
+    // keeps talking to this one meanwhile, however long the name takes.
+    // In that mode already (its item then rests), the name is asked anew.
+    const bool cooperation = session_.mode() == Tessarin::kCooperation;
+    game_.Click("mnuStop");
+    if (game_.Mode == session_.mode())
+        game_.Click("mnuChangeName");
     else
-        game_.mnuDuel_Click();
+        game_.Click(cooperation ? "mnuCooperation" : "mnuDuel");
     // The name window may have outlived the joiner.
     if (ended() || game_.Ended)
         return;
+    if (game_.Mode != session_.mode()) {
+        stop(); // the menu would not set the mode up
+        return;
+    }
     session_.welcome(game_.Player1Name);
     afterEvent();
     if (events_.joined)

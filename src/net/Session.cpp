@@ -417,11 +417,7 @@ void JoinSession::channelMessage(const Message& m) {
             return;
         }
         if (const Refused* r = std::get_if<Refused>(&m)) {
-            const EndReason reason = r->Reason == RefusedReason::WrongCode ? EndReason::WrongCode
-                                     : r->Reason == RefusedReason::Busy    ? EndReason::Busy
-                                     : r->Reason == RefusedReason::TryLater
-                                         ? EndReason::TryLater
-                                         : EndReason::VersionMismatch;
+            const EndReason reason = EndReasonOf(r->Reason);
             return end(reason, EndText(reason), std::nullopt);
         }
     } else if (const Shown* shown = std::get_if<Shown>(&m)) {
@@ -478,6 +474,21 @@ void JoinSession::end(EndReason reason, const std::string& text, std::optional<B
     deadline_->setEnabled(false);
     if (events_.ended)
         events_.ended(reason, text);
+}
+
+JoinSession::EndReason EndReasonOf(RefusedReason refused) {
+    using R = JoinSession::EndReason;
+    switch (refused) {
+    case RefusedReason::WrongCode:
+        return R::WrongCode;
+    case RefusedReason::Busy:
+        return R::Busy;
+    case RefusedReason::VersionMismatch:
+        return R::VersionMismatch;
+    case RefusedReason::TryLater:
+        return R::TryLater;
+    }
+    return R::BadMessage; // not reached: the decoder takes only the values above
 }
 
 std::string EndText(JoinSession::EndReason reason, const std::string& detail) {

@@ -208,6 +208,8 @@ private:
     uint16_t ack_ = 0;
 };
 
+// Why the joiner's session ends when the host turns it away.
+JoinSession::EndReason EndReasonOf(RefusedReason refused);
 // What a player is told when a session ends.
 std::string EndText(JoinSession::EndReason reason, const std::string& detail = {});
 

@@ -31,11 +31,13 @@ foreach(folder IN LISTS folders)
         file(RELATIVE_PATH rel "${SRC}" "${f}")
         file(STRINGS "${f}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
         foreach(line IN LISTS includes)
-            if(line MATCHES "#[ \t]*include[ \t]*[<\"]Q[A-Za-z]" AND NOT folder STREQUAL "qt")
+            # Qt's headers: <QLabel>, <QtWidgets/QLabel>, <qglobal.h>.
+            if(line MATCHES "#[ \t]*include[ \t]*[<\"](Q[A-Za-z]|q[a-z0-9_]+\\.h)" AND NOT folder STREQUAL "qt")
                 list(APPEND problems "src/${rel}: a Qt header below qt/: ${line}")
             endif()
-            if(line MATCHES "#[ \t]*include[ \t]*\"([A-Za-z_]+)/")
-                set(target "${CMAKE_MATCH_1}")
+            # Any form: "driver/X.h", <driver/X.h>, "../driver/X.h".
+            if(line MATCHES "#[ \t]*include[ \t]*[<\"](\\.\\./)*([A-Za-z_]+)/")
+                set(target "${CMAKE_MATCH_2}")
                 if(NOT target STREQUAL folder AND IS_DIRECTORY "${SRC}/${target}"
                    AND NOT target IN_LIST MAY_INCLUDE_${folder})
                     list(APPEND problems "src/${rel}: ${folder}/ may not include ${target}/")

@@ -1,0 +1,4 @@
+#pragma once
+#include <driver/Window.h>
+#include "../net/Link.h"
+#include <qglobal.h>
