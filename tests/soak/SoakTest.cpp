@@ -238,6 +238,7 @@ struct Tally {
     std::map<std::string, int> endedWhileBlinking; // "mode, way down"
     std::array<int, 2> cooperationByTurn{};        // Cooperation games by turning sense
     int64_t clears = 0, deliveries = 0, toolUses = 0, besidePartner = 0;
+    int64_t offPhaseDrops = 0, toolsOverPartner = 0, toolsTucked = 0;
     int64_t sinkingStops = 0; // games stopped while a sinking square was inside the stack
     // Closed from the message or records window of a Cooperation game over
     // while a blinking piece was in play.
@@ -252,6 +253,9 @@ struct Tally {
         return str(runs, " runs; window closed from", closes,
                    "\n  games ended while rows blinked (mode, way down):", blinking,
                    "\n  sinking square beside the partner: ", besidePartner,
+                   "; tool over the partner: ", toolsOverPartner,
+                   "; steps a tool spent tucked under an overhang: ", toolsTucked,
+                   "; rows dropped into a piece in its off phase: ", offPhaseDrops,
                    "; games stopped while a sinking square was inside the stack: ", sinkingStops,
                    "\n  closed at a Cooperation game over while a piece blinked: ", blinkingCloses,
                    "; while one was lent to the map: ", lentCloses, "\n  pieces: ", totals.pieces,
@@ -301,6 +305,8 @@ struct ProgramRun {
         tally_.deliveries += account.deliveriesChecked;
         tally_.toolUses += account.toolUses;
         tally_.besidePartner += account.sinkingBesidePartner;
+        tally_.offPhaseDrops += account.offPhaseDrops;
+        tally_.toolsOverPartner += account.toolsOverPartner;
     }
     static bot::BotOptions optionsFor(uint64_t seed) {
         bot::BotOptions o;
@@ -361,11 +367,16 @@ struct ProgramRun {
             bot.dialogs().customSpeedMode = 1;
             bot.click("mnuCustom");
         }
-        // In some Cooperation games a player steers each sinking square over
-        // the partner's falling piece and presses Down.
+        // In some Cooperation games a player steers each sinking square and
+        // each tool over the partner's falling piece and presses Down.
         // (Not where nobody is to press keys.)
         const bool chasePartner = g.Mode == Tessarin::kCooperation && g.GameType == "B" &&
                                   bot.options().strategy[0] != bot::Strategy::None && r.chance(0.5);
+        // In some other games of one field the players tuck their tools
+        // under overhangs, where rows may drop into them.
+        const bool tuckTools = !chasePartner && g.Mode != Tessarin::kDuel && g.GameType == "B" &&
+                               bot.options().strategy[0] != bot::Strategy::None && r.chance(0.5);
+        const std::array<bot::Strategy, 2> strategies = bot.options().strategy;
         const int stopAfterMs = r.below(650);
         if (g.Mode == Tessarin::kCooperation)
             ++tally_.cooperationByTurn[g.Controls.RotateMode == 0 ? 0 : 1];
@@ -377,10 +388,22 @@ struct ProgramRun {
         // moment to stop, the soak looks every 10 ms in between.
         int64_t nextMove = bot.now() + 20 + r.below(1500);
         while (bot.running() && ok()) {
-            const bool watch = g.Playing && (stopWhileBlinking || stopWhileSinking || chasePartner);
+            const bool watch =
+                g.Playing && (stopWhileBlinking || stopWhileSinking || chasePartner || tuckTools);
             bot.step(watch ? std::min<int64_t>(10, nextMove - bot.now()) : nextMove - bot.now());
             if (chasePartner && g.Playing)
-                steerSinkingSquareOverPartner();
+                steerOverPartner();
+            if (tuckTools)
+                for (int p = 0; p < (g.Mode == Tessarin::kStandard ? 1 : 2); ++p) {
+                    // The bot leaves the keys of a player with a tool to the
+                    // tucking.
+                    const SquareSet* s = g.Squares[p].get();
+                    const bool tool = g.Playing && s && s->Active() && s->IsTool();
+                    bot.options().strategy[static_cast<size_t>(p)] =
+                        tool ? bot::Strategy::None : strategies[static_cast<size_t>(p)];
+                    if (tool)
+                        tuckTool(p);
+                }
             if (watch && g.Playing) {
                 int marked = -1;
                 for (int f = 0; f < 2; ++f)
@@ -416,13 +439,15 @@ struct ProgramRun {
                 randomCommand(bot, r);
             }
         }
+        bot.options().strategy = strategies;
     }
-    void steerSinkingSquareOverPartner() {
+    void steerOverPartner() {
         const Tessarin& g = bot.game();
         for (int p = 0; p < 2; ++p) {
             const SquareSet* s = g.Squares[p].get();
             const SquareSet* partner = g.Squares[1 - p].get();
-            if (!s || !partner || !s->Active() || !s->IsSinkingSquare() || !partner->Active())
+            if (!s || !partner || !s->Active() || !(s->IsSinkingSquare() || s->IsTool()) ||
+                !partner->Active())
                 continue;
             int column = -1;
             for (int q = 0; q < ShapeSquareCount(partner->Shape()); ++q)
@@ -433,6 +458,101 @@ struct ProgramRun {
             const PlayerKeys& keys = g.Controls.Keys[static_cast<size_t>(p)];
             bot.key(column < s->x() ? keys.Left : column > s->x() ? keys.Right : keys.Down);
             return;
+        }
+    }
+
+    // Steers player p's tool, square by square, to the nearest place where a
+    // settled square lies above it in its column: for the add tool, where
+    // its square completes a row, and there, in its off phase, it is
+    // triggered. (Down is pressed only where it moves one row.)
+    void tuckTool(int p) {
+        const Tessarin& g = bot.game();
+        const SquareSet& s = *g.Squares[p];
+        const SquareSet* partner =
+            g.Mode == Tessarin::kCooperation ? g.Squares[1 - p].get() : nullptr;
+        if (!s.TheCanvas() || !(s.IsAddTool() || partner))
+            return;
+        const Canvas& c = *s.TheCanvas();
+        const int columns = c.Columns(), rows = c.Rows(), n = ShapeSquareCount(s.Shape());
+        const auto pieceHas = [](const SquareSet* t, bool inMap, int x, int y) {
+            for (int q = 0; t && inMap && q < ShapeSquareCount(t->Shape()); ++q)
+                if (t->cellX(q) == x && t->cellY(q) == y)
+                    return true;
+            return false;
+        };
+        const auto partnerHas = [&](int x, int y) {
+            return pieceHas(partner, partner && partner->Active(), x, y);
+        };
+        const auto settled = [&](int x, int y) {
+            return c.GetMapUnit(static_cast<int16_t>(x), static_cast<int16_t>(y)) !=
+                       Canvas::kEmpty &&
+                   !pieceHas(&s, s.Visible(), x, y) && !partnerHas(x, y);
+        };
+        const auto fits = [&](int x, int y) {
+            for (int q = 0; q < n; ++q) {
+                const int cx = x + s.SetInfo().dx(s.Direction(), q);
+                const int cy = y + s.SetInfo().dy(s.Direction(), q);
+                if (cx < 0 || cy < 0 || cx >= columns || cy >= rows || settled(cx, cy) ||
+                    partnerHas(cx, cy))
+                    return false;
+            }
+            return true;
+        };
+        // The tools stand upright: rows y - 1 (the add tool) to y + 1.
+        const int top = s.IsAddTool() ? -1 : 0;
+        const auto wanted = [&](int x, int y) {
+            bool tucked = false;
+            for (int r = 0; r < y + top && !tucked; ++r)
+                tucked = settled(x, r);
+            if (!tucked || !s.IsAddTool())
+                return tucked;
+            int r = y + 2;
+            while (r < rows && !settled(x, r))
+                ++r;
+            if (r - 1 < y + 2 || partnerHas(x, r - 1))
+                return false;
+            for (int cx = 0; cx < columns; ++cx)
+                if (cx != x && !settled(cx, r - 1))
+                    return false;
+            return true;
+        };
+        // Breadth first over the places the keys and the fall reach; each
+        // place remembers the first move towards it.
+        enum Move { kHere, kLeft, kRight, kDown };
+        std::vector<int> first(static_cast<size_t>(columns * (rows + 2)), -1);
+        const auto index = [&](int x, int y) {
+            return static_cast<size_t>(x * (rows + 2) + y + 1);
+        };
+        std::vector<std::pair<int, int>> queue{{s.x(), s.y()}};
+        if (s.y() < -1 || s.y() > rows || s.x() < 0 || s.x() >= columns)
+            return;
+        first[index(s.x(), s.y())] = kHere;
+        for (size_t k = 0; k < queue.size(); ++k) {
+            const auto [x, y] = queue[k];
+            const int move = first[index(x, y)];
+            if (wanted(x, y)) {
+                const PlayerKeys& keys = g.Controls.Keys[static_cast<size_t>(p)];
+                if (move == kHere) {
+                    ++tally_.toolsTucked;
+                    if (s.IsAddTool() && !s.Visible())
+                        bot.key(keys.Rotate);
+                } else if (move == kLeft || move == kRight) {
+                    bot.key(move == kLeft ? keys.Left : keys.Right);
+                } else if (g.Controls.SpeedMode != 0) {
+                    bot.key(keys.Down);
+                }
+                return;
+            }
+            for (const auto [dx, dy, m] :
+                 {std::array{-1, 0, int(kLeft)}, std::array{1, 0, int(kRight)},
+                  std::array{0, 1, int(kDown)}}) {
+                const int nx = x + dx, ny = y + dy;
+                if (nx < 0 || nx >= columns || ny > rows || first[index(nx, ny)] >= 0 ||
+                    !fits(nx, ny))
+                    continue;
+                first[index(nx, ny)] = move == kHere ? m : move;
+                queue.emplace_back(nx, ny);
+            }
         }
     }
 
@@ -541,6 +661,8 @@ TEST(Soak, GamesInEveryModeKeepFieldsLabelsAndMenusConsistent) {
             EXPECT_GT(tally.endedWhileBlinking[mode], 0) << "no duel ended while rows blinked";
         EXPECT_GT(tally.sinkingStops, 0);
         EXPECT_GT(tally.besidePartner, 0);
+        EXPECT_GT(tally.toolsOverPartner, 0);
+        EXPECT_GT(tally.offPhaseDrops, 0);
         EXPECT_TRUE(tally.cooperationByTurn[0] > 0 && tally.cooperationByTurn[1] > 0);
     }
 }
