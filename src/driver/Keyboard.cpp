@@ -45,12 +45,12 @@ void Tessarin::Form_KeyDown(int16_t KeyCode, int16_t /*Shift*/) {
             break;
         case Action::Down:
             if (Controls.SpeedMode != 0) {
-                if (!SinksIntoPartner(*s, partner) && s->CanDown())
+                if (!WaitsOnPartner(*s, partner) && s->CanDown())
                     s->DoDown();
             } else {
-                // A sinking square's drop, too, waits above the partner's
-                // falling piece.
-                s->DoSpeed([&] { return SinksIntoPartner(*s, partner); });
+                // The drop of a sinking square or a tool, too, waits above
+                // the partner's falling piece.
+                s->DoSpeed([&] { return WaitsOnPartner(*s, partner); });
             }
             break;
         case Action::Rotate:
@@ -72,8 +72,9 @@ void Tessarin::Form_KeyDown(int16_t KeyCode, int16_t /*Shift*/) {
                     // The rows the new square completes go at once, without
                     // the tool's own squares (none in its off phase). It is
                     // drawn again: dropping rows may have been drawn over it,
-                    // or even come into its cells.
-                    const LiftedPiece lifted(s, s->Visible(), true, true);
+                    // or even come into its cells, when it goes down with
+                    // them (in its off phase too).
+                    const LiftedPiece lifted(s, true, true, true);
                     if (Canvas* field = s->TheCanvas()) {
                         const bool clearRunning = field->Delete();
                         field->DeleteFullLines();

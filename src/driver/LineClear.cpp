@@ -74,13 +74,11 @@ void Tessarin::tmrDelete_Timer(int16_t Index) {
         // In Cooperation the partner's falling piece is no part of the rows.
         // It is drawn again, the rows that dropped beside it having been
         // drawn over its cells; and should squares have dropped into its
-        // cells (it lay under an overhang), it goes down with them. (A
-        // blinking piece in its off phase is not in the map: it stays off,
-        // and its next blink tick shows it.)
+        // cells (it lay under an overhang), it goes down with them, in its
+        // off phase too (it stays off, and its next blink tick shows it).
         SquareSet* partner =
             Mode == kCooperation ? Squares[(ClearingPlayer + 1) % 2].get() : nullptr;
-        const LiftedPiece lifted(partner, partner && partner->Active() && partner->Visible(), true,
-                                 true);
+        const LiftedPiece lifted(partner, partner && partner->Active(), true, true);
         f.DeleteFullLines();
         if (Mode == kDuel && Fields[other])
             Fields[other]->setDelete(false);

@@ -252,7 +252,7 @@ void Tessarin::CooperationFallTick(int16_t Index) {
     if (f.Delete() && ClearingPlayer == Index)
         return;
     const BlinkingObstacle obstacle(partner);
-    if (SinksIntoPartner(s, &partner))
+    if (WaitsOnPartner(s, &partner))
         return;
     if (s.CanDown()) {
         s.DoDown();

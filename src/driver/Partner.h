@@ -5,18 +5,22 @@
 
 namespace tessarin {
 
-// In Cooperation the sinking single square passes through settled squares
-// but not through the partner's falling piece: with one of the partner's
-// squares right below it, it waits there. (Passing into a falling piece
-// would leave the square's colour in the partner's cell and, once the
-// partner moved on, the partner's colour behind as a square of nobody's.)
-inline bool SinksIntoPartner(const SquareSet& s, const SquareSet* partner) {
+// In Cooperation a piece over the partner's falling piece waits on it. For
+// the blinking pieces the fall tick and the Down key ask this before any
+// test of the fall, whose refusal would land them: the sinking single
+// square passes through settled squares but not through the partner's
+// falling piece (it would leave its colour in the partner's cell and, once
+// the partner moved on, the partner's colour behind as a square of
+// nobody's), and a tool that landed there would vanish, or act on the
+// partner, instead of waiting until the partner has moved or landed.
+inline bool WaitsOnPartner(const SquareSet& s, const SquareSet* partner) {
     if (!partner || !partner->Active() || partner->TheCanvas() != s.TheCanvas() ||
-        !s.IsSinkingSquare())
+        !(s.IsSinkingSquare() || s.IsTool()))
         return false;
-    for (int q = 0; q < ShapeSquareCount(partner->Shape()); ++q)
-        if (partner->cellX(q) == s.x() && partner->cellY(q) == s.y() + 1)
-            return true;
+    for (int p = 0; p < ShapeSquareCount(partner->Shape()); ++p)
+        for (int q = 0; q < ShapeSquareCount(s.Shape()); ++q)
+            if (partner->cellX(p) == s.cellX(q) && partner->cellY(p) == s.cellY(q) + 1)
+                return true;
     return false;
 }
 

@@ -233,7 +233,7 @@ bool SquareSet::CanAppear() {
 bool SquareSet::CanLeft() {
     if (!active_ || !canvas_)
         return false;
-    const LiftedPiece lifted(this, visible_);
+    const LiftedPiece lifted(this);
     for (int q = 0; q < squareCount(); ++q) {
         const int nx = cellX(q) - 1;
         const int16_t ny = cellY(q);
@@ -246,7 +246,7 @@ bool SquareSet::CanLeft() {
 bool SquareSet::CanRight() {
     if (!active_ || !canvas_)
         return false;
-    const LiftedPiece lifted(this, visible_);
+    const LiftedPiece lifted(this);
     for (int q = 0; q < squareCount(); ++q) {
         const int nx = cellX(q) + 1;
         const int16_t ny = cellY(q);
@@ -271,7 +271,7 @@ bool SquareSet::CanDown() {
                 return true;
     }
 
-    LiftedPiece lifted(this, visible_);
+    LiftedPiece lifted(this);
     bool fits = true;
     for (int q = 0; q < squareCount() && fits; ++q) {
         const int16_t nx = cellX(q);
@@ -311,7 +311,7 @@ bool SquareSet::CanRotate(int16_t RotateDirection) {
         return false;
 
     {
-        const LiftedPiece lifted(this, visible_);
+        const LiftedPiece lifted(this);
         for (int q = 0; q < squareCount(); ++q) {
             const int nx = x_ + setInfo_.dx(next, q);
             const int ny = y_ + setInfo_.dy(next, q);

@@ -75,8 +75,8 @@ public:
     bool IsTool() const { return IsTakeTool() || IsAddTool(); }
 
     int16_t SavedCell() const { return savedCell_; }
-    // For a piece lifted out of the map while rows dropped: when squares
-    // have come into its cells, it goes down to the first place where all
+    // For a piece out of the map (lifted, or in its off phase) while rows
+    // dropped: when squares have come into its cells, it goes down to the first place where all
     // its cells are free and inside the field, as if the dropping rows had
     // pushed it (it stays where it is when there is none). A sinking square
     // only lies over its cell and stays.
@@ -116,14 +116,18 @@ private:
 // without drawing, and puts it back when the scope ends: the way a piece is
 // lifted while something looks at, or acts on, the cells beneath it. It is
 // put back without drawing, or drawn again with `redraw`; with `fitDown`,
-// where it fits (SquareSet::FitDown). Nothing happens for a null piece or
-// when `lift` is false.
+// where it fits (SquareSet::FitDown). A blinking piece in its off phase is
+// out of the map already: it is neither lifted nor put back, and stays off;
+// with `fitDown` it still goes down with the rows that dropped into its
+// cells, as it does when on. Nothing happens for a null piece or when
+// `lift` is false.
 class LiftedPiece {
 public:
     explicit LiftedPiece(SquareSet* piece, bool lift = true, bool redraw = false,
                          bool fitDown = false)
-        : piece_(lift ? piece : nullptr), redraw_(redraw), fitDown_(fitDown) {
-        if (piece_)
+        : piece_(lift ? piece : nullptr), shown_(piece_ && piece_->Visible()), redraw_(redraw),
+          fitDown_(fitDown) {
+        if (shown_)
             piece_->Hide(false);
     }
     ~LiftedPiece() { putBack(); }
@@ -134,7 +138,7 @@ public:
     void putBack() {
         if (piece_ && fitDown_)
             piece_->FitDown();
-        if (piece_)
+        if (piece_ && shown_)
             piece_->Show(redraw_);
         piece_ = nullptr;
     }
@@ -143,6 +147,7 @@ public:
 
 private:
     SquareSet* piece_;
+    bool shown_;
     bool redraw_;
     bool fitDown_;
 };

@@ -18,9 +18,7 @@ AboutWindow::AboutWindow(int scale, QWidget* parent) : FormDialog(scale, parent)
     image1_->setObjectName(QStringLiteral("Image1"));
     image1_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     image1_->setGeometry(pxRect(90, 120, 2085, 2115));
-    const QImage picture = aboutPicture();
-    image1_->setPixmap(QPixmap::fromImage(
-        picture.scaled(picture.size() * scale, Qt::IgnoreAspectRatio, Qt::FastTransformation)));
+    image1_->setPixmap(QPixmap::fromImage(aboutPicture(scale)));
     lblAbout_ = new ElementLabel(this);
     label3_ = new ElementLabel(this);
     lblCredits_ = new ElementLabel(this);

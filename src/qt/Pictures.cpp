@@ -16,6 +16,7 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPolygonF>
+#include <algorithm>
 #include <array>
 
 namespace tessarin::qt {
@@ -69,8 +70,12 @@ void drawValue(QPainter& p, const QString& title, const QString& value, int x, i
 
 } // namespace
 
-QImage aboutPicture() {
-    // The scene is drawn at full size, then halved.
+QImage aboutPicture(int scale) {
+    // The scene is drawn at full size, then halved: its cells are 8 pixels
+    // wide at scale 1, 8 * scale at a larger one. It is enlarged by the
+    // whole factor, pixel by pixel as the fields are, before it is halved,
+    // so that every cell edge falls on a whole pixel and stays sharp (at
+    // scale 2 the halving gives back the full-size scene itself).
     constexpr int kWidth = 270, kHeight = 274;
     DefaultRandom random;
     SilentSound quiet;
@@ -116,7 +121,11 @@ QImage aboutPicture() {
         drawValue(p, QStringLiteral("Lines"), QStringLiteral(" 47"), 196, 140);
         drawValue(p, QStringLiteral("Score"), QStringLiteral(" 5300"), 196, 184);
     }
-    return scene.scaled(135, 137, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const int k = std::max(scale, 1);
+    if (k % 2 == 0)
+        return scene.scaled(scene.size() * (k / 2), Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    return scene.scaled(scene.size() * k, Qt::IgnoreAspectRatio, Qt::FastTransformation)
+        .scaled(135 * k, 137 * k, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 QPixmap drawKeyPicture(int which, int sizePx, bool clockwise) {

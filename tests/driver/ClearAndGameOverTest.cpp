@@ -412,3 +412,43 @@ TEST_F(LineClear, CooperationPartnerBesideOrUnderDroppingRowsIsDrawnAfterTheClea
         EXPECT_EQ(piece(1), overhang ? "4/0 12,16" : "0/0 12,14");
     }
 }
+
+// A tool in its off phase is out of the map; rows that dropped into its
+// cells (it lay under an overhang) stayed there, and its next blink wrote
+// over them. Now it goes down with the dropping rows as it does when on,
+// whether the partner's clear drops them or the add tool's own square.
+TEST_F(LineClear, AToolInItsOffPhaseGoesDownWithTheRowsThatDropIntoIt) {
+    // The partner's clear: player 2's take tool in rows 14 and 15, under a
+    // square at (12, 13).
+    pausedCooperation(true);
+    fillRows(0, 16, {6}, {4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
+    put(0, 0, 15, 6);
+    put(0, 0, 14, 6);
+    put(0, 12, 13, 5);
+    setPiece(1, 8, 1, 12, 14, true);
+    game->tmrBlink_Timer(1); // off
+    clearRow17();
+    EXPECT_EQ(piece(1) + " " + row(0, 13, 5), "8/1 12,15 ...............|............5..|"
+                                              "6..............|6..............|666644.........");
+    game->tmrBlink_Timer(1); // on, below the square that dropped
+    EXPECT_EQ(row(0, 14, 3), "............5..|6...........1..|6...........1..");
+    EXPECT_EQ(drawnRow(0, 14, 3), row(0, 14, 3));
+
+    // The add tool's own square: in rows 13 to 15, under a square at (5, 12).
+    start(Tessarin::kStandard);
+    game->Click("mnuPause");
+    fillRows(0, 17, {1}, {5});
+    fillRows(0, 16, {4}, {5});
+    for (int y = 13; y <= 15; ++y)
+        put(0, 0, y, 6);
+    put(0, 5, 12, 3);
+    setPiece(0, 9, 1, 5, 14, true);
+    game->tmrBlink_Timer(0); // off
+    press(keys(0).Rotate);   // its square completes row 17; everything above drops
+    ASSERT_EQ(field(0).Lines(), 1);
+    EXPECT_EQ(piece(0) + " " + row(0, 13, 5), "9/1 5,15 .....3.....|6..........|6..........|"
+                                              "6..........|44444.44444");
+    game->tmrBlink_Timer(0);
+    EXPECT_EQ(row(0, 13, 4), ".....3.....|6....2.....|6....2.....|6....2.....");
+    EXPECT_EQ(drawnRow(0, 13, 4), row(0, 13, 4));
+}

@@ -172,3 +172,29 @@ TEST_F(Keyboard, TheAddToolAddsNothingIntoThePartnersPiece) {
     press(keys(0).Left); // the O moves away: the column holds what it held
     EXPECT_EQ(row(0, 15, 3), "......44.......|......44.......|.66666666666666");
 }
+
+// In Cooperation a piece over the partner's falling piece waits on it. A
+// tool did not: its fall, a step down or a drop onto the partner landed it,
+// and it vanished. Now it waits, whatever way it goes down, and falls on
+// once the partner has moved away.
+TEST_F(Keyboard, AToolOnThePartnersFallingPieceWaits) {
+    choose(Tessarin::kCooperation);
+    game->Click("mnuGameB");
+    newGame();
+    game->Click("mnuPause");
+    fillRows(0, 17, {6}, {0});
+    for (const int speedMode : {0, 1}) {
+        SCOPED_TRACE(speedMode);
+        game->Controls.SpeedMode = static_cast<int16_t>(speedMode);
+        setPiece(0, 4, 0, 8, 16);       // player 1's O on the stack, still falling
+        setPiece(1, 8, 1, 8, 13, true); // player 2's take tool right over it
+        game->tmrMain_Timer(1);
+        press(keys(1).Down);
+        EXPECT_EQ(piece(1) + " " + row(0, 13, 2), "8/1 8,13 ........1......|........1......");
+        game->tmrMain_Timer(1);
+        EXPECT_EQ(piece(1), "8/1 8,13");
+        press(keys(0).Left); // the O moves away: the tool falls on
+        game->tmrMain_Timer(1);
+        EXPECT_EQ(piece(1), "8/1 8,14");
+    }
+}

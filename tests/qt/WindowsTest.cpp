@@ -1,5 +1,6 @@
 #include "Rig.h"
 #include "driver/Tessarin.h"
+#include "game/CellImages.h"
 #include "platform/VirtualTimerHost.h"
 #include "qt/AboutWindow.h"
 #include "qt/CustomWindow.h"
@@ -7,6 +8,7 @@
 #include "qt/Looks.h"
 #include "qt/MainWindow.h"
 #include "qt/MessageWindow.h"
+#include "qt/Pictures.h"
 #include "qt/QtDialogs.h"
 #include "qt/RecordsWindow.h"
 #include "qt/SurfaceWidget.h"
@@ -294,4 +296,28 @@ TEST(QtDialogs, KeyBoxesTakeThePressedKeyRefuseDuplicatesTurnPicturesFollowTheMo
                          "open", "closed", "clockwise clockwise"}));
     EXPECT_EQ(settings.Keys[0], (PlayerKeys{65, 81, 83, 87}));
     EXPECT_EQ(settings.RotateMode, 1);
+}
+
+// The About picture at a larger scale is drawn at that scale, its cells as
+// sharp as the field's: at scale 2 the falling piece's cells are the cell
+// image pixel for pixel, and scale 4 is scale 2 with every pixel doubled.
+// (It was the scale-1 picture, blurred by its halving, enlarged.)
+TEST(QtDialogs, TheAboutPictureIsSharpAtEveryScale) {
+    const QImage one = aboutPicture(1), two = aboutPicture(2), three = aboutPicture(3),
+                 four = aboutPicture(4);
+    EXPECT_EQ(one.size(), QSize(135, 137));
+    EXPECT_EQ(two.size(), QSize(270, 274));
+    EXPECT_EQ(three.size(), QSize(405, 411));
+    EXPECT_EQ(four.size(), QSize(540, 548));
+    const CellImages images;
+    const Surface& yellow = images.colour(2);
+    int differ = 0; // the falling piece's cell (5, 5), behind the field's 2-pixel frame at (6, 7)
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x)
+            differ +=
+                (two.pixel(8 + 80 + x, 9 + 80 + y) & 0xffffff) != (yellow.pixel(x, y) & 0xffffff);
+    EXPECT_EQ(differ, 0);
+    for (int y = 0; y < four.height(); y += 7)
+        for (int x = 0; x < four.width(); x += 5)
+            ASSERT_EQ(four.pixel(x, y), two.pixel(x / 2, y / 2)) << x << "," << y;
 }

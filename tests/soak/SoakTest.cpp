@@ -238,6 +238,7 @@ struct Tally {
     std::map<std::string, int> endedWhileBlinking; // "mode, way down"
     std::array<int, 2> cooperationByTurn{};        // Cooperation games by turning sense
     int64_t clears = 0, deliveries = 0, toolUses = 0, besidePartner = 0;
+    int64_t offPhaseDrops = 0, toolsOverPartner = 0, toolsTucked = 0;
     int64_t sinkingStops = 0; // games stopped while a sinking square was inside the stack
     // Closed from the message or records window of a Cooperation game over
     // while a blinking piece was in play.
@@ -252,6 +253,9 @@ struct Tally {
         return str(runs, " runs; window closed from", closes,
                    "\n  games ended while rows blinked (mode, way down):", blinking,
                    "\n  sinking square beside the partner: ", besidePartner,
+                   "; tool over the partner: ", toolsOverPartner,
+                   "; steps a tool spent tucked under an overhang: ", toolsTucked,
+                   "; rows dropped into a piece in its off phase: ", offPhaseDrops,
                    "; games stopped while a sinking square was inside the stack: ", sinkingStops,
                    "\n  closed at a Cooperation game over while a piece blinked: ", blinkingCloses,
                    "; while one was lent to the map: ", lentCloses, "\n  pieces: ", totals.pieces,
@@ -301,6 +305,8 @@ struct ProgramRun {
         tally_.deliveries += account.deliveriesChecked;
         tally_.toolUses += account.toolUses;
         tally_.besidePartner += account.sinkingBesidePartner;
+        tally_.offPhaseDrops += account.offPhaseDrops;
+        tally_.toolsOverPartner += account.toolsOverPartner;
     }
     static bot::BotOptions optionsFor(uint64_t seed) {
         bot::BotOptions o;
@@ -361,11 +367,18 @@ struct ProgramRun {
             bot.dialogs().customSpeedMode = 1;
             bot.click("mnuCustom");
         }
-        // In some Cooperation games a player steers each sinking square over
-        // the partner's falling piece and presses Down.
+        // In some Cooperation games a player steers each sinking square and
+        // each tool over the partner's falling piece and presses Down.
         // (Not where nobody is to press keys.)
         const bool chasePartner = g.Mode == Tessarin::kCooperation && g.GameType == "B" &&
                                   bot.options().strategy[0] != bot::Strategy::None && r.chance(0.5);
+        // In some other games of one field the players tuck their tools
+        // under overhangs, where rows may drop into them.
+        const bool tuckTools = !chasePartner && g.Mode != Tessarin::kDuel && g.GameType == "B" &&
+                               bot.options().strategy[0] != bot::Strategy::None && r.chance(0.5);
+        const std::array<bot::Strategy, 2> strategies = bot.options().strategy;
+        if (tuckTools) // overhangs come from slips
+            bot.options().mistakeChance = std::max(bot.options().mistakeChance, 0.3);
         const int stopAfterMs = r.below(650);
         if (g.Mode == Tessarin::kCooperation)
             ++tally_.cooperationByTurn[g.Controls.RotateMode == 0 ? 0 : 1];
@@ -377,10 +390,22 @@ struct ProgramRun {
         // moment to stop, the soak looks every 10 ms in between.
         int64_t nextMove = bot.now() + 20 + r.below(1500);
         while (bot.running() && ok()) {
-            const bool watch = g.Playing && (stopWhileBlinking || stopWhileSinking || chasePartner);
+            const bool watch =
+                g.Playing && (stopWhileBlinking || stopWhileSinking || chasePartner || tuckTools);
             bot.step(watch ? std::min<int64_t>(10, nextMove - bot.now()) : nextMove - bot.now());
             if (chasePartner && g.Playing)
-                steerSinkingSquareOverPartner();
+                steerOverPartner();
+            if (tuckTools)
+                for (int p = 0; p < (g.Mode == Tessarin::kStandard ? 1 : 2); ++p) {
+                    // The bot leaves the keys of a player with a tool to the
+                    // tucking.
+                    const SquareSet* s = g.Squares[p].get();
+                    const bool tool = g.Playing && s && s->Active() && s->IsTool();
+                    bot.options().strategy[static_cast<size_t>(p)] =
+                        tool ? bot::Strategy::None : strategies[static_cast<size_t>(p)];
+                    if (tool)
+                        tuckTool(p);
+                }
             if (watch && g.Playing) {
                 int marked = -1;
                 for (int f = 0; f < 2; ++f)
@@ -416,13 +441,15 @@ struct ProgramRun {
                 randomCommand(bot, r);
             }
         }
+        bot.options().strategy = strategies;
     }
-    void steerSinkingSquareOverPartner() {
+    void steerOverPartner() {
         const Tessarin& g = bot.game();
         for (int p = 0; p < 2; ++p) {
             const SquareSet* s = g.Squares[p].get();
             const SquareSet* partner = g.Squares[1 - p].get();
-            if (!s || !partner || !s->Active() || !s->IsSinkingSquare() || !partner->Active())
+            if (!s || !partner || !s->Active() || !(s->IsSinkingSquare() || s->IsTool()) ||
+                !partner->Active())
                 continue;
             int column = -1;
             for (int q = 0; q < ShapeSquareCount(partner->Shape()); ++q)
@@ -433,6 +460,144 @@ struct ProgramRun {
             const PlayerKeys& keys = g.Controls.Keys[static_cast<size_t>(p)];
             bot.key(column < s->x() ? keys.Left : column > s->x() ? keys.Right : keys.Down);
             return;
+        }
+    }
+
+    // Steers player p's tool, square by square, to the nearest place right
+    // under a settled square, preferably where the rows that go next drop
+    // squares into it; there the add tool, in its off phase, is triggered.
+    // (Down is pressed only where it moves one row.)
+    void tuckTool(int p) {
+        const Tessarin& g = bot.game();
+        const SquareSet& s = *g.Squares[p];
+        const SquareSet* partner =
+            g.Mode == Tessarin::kCooperation ? g.Squares[1 - p].get() : nullptr;
+        if (!s.TheCanvas() || !(s.IsAddTool() || partner))
+            return;
+        const Canvas& c = *s.TheCanvas();
+        const int columns = c.Columns(), rows = c.Rows(), n = ShapeSquareCount(s.Shape());
+        const auto pieceHas = [](const SquareSet* t, bool inMap, int x, int y) {
+            for (int q = 0; t && inMap && q < ShapeSquareCount(t->Shape()); ++q)
+                if (t->cellX(q) == x && t->cellY(q) == y)
+                    return true;
+            return false;
+        };
+        const auto partnerHas = [&](int x, int y) {
+            return pieceHas(partner, partner && partner->Active(), x, y);
+        };
+        const auto settled = [&](int x, int y) {
+            return c.GetMapUnit(static_cast<int16_t>(x), static_cast<int16_t>(y)) !=
+                       Canvas::kEmpty &&
+                   !pieceHas(&s, s.Visible(), x, y) && !partnerHas(x, y);
+        };
+        const auto fits = [&](int x, int y) {
+            for (int q = 0; q < n; ++q) {
+                const int cx = x + s.SetInfo().dx(s.Direction(), q);
+                const int cy = y + s.SetInfo().dy(s.Direction(), q);
+                if (cx < 0 || cy < 0 || cx >= columns || cy >= rows || settled(cx, cy) ||
+                    partnerHas(cx, cy))
+                    return false;
+            }
+            return true;
+        };
+        // The tools stand upright: rows y - 1 (the add tool) to y + 1.
+        const int top = s.IsAddTool() ? -1 : 0;
+        // The settled squares as a clear would find them (the partner's
+        // falling piece lifted), with one square added at (ax, ay): whether
+        // the rows it removes drop a square into the tool placed at (x, y).
+        const auto dropsInto = [&](int x, int y, int ax, int ay) {
+            std::vector<char> m(static_cast<size_t>(columns * rows));
+            const auto at = [&](int cx, int cy) -> char& {
+                return m[static_cast<size_t>(cy * columns + cx)];
+            };
+            for (int cx = 0; cx < columns; ++cx)
+                for (int cy = 0; cy < rows; ++cy)
+                    at(cx, cy) = settled(cx, cy) || (cx == ax && cy == ay);
+            const auto rowIs = [&](int cy, char v) {
+                for (int cx = 0; cx < columns; ++cx)
+                    if (at(cx, cy) != v)
+                        return false;
+                return true;
+            };
+            bool removed = false;
+            for (int cy = rows - 1; cy >= 0 && !rowIs(cy, 0);) {
+                if (!rowIs(cy, 1)) {
+                    --cy;
+                    continue;
+                }
+                removed = true;
+                int j = cy;
+                for (; j >= 1 && !rowIs(j - 1, 0); --j)
+                    for (int cx = 0; cx < columns; ++cx)
+                        at(cx, j) = at(cx, j - 1);
+                for (int cx = 0; cx < columns; ++cx)
+                    at(cx, j) = 0;
+            }
+            for (int q = 0; removed && q < n; ++q) {
+                const int cx = x + s.SetInfo().dx(s.Direction(), q);
+                const int cy = y + s.SetInfo().dy(s.Direction(), q);
+                if (cx >= 0 && cy >= 0 && cx < columns && cy < rows && at(cx, cy))
+                    return true;
+            }
+            return false;
+        };
+        // The partner's rows about to go.
+        const bool partnerClears = partner && c.Delete() && g.ClearingPlayer == 1 - p;
+        // 1 right under a settled square; 2 where the rows that go (the
+        // partner's, or those the add tool's square completes) drop squares
+        // into the tool.
+        const auto wanted = [&](int x, int y) {
+            if (y + top - 1 < 0 || !settled(x, y + top - 1))
+                return 0;
+            if (partnerClears && dropsInto(x, y, -1, -1))
+                return 2;
+            if (s.IsAddTool()) {
+                int r = y + 2;
+                while (r < rows && !settled(x, r))
+                    ++r;
+                if (r - 1 >= y + 2 && !partnerHas(x, r - 1) && dropsInto(x, y, x, r - 1))
+                    return 2;
+            }
+            return 1;
+        };
+        // Breadth first over the places the keys and the fall reach; each
+        // place remembers the first move towards it. The nearest of the most
+        // wanted places is the goal.
+        enum Move { kHere, kLeft, kRight, kDown };
+        if (s.y() < -1 || s.y() > rows || s.x() < 0 || s.x() >= columns)
+            return;
+        std::vector<int> first(static_cast<size_t>(columns * (rows + 2)), -1);
+        const auto index = [&](int x, int y) {
+            return static_cast<size_t>(x * (rows + 2) + y + 1);
+        };
+        std::vector<std::pair<int, int>> queue{{s.x(), s.y()}};
+        first[index(s.x(), s.y())] = kHere;
+        int goal = -1, best = 0;
+        for (size_t k = 0; k < queue.size(); ++k) {
+            const auto [x, y] = queue[k];
+            const int move = first[index(x, y)];
+            if (const int w = wanted(x, y); w > best)
+                best = w, goal = move;
+            for (const auto [dx, dy, m] :
+                 {std::array{-1, 0, int(kLeft)}, std::array{1, 0, int(kRight)},
+                  std::array{0, 1, int(kDown)}}) {
+                const int nx = x + dx, ny = y + dy;
+                if (nx < 0 || nx >= columns || ny > rows || first[index(nx, ny)] >= 0 ||
+                    !fits(nx, ny))
+                    continue;
+                first[index(nx, ny)] = move == kHere ? m : move;
+                queue.emplace_back(nx, ny);
+            }
+        }
+        const PlayerKeys& keys = g.Controls.Keys[static_cast<size_t>(p)];
+        if (goal == kHere) {
+            ++tally_.toolsTucked;
+            if (s.IsAddTool() && !s.Visible())
+                bot.key(keys.Rotate);
+        } else if (goal == kLeft || goal == kRight) {
+            bot.key(goal == kLeft ? keys.Left : keys.Right);
+        } else if (goal == kDown && g.Controls.SpeedMode != 0) {
+            bot.key(keys.Down);
         }
     }
 
@@ -541,6 +706,7 @@ TEST(Soak, GamesInEveryModeKeepFieldsLabelsAndMenusConsistent) {
             EXPECT_GT(tally.endedWhileBlinking[mode], 0) << "no duel ended while rows blinked";
         EXPECT_GT(tally.sinkingStops, 0);
         EXPECT_GT(tally.besidePartner, 0);
+        EXPECT_GT(tally.toolsOverPartner, 0);
         EXPECT_TRUE(tally.cooperationByTurn[0] > 0 && tally.cooperationByTurn[1] > 0);
     }
 }

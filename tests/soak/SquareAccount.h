@@ -7,8 +7,10 @@
 // for. The account is a model of each field's settled squares, moved on by
 // those rules, and compared with the map after every event and before every
 // event nested in a dialog. Also: the falling pieces do not overlap, a
-// shown piece is drawn, and in Cooperation a sinking square never passes
-// the partner's falling piece.
+// shown piece is drawn, a blinking piece in its off phase lies over no
+// settled square (rows that drop into its cells push it down as they would
+// were it on), and in Cooperation a sinking square never passes the
+// partner's falling piece nor does a tool vanish on it.
 //
 // What counts as settled: the map without the cells of the falling pieces
 // that are in it (active, shown, every cell of their colour), where a
@@ -41,6 +43,8 @@ public:
     // How often the interesting cases came up (the soak checks they did).
     int64_t clearsChecked = 0, deliveriesChecked = 0, toolUses = 0;
     int64_t sinkingBesidePartner = 0;
+    int64_t offPhaseDrops = 0;    // rows that dropped into a piece in its off phase
+    int64_t toolsOverPartner = 0; // a tool with the partner's falling piece below it
 
     void before(const bot::Event& e) {
         ++events;
@@ -409,6 +413,9 @@ private:
                 }
                 const int removed = m.clearFullRows();
                 ++clearsChecked;
+                for (const Piece& was : pieces_)
+                    if (offPhase(was) && fieldOf(was.canvas) == f && coversSquare(was, m))
+                        ++offPhaseDrops;
                 if (removed != rose)
                     fail(str("field ", f + 1, ": the lines rose by ", rose, " but ", removed,
                              " full rows were there to remove"));
@@ -548,8 +555,64 @@ private:
         }
     }
 
+    // A blinking piece, not a sinking square, that is out of the map for
+    // its off phase but still in play.
+    static bool offPhase(const Piece& p) {
+        return p.object && p.active && p.blink && !p.visible && !p.sinking() && p.canvas;
+    }
+    // Whether one of the piece's cells holds a square in the model.
+    static bool coversSquare(const Piece& p, const Field& m) {
+        for (int q = 0; q < p.n; ++q) {
+            const auto [x, y] = p.cells[static_cast<size_t>(q)];
+            if (x >= 0 && y >= 0 && x < m.columns && y < m.rows && m.at(x, y) != Canvas::kEmpty)
+                return true;
+        }
+        return false;
+    }
+    // Whether the partner has a square right below one of the piece's.
+    static bool over(const Piece& p, const Piece& partner) {
+        if (!partner.active || partner.canvas != p.canvas)
+            return false;
+        for (int q = 0; q < p.n; ++q) {
+            const auto [x, y] = p.cells[static_cast<size_t>(q)];
+            if (partner.has(x, y + 1))
+                return true;
+        }
+        return false;
+    }
+
     void checkPieces(const std::array<Piece, 2>& now) {
         const Tessarin& g = bot_.game();
+        // A piece in its off phase covers empty cells only: a square in one
+        // of them is wiped out by its next blink or move.
+        for (const Piece& p : now) {
+            if (!offPhase(p) || idle_)
+                continue;
+            const Canvas& c = *p.canvas;
+            for (int q = 0; q < p.n; ++q) {
+                const auto [x, y] = p.cells[static_cast<size_t>(q)];
+                if (x >= 0 && y >= 0 && x < c.Columns() && y < c.Rows() && !passed(y) &&
+                    c.GetMapUnit(static_cast<int16_t>(x), static_cast<int16_t>(y)) !=
+                        Canvas::kEmpty)
+                    return fail(str("a square lies in cell (", x, ",", y,
+                                    ") of a piece in its off phase, which will wipe it out"));
+            }
+        }
+        // In Cooperation a tool over the partner's falling piece waits on it:
+        // it neither vanishes there nor acts on it.
+        if (g.Mode == Tessarin::kCooperation)
+            for (int p = 0; p < 2; ++p) {
+                const Piece& was = pieces_[static_cast<size_t>(p)];
+                const Piece& is = now[static_cast<size_t>(p)];
+                const Piece& partnerWas = pieces_[static_cast<size_t>(1 - p)];
+                const Piece& partnerIs = now[static_cast<size_t>(1 - p)];
+                if (!was.tool() || !was.active || !over(was, partnerWas))
+                    continue;
+                ++toolsOverPartner;
+                if ((!is.same(was) || !is.active) && partnerIs.same(partnerWas) &&
+                    over(was, partnerIs))
+                    return fail("a tool vanished on the partner's falling piece");
+            }
         const Piece& a = now[0];
         const Piece& b = now[1];
         if (a.falling() && b.falling() && a.canvas == b.canvas)
