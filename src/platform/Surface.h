@@ -72,6 +72,9 @@ public:
     // content of any surface has had: a reader that keeps it knows whether
     // the pixels it read are still these. A copy shares its original's.
     uint64_t Revision() const { return revision_; }
+    // Which surface this is: a number no other surface made has had (a
+    // copy takes its original's), for those who keep something per surface.
+    uint64_t Id() const { return id_; }
 
 private:
     static uint64_t newRevision();
@@ -90,6 +93,7 @@ private:
     long stacking_ = 0;
     PixelRect dirty_;
     uint64_t revision_ = newRevision();
+    uint64_t id_ = newRevision();
 };
 
 } // namespace tessarin

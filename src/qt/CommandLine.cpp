@@ -1,6 +1,10 @@
 #include "qt/CommandLine.h"
 
+#include "platform/Version.h"
+
+#include <QCommandLineParser>
 #include <QSet>
+#include <cstdio>
 
 namespace tessarin::qt {
 
@@ -84,6 +88,62 @@ QStringList unknownOptions(const QStringList& arguments) {
         }
     }
     return unknown;
+}
+
+} // namespace tessarin::qt
+
+namespace tessarin::qt {
+
+Options parseCommandLine(const QStringList& arguments) {
+    Options options;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Tessarin, a falling-block puzzle game for one or two players.\n"
+                       "The records (Tessarin.ini) and the sounds are kept in the current "
+                       "folder;\nsounds missing there come from the installed game."));
+    const QCommandLineOption helpOption = parser.addHelpOption();
+    const QCommandLineOption versionOption = parser.addVersionOption();
+    const QCommandLineOption scaleOption(
+        QStringLiteral("scale"),
+        QStringLiteral("Draw the window and its dialogs N times as large (1 to 4); by "
+                       "default the screen's density decides."),
+        QStringLiteral("N"));
+    parser.addOption(scaleOption);
+    const QCommandLineOption userDataOption(
+        QStringLiteral("user-data"),
+        QStringLiteral("Keep the records in your own data folder (as the desktop menu "
+                       "starts the game) instead of the current folder."));
+    parser.addOption(userDataOption);
+    // Options are taken with one dash or two, as Qt takes its own
+    // (-platform, -style and the like), which go on to the application.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.parse(arguments);
+    // Anything else is most likely a slip of the pen: said, and passed over.
+    for (const QString& option : unknownOptions(arguments.mid(1)))
+        std::fprintf(stderr, "tessarin: unknown option %s ignored (tessarin --help lists them)\n",
+                     qPrintable(option));
+    if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
+        QString usage = parser.helpText();
+        usage.replace(QStringLiteral("<executable_name>"), QStringLiteral("tessarin"));
+        std::fputs(qPrintable(usage), stdout);
+        options.exitNow = 0;
+        return options;
+    }
+    if (parser.isSet(versionOption)) {
+        std::printf("Tessarin %s\n", kVersion);
+        options.exitNow = 0;
+        return options;
+    }
+    if (parser.isSet(scaleOption)) {
+        bool ok = false;
+        options.scale = parser.value(scaleOption).toInt(&ok);
+        if (!ok || options.scale < 1 || options.scale > 4) {
+            std::fprintf(stderr, "tessarin: --scale takes a whole number from 1 to 4\n");
+            options.exitNow = 2;
+        }
+    }
+    options.userData = parser.isSet(userDataOption);
+    return options;
 }
 
 } // namespace tessarin::qt

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringList>
+#include <optional>
 
 namespace tessarin::qt {
 
@@ -12,5 +13,18 @@ namespace tessarin::qt {
 // it or be joined to it with "=", and a following value is never taken
 // for an option. "--" ends the options.
 QStringList unknownOptions(const QStringList& arguments);
+
+// What the command line asks of the program.
+struct Options {
+    int scale = 0;         // 1 to 4; 0: the screen's density decides
+    bool userData = false; // the records in the player's data folder
+    // Set when the program ends at once with this status (after --help,
+    // --version or a wrong value, answered on the standard streams).
+    std::optional<int> exitNow;
+};
+// Reads the options (the program's name first), before the window system
+// is reached, so that --help works without a display. Options it does not
+// know are said on standard error and passed over.
+Options parseCommandLine(const QStringList& arguments);
 
 } // namespace tessarin::qt

@@ -260,7 +260,9 @@ void MainWindow::syncLabels() {
 
 void MainWindow::syncSurfaces() {
     const std::vector<Surface*> current = game_.surfaces();
-    const std::set<Surface*> alive(current.begin(), current.end());
+    std::set<uint64_t> alive;
+    for (const Surface* s : current)
+        alive.insert(s->Id());
     for (auto it = surfaces_.begin(); it != surfaces_.end();) {
         if (!alive.count(it->first)) {
             delete it->second;
@@ -271,13 +273,13 @@ void MainWindow::syncSurfaces() {
     }
     bool restack = false;
     for (Surface* s : current) {
-        SurfaceWidget*& widget = surfaces_[s];
+        SurfaceWidget*& widget = surfaces_[s->Id()];
         if (!widget) {
             widget = new SurfaceWidget(
                 s,
-                [this](const Surface* which) {
+                [this, id = s->Id()](const Surface* which) {
                     for (Surface* x : game_.surfaces())
-                        if (x == which)
+                        if (x == which && x->Id() == id)
                             return true;
                     return false;
                 },
@@ -292,7 +294,7 @@ void MainWindow::syncSurfaces() {
         return;
     std::vector<SurfaceWidget*> order;
     for (Surface* s : current)
-        order.push_back(surfaces_[s]);
+        order.push_back(surfaces_[s->Id()]);
     std::stable_sort(order.begin(), order.end(),
                      [](auto* a, auto* b) { return a->stacking() < b->stacking(); });
     for (SurfaceWidget* w : order)

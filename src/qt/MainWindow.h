@@ -85,7 +85,7 @@ private:
     QWidget* client_;
     std::vector<Bound> actions_;
     std::map<const Label*, ElementLabel*> labels_;
-    std::map<Surface*, SurfaceWidget*> surfaces_;
+    std::map<uint64_t, SurfaceWidget*> surfaces_; // by the surface's Id()
     std::function<void()> endRequest_;
     std::function<bool(const std::string&)> commandHook_;
     std::function<void()> afterEventHook_;

@@ -87,8 +87,8 @@ void sizeForTexts(QLabel* label, const QStringList& texts, int width) {
     const QFontMetrics fm(label->font());
     int height = fm.lineSpacing();
     for (const QString& t : texts)
-        height = std::max(height, fm.boundingRect(QRect(0, 0, width, 10000),
-                                                  Qt::TextWordWrap, t).height());
+        height = std::max(height,
+                          fm.boundingRect(QRect(0, 0, width, 10000), Qt::TextWordWrap, t).height());
     label->setMinimumHeight(height);
 }
 
@@ -287,108 +287,132 @@ void NetworkPlay::hostDialog() {
     window_.afterEvent();
 }
 
-void NetworkPlay::startJoin(net::JoinSession::Events events, const QString& address,
-                            quint16 port, const std::string& code, const std::string& name) {
+void NetworkPlay::startJoin(net::JoinSession::Events events, const QString& address, quint16 port,
+                            const std::string& code, const std::string& name) {
     auto* socket = new QTcpSocket;
     socket->connectToHost(address, port);
-    join_ = std::make_unique<net::JoinSession>(game_.services().timers,
-                                               std::make_unique<TcpLink>(socket), code, name,
-                                               std::move(events));
+    join_ = std::make_unique<net::JoinSession>(
+        game_.services().timers, std::make_unique<TcpLink>(socket), code, name, std::move(events));
 }
 
-void NetworkPlay::joinDialog() {
-    QDialog dlg(&window_);
+namespace {
+
+// The join window's fields, its status line and its buttons.
+struct JoinWindow {
+    QLineEdit* address;
+    QSpinBox* port;
+    QLineEdit* code;
+    QLineEdit* name;
+    QLabel* status;
+    QPushButton* join;
+    QPushButton* cancel;
+};
+
+const QString kBadCode =
+    QStringLiteral("A join code is six letters and digits, without I, O, 0 or 1.");
+const QString kNoAddress = QStringLiteral("Type the host's address.");
+const QString kConnecting = QStringLiteral("Connecting...");
+
+JoinWindow makeJoinWindow(QDialog& dlg, const std::string& name) {
     dlg.setWindowTitle(QStringLiteral("Join a Network Game"));
-    auto* address = new QLineEdit;
-    address->setObjectName(QStringLiteral("joinAddress"));
-    auto* port = new QSpinBox;
-    port->setObjectName(QStringLiteral("joinPort"));
-    port->setRange(1, 65535);
-    port->setValue(kDefaultPort);
-    auto* code = new QLineEdit;
-    code->setObjectName(QStringLiteral("joinCode"));
-    // Player 1's name when it was set here, else the account's.
-    const std::string ownName = game_.Player1Name != "Player1" ? game_.Player1Name : AccountName();
-    auto* name = new QLineEdit(q(ownName));
-    name->setObjectName(QStringLiteral("joinName"));
-    auto* status = plainLabel();
-    status->setObjectName(QStringLiteral("joinStatus"));
-    auto* join = new QPushButton(QStringLiteral("&Join"));
-    auto* cancel = new QPushButton(QStringLiteral("Cancel"));
-    join->setDefault(true);
+    JoinWindow w{new QLineEdit,
+                 new QSpinBox,
+                 new QLineEdit,
+                 new QLineEdit(q(name)),
+                 plainLabel(),
+                 new QPushButton(QStringLiteral("&Join")),
+                 new QPushButton(QStringLiteral("Cancel"))};
+    w.address->setObjectName(QStringLiteral("joinAddress"));
+    w.port->setObjectName(QStringLiteral("joinPort"));
+    w.port->setRange(1, 65535);
+    w.port->setValue(kDefaultPort);
+    w.code->setObjectName(QStringLiteral("joinCode"));
+    w.name->setObjectName(QStringLiteral("joinName"));
+    w.status->setObjectName(QStringLiteral("joinStatus"));
+    w.join->setDefault(true);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Host &address:"), address);
-    form->addRow(QStringLiteral("&Port:"), port);
-    form->addRow(QStringLiteral("Join &code:"), code);
-    form->addRow(QStringLiteral("Your &name:"), name);
-    arrange(dlg, form, status, join, cancel);
-    const QString badCode =
-        QStringLiteral("A join code is six letters and digits, without I, O, 0 or 1.");
-    const QString noAddress = QStringLiteral("Type the host's address.");
-    QStringList statuses{badCode, noAddress, QStringLiteral("Connecting...")};
+    form->addRow(QStringLiteral("Host &address:"), w.address);
+    form->addRow(QStringLiteral("&Port:"), w.port);
+    form->addRow(QStringLiteral("Join &code:"), w.code);
+    form->addRow(QStringLiteral("Your &name:"), w.name);
+    arrange(dlg, form, w.status, w.join, w.cancel);
+    // Sized once for whatever it may come to say.
+    QStringList statuses{kBadCode, kNoAddress, kConnecting};
     using R = net::JoinSession::EndReason;
     for (R r : {R::CouldNotConnect, R::WrongCode, R::Busy, R::TryLater, R::VersionMismatch,
                 R::HostLeft, R::HostSilent, R::Disconnected, R::BadMessage})
         statuses << q(net::EndText(r, "a message out of place (type 99)"));
-    sizeForTexts(status, statuses, QFontMetrics(status->font()).averageCharWidth() * 48);
+    sizeForTexts(w.status, statuses, QFontMetrics(w.status->font()).averageCharWidth() * 48);
+    return w;
+}
 
-    connect(cancel, &QPushButton::clicked, &dlg, &QDialog::reject);
-    connect(join, &QPushButton::clicked, &dlg, [&] {
+} // namespace
+
+void NetworkPlay::joinDialog() {
+    QDialog dlg(&window_);
+    // Player 1's name when it was set here, else the account's.
+    const JoinWindow w =
+        makeJoinWindow(dlg, game_.Player1Name != "Player1" ? game_.Player1Name : AccountName());
+    connect(w.cancel, &QPushButton::clicked, &dlg, &QDialog::reject);
+    connect(w.join, &QPushButton::clicked, &dlg, [&] {
         // A code that cannot be right is said at once, not by the host.
-        if (!net::IsJoinCode(net::NormalizeJoinCode(code->text().toStdString()))) {
-            status->setText(badCode);
-            code->setFocus();
+        if (!net::IsJoinCode(net::NormalizeJoinCode(w.code->text().toStdString()))) {
+            w.status->setText(kBadCode);
+            w.code->setFocus();
             return;
         }
-        if (address->text().trimmed().isEmpty()) {
-            status->setText(noAddress);
-            address->setFocus();
+        if (w.address->text().trimmed().isEmpty()) {
+            w.status->setText(kNoAddress);
+            w.address->setFocus();
             return;
         }
-        join->setEnabled(false);
-        status->setText(QStringLiteral("Connecting..."));
-        const QPointer<QDialog> dialog(&dlg);
-        const QPointer<QLabel> shownStatus(status);
-        const QPointer<QPushButton> joinButton(join);
-        startJoin(
-            net::JoinSession::Events{
-                [dialog](const net::Welcome&) {
-                    if (dialog)
-                        dialog->accept();
-                },
-                [this] {
-                    if (view_ && join_)
-                        view_->showView(join_->view(), join_->welcome().HostName);
-                },
-                [this, dialog, shownStatus, joinButton](net::JoinSession::EndReason,
-                                                        const std::string& text) {
-                    // Told in a call of its own, with the session gone.
-                    QTimer::singleShot(0, this, [this, dialog, shownStatus, joinButton, text] {
-                        join_.reset();
-                        if (dialog && dialog->isVisible() && shownStatus && joinButton) {
-                            shownStatus->setText(q(text));
-                            joinButton->setEnabled(true);
-                        } else {
-                            endJoin(text);
-                        }
-                    });
-                },
-                [this](const net::Shown& shown) {
-                    if (view_)
-                        view_->showWindow(shown);
-                }},
-            address->text().trimmed(), static_cast<quint16>(port->value()),
-            code->text().toStdString(), name->text().toStdString());
+        w.join->setEnabled(false);
+        w.status->setText(kConnecting);
+        startJoin(joinEvents(&dlg, w.status, w.join), w.address->text().trimmed(),
+                  static_cast<quint16>(w.port->value()), w.code->text().toStdString(),
+                  w.name->text().toStdString());
     });
     const int result = dlg.exec();
-    if (result != QDialog::Accepted || !join_ ||
-        join_->state() == net::JoinSession::State::Ended) {
+    if (result != QDialog::Accepted || !join_ || join_->state() == net::JoinSession::State::Ended) {
         if (join_)
             join_->leave();
         join_.reset();
         return;
     }
     openJoinView();
+}
+
+// What the joiner's session tells: in the join window while it is open
+// (its status line says why a try failed), then in the host's window.
+net::JoinSession::Events NetworkPlay::joinEvents(QDialog* dlg, QLabel* status, QPushButton* join) {
+    const QPointer<QDialog> dialog(dlg);
+    const QPointer<QLabel> shownStatus(status);
+    const QPointer<QPushButton> joinButton(join);
+    return {[dialog](const net::Welcome&) {
+                if (dialog)
+                    dialog->accept();
+            },
+            [this] {
+                if (view_ && join_)
+                    view_->showView(join_->view(), join_->welcome().HostName);
+            },
+            [this, dialog, shownStatus, joinButton](net::JoinSession::EndReason,
+                                                    const std::string& text) {
+                // Told in a call of its own, with the session gone.
+                QTimer::singleShot(0, this, [this, dialog, shownStatus, joinButton, text] {
+                    join_.reset();
+                    if (dialog && dialog->isVisible() && shownStatus && joinButton) {
+                        shownStatus->setText(q(text));
+                        joinButton->setEnabled(true);
+                    } else {
+                        endJoin(text);
+                    }
+                });
+            },
+            [this](const net::Shown& shown) {
+                if (view_)
+                    view_->showWindow(shown);
+            }};
 }
 
 void NetworkPlay::openJoinView() {
@@ -430,7 +454,7 @@ struct JoinView::Impl {
         : results(services.dialogs, services.sound, services.screen) {}
     net::ViewPainter painter;
     std::vector<ElementLabel*> labels;
-    std::map<const Surface*, SurfaceWidget*> surfaces;
+    std::map<uint64_t, SurfaceWidget*> surfaces; // by the surface's Id()
     // The copies of the host's message and results windows.
     MessageForm message;
     DuelResult results;
@@ -476,9 +500,9 @@ void JoinView::showView(const net::ViewState& view, const std::string& hostName)
 
     impl_->painter.paint(view);
     const auto& drawn = impl_->painter.surfaces();
-    std::map<const Surface*, SurfaceWidget*> kept;
+    std::map<uint64_t, SurfaceWidget*> kept;
     for (const auto& s : drawn) {
-        auto it = impl_->surfaces.find(s.get());
+        auto it = impl_->surfaces.find(s->Id());
         SurfaceWidget* w = nullptr;
         if (it != impl_->surfaces.end()) {
             w = it->second;
@@ -486,16 +510,16 @@ void JoinView::showView(const net::ViewState& view, const std::string& hostName)
         } else {
             w = new SurfaceWidget(
                 s.get(),
-                [this](const Surface* which) {
+                [this, id = s->Id()](const Surface* which) {
                     for (const auto& x : impl_->painter.surfaces())
-                        if (x.get() == which)
+                        if (x.get() == which && x->Id() == id)
                             return true;
                     return false;
                 },
                 this);
         }
         w->syncFromSurface(scale_);
-        kept[s.get()] = w;
+        kept[s->Id()] = w;
     }
     for (auto& [s, w] : impl_->surfaces)
         delete w;
@@ -503,7 +527,7 @@ void JoinView::showView(const net::ViewState& view, const std::string& hostName)
     // Stacking as the host has it.
     std::vector<std::pair<int, SurfaceWidget*>> order;
     for (std::size_t i = 0; i < drawn.size() && i < view.Surfaces.size(); ++i)
-        order.emplace_back(view.Surfaces[i].Z, impl_->surfaces[drawn[i].get()]);
+        order.emplace_back(view.Surfaces[i].Z, impl_->surfaces[drawn[i]->Id()]);
     std::stable_sort(order.begin(), order.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     for (auto& [z, w] : order)

@@ -22,11 +22,14 @@
 
 class QTcpServer;
 class QHostAddress;
+class QDialog;
+class QLabel;
+class QPushButton;
 
 namespace tessarin {
 class Tessarin;
 struct Services;
-}
+} // namespace tessarin
 
 namespace tessarin::qt {
 
@@ -75,6 +78,7 @@ private:
     void hostDialog();
     void askEndHosting();
     void joinDialog();
+    net::JoinSession::Events joinEvents(QDialog* dlg, QLabel* status, QPushButton* join);
     void stopHosting();
     void startJoin(net::JoinSession::Events events, const QString& address, quint16 port,
                    const std::string& code, const std::string& name);

@@ -10,7 +10,6 @@
 #include "qt/QtTimerHost.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QDir>
 #include <QScreen>
 #include <QStandardPaths>
@@ -35,56 +34,13 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("Tessarin"));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(tessarin::kVersion));
 
-    // The options are read before the window system is reached, so --help
-    // works without a display.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Tessarin, a falling-block puzzle game for one or two players.\n"
-                       "The records (Tessarin.ini) and the sounds are kept in the current "
-                       "folder;\nsounds missing there come from the installed game."));
-    const QCommandLineOption helpOption = parser.addHelpOption();
-    const QCommandLineOption versionOption = parser.addVersionOption();
-    const QCommandLineOption scaleOption(
-        QStringLiteral("scale"),
-        QStringLiteral("Draw the window and its dialogs N times as large (1 to 4); by "
-                       "default the screen's density decides."),
-        QStringLiteral("N"));
-    parser.addOption(scaleOption);
-    const QCommandLineOption userDataOption(
-        QStringLiteral("user-data"),
-        QStringLiteral("Keep the records in your own data folder (as the desktop menu "
-                       "starts the game) instead of the current folder."));
-    parser.addOption(userDataOption);
-    // Options are taken with one dash or two, as Qt takes its own
-    // (-platform, -style and the like), which go on to the application.
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.parse(arguments);
-    // Anything else is most likely a slip of the pen: said, and passed over.
-    for (const QString& option : tessarin::qt::unknownOptions(arguments.mid(1)))
-        std::fprintf(stderr, "tessarin: unknown option %s ignored (tessarin --help lists them)\n",
-                     qPrintable(option));
-    if (parser.isSet(helpOption) || parser.isSet(QStringLiteral("help-all"))) {
-        QString usage = parser.helpText();
-        usage.replace(QStringLiteral("<executable_name>"), QStringLiteral("tessarin"));
-        std::fputs(qPrintable(usage), stdout);
-        return 0;
-    }
-    if (parser.isSet(versionOption)) {
-        std::printf("Tessarin %s\n", tessarin::kVersion);
-        return 0;
-    }
-    int requestedScale = 0;
-    if (parser.isSet(scaleOption)) {
-        bool ok = false;
-        requestedScale = parser.value(scaleOption).toInt(&ok);
-        if (!ok || requestedScale < 1 || requestedScale > 4) {
-            std::fprintf(stderr, "tessarin: --scale takes a whole number from 1 to 4\n");
-            return 2;
-        }
-    }
+    const tessarin::qt::Options options = tessarin::qt::parseCommandLine(arguments);
+    if (options.exitNow)
+        return *options.exitNow;
+    const int requestedScale = options.scale;
 
     QApplication app(argc, argv);
     // The program ends when the game says so (Exit, or the main window's
@@ -106,7 +62,7 @@ int main(int argc, char** argv) {
     tessarin::SystemClock clock;
     tessarin::DefaultRandom random;
     tessarin::qt::QtTimerHost timers;
-    if (parser.isSet(userDataOption)) {
+    if (options.userData) {
         // Started from the desktop menu: a folder of the player's own.
         const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
         if (data.isEmpty() || !QDir().mkpath(data) || !QDir::setCurrent(data))

@@ -23,11 +23,23 @@ public:
         static const char* captions[] = {"0", " 1200", "Speed", "Zoë", "A", ""};
         Label l = placedLabel("lbl" + std::to_string(pick(9)), captions[pick(5)], pick(9000) - 100,
                               pick(6000), pick(700), pick(300));
+        // Every field of a label varies, so that one the wire leaves out
+        // shows as a view that is not brought up to date.
+        const auto colour = [&] { return static_cast<uint32_t>(pick(0xFFFFFF)); };
+        const auto system = [&] {
+            return static_cast<SystemColour>(pick(int(SystemColour::InfoBackground)));
+        };
         l.Visible = pick(1);
-        l.Border = pick(1);
+        l.ForeColor = colour();
+        l.ForeSystem = system();
+        l.BackColor = colour();
+        l.BackSystem = system();
+        l.Transparent = pick(1);
         l.Align = static_cast<Alignment>(pick(2));
-        l.ForeColor = static_cast<uint32_t>(pick(0xFFFFFF));
-        l.TheFont.Size = pick(1) ? 8.25 : 15;
+        l.Border = pick(1);
+        l.AutoSize = pick(1);
+        l.TheFont = {pick(1) ? "MS Sans Serif" : "Arial", pick(1) ? 8.25 : 15, bool(pick(1)),
+                     bool(pick(1))};
         return l;
     }
     void resize(SurfaceView& s) {
