@@ -201,7 +201,8 @@ std::optional<Message> Decoder::next() {
         return std::nullopt;
     }
     const int type = byte(3);
-    if (type < static_cast<int>(MessageType::Hello) || type > static_cast<int>(MessageType::Shown)) {
+    if (type < static_cast<int>(MessageType::Hello) ||
+        type > static_cast<int>(MessageType::Shown)) {
         fail(DecodeError::Kind::UnknownType, std::to_string(type));
         return std::nullopt;
     }

@@ -27,7 +27,16 @@ constexpr std::size_t kHeaderSize = 6;
 constexpr std::size_t kMaxPayload = 16384;
 constexpr std::size_t kJoinCodeLength = 6;
 
-enum class MessageType : uint8_t { Hello = 1, Welcome, Refused, Action, View, Heartbeat, Bye, Shown };
+enum class MessageType : uint8_t {
+    Hello = 1,
+    Welcome,
+    Refused,
+    Action,
+    View,
+    Heartbeat,
+    Bye,
+    Shown
+};
 enum class ActionKind : uint8_t { Left, Right, Down, Turn };
 enum class RefusedReason : uint8_t { WrongCode = 1, Busy, VersionMismatch, TryLater };
 enum class ByeReason : uint8_t { Leaving = 1, BadMessage, Silent };

@@ -386,7 +386,8 @@ void EncodeShown(Writer& out, const Shown& s) {
     out.u8(side);
     out.u8(header);
     out.u8(cells);
-    for (const auto& [labels, n] : {std::pair{&s.Side, side}, {&s.Header, header}, {&s.Cells, cells}})
+    for (const auto& [labels, n] :
+         {std::pair{&s.Side, side}, {&s.Header, header}, {&s.Cells, cells}})
         for (int i = 0; i < n; ++i)
             writeLabel(out, (*labels)[i]);
 }
@@ -402,7 +403,8 @@ Shown DecodeShown(Reader& in) {
     const int side = in.u8(0, kMaxShownRows, "rows");
     const int header = in.u8(0, kMaxShownRows, "columns");
     const int cells = in.u8(0, kMaxShownCells, "cells");
-    for (const auto& [labels, n] : {std::pair{&s.Side, side}, {&s.Header, header}, {&s.Cells, cells}})
+    for (const auto& [labels, n] :
+         {std::pair{&s.Side, side}, {&s.Header, header}, {&s.Cells, cells}})
         for (int i = 0; i < n && in.ok(); ++i)
             labels->push_back(readLabel(in));
     // Every label lies within the window, as the host's do.

@@ -113,7 +113,7 @@ struct Shown {
     enum class Kind : uint8_t { Message = 1, Results = 2 };
     Kind Form = Kind::Message;
     WindowView Window;
-    Label Main; // the message's text, or the results' Ok button
+    Label Main;                             // the message's text, or the results' Ok button
     std::vector<Label> Side, Header, Cells; // the results' grid
     bool operator==(const Shown&) const = default;
 };

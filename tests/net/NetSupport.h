@@ -43,8 +43,8 @@ struct RawEnd final : Link::Events {
     }
     // The types of the messages received, e.g. "Welcome Heartbeat View".
     std::string types() const {
-        static const char* names[] = {"?",      "Hello", "Welcome",   "Refused",
-                                      "Action", "View",  "Heartbeat", "Bye", "Shown"};
+        static const char* names[] = {"?",    "Hello",     "Welcome", "Refused", "Action",
+                                      "View", "Heartbeat", "Bye",     "Shown"};
         std::string s;
         for (const Message& m : messages())
             s += (s.empty() ? "" : " ") + std::string(names[static_cast<int>(TypeOf(m))]);

@@ -37,13 +37,18 @@ ViewState SampleView() {
 std::vector<Shown> SampleShown() {
     tessarin::Label cell = tessarin::placedLabel("lblCell", "Zoë", 1350, 255, 1200, 255);
     cell.TheFont.Italic = true;
-    Shown results{Shown::Kind::Results, {"Record", 7440, 2275, true},
+    Shown results{Shown::Kind::Results,
+                  {"Record", 7440, 2275, true},
                   tessarin::placedLabel("Command1", "&Ok", 3202, 1600, 1035, 375),
                   {tessarin::placedLabel("lblSide", "Standard A", 0, 255, 1350, 255)},
                   {tessarin::placedLabel("lblHeader", " Name1", 1350, 0, 1200, 255)},
                   std::vector<tessarin::Label>(kMaxShownCells, cell)};
-    Shown message{Shown::Kind::Message, {"", 4065, 2295, true},
-                  tessarin::placedLabel("Label1", "Dana Wins!", 120, 720, 3495, 375), {}, {}, {}};
+    Shown message{Shown::Kind::Message,
+                  {"", 4065, 2295, true},
+                  tessarin::placedLabel("Label1", "Dana Wins!", 120, 720, 3495, 375),
+                  {},
+                  {},
+                  {}};
     return {results, message};
 }
 

@@ -264,7 +264,7 @@ TEST_F(SessionTest, ConnectionsThatDoNotAskToJoinAreClosed) {
 }
 
 TEST_F(SessionTest, OneJoinerOnly) {
-    auto pending = raw(); // still to say Hello
+    auto pending = raw();                        // still to say Hello
     EXPECT_EQ(join(code)->ended, End::TryLater); // one try at a time from one caller
     pending->send(Hello{code, "Bea"});
     net.pump();

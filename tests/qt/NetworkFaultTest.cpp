@@ -2,12 +2,11 @@
 // peer that speaks the protocol over a real socket on the loopback and
 // misbehaves at every phase, while the windows a person answers are open.
 // The sessions' timers run on virtual time; only the sockets need the loop.
-#include "qt/NetworkPlay.h"
-
 #include "Rig.h"
 #include "net/Protocol.h"
 #include "qt/Looks.h"
 #include "qt/MessageWindow.h"
+#include "qt/NetworkPlay.h"
 #include "qt/RecordsWindow.h"
 
 #include <QHostAddress>
@@ -245,7 +244,8 @@ struct Joiner {
             dlg->findChild<QLineEdit*>(QStringLiteral("joinAddress"))
                 ->setText(QStringLiteral("127.0.0.1"));
             dlg->findChild<QSpinBox*>(QStringLiteral("joinPort"))->setValue(port);
-            dlg->findChild<QLineEdit*>(QStringLiteral("joinCode"))->setText(QStringLiteral("K7QM2X"));
+            dlg->findChild<QLineEdit*>(QStringLiteral("joinCode"))
+                ->setText(QStringLiteral("K7QM2X"));
             for (auto* b : dlg->findChildren<QPushButton*>())
                 if (b->text() == QStringLiteral("&Join"))
                     b->click();
@@ -263,7 +263,9 @@ TEST(NetworkFault, TheJoinerSurvivesEveryEndingThatComesThroughTheConnection) {
         {[](Peer& p) { p.send(net::Bye{}); }, "The host has left the game."},
         {[](Peer& p) { p.socket->disconnectFromHost(); }, "The connection to the host was lost."},
         {[](Peer& p) { p.socket->abort(); }, "The connection to the host was lost."},
-        {[](Peer& p) { p.send(net::Welcome{Tessarin::kDuel, "Dana", "Bea"}); },
+        {[](Peer& p) {
+             p.send(net::Welcome{Tessarin::kDuel, "Dana", "Bea"});
+         },
          "The host sent a message this program cannot accept"},
         {[](Peer& p) { p.sendBytes(std::string("TN\x02\x63\x00\x00", 6)); },
          "unknown message type 99"},
@@ -275,8 +277,8 @@ TEST(NetworkFault, TheJoinerSurvivesEveryEndingThatComesThroughTheConnection) {
         joiner.answers.messages.clear();
         joiner.join(host.server.serverPort());
         ASSERT_TRUE(joiner.network.joined());
-        ASSERT_TRUE(until([&] { return joiner.network.joinView() &&
-                                       joiner.network.joinView()->isVisible(); }));
+        ASSERT_TRUE(until(
+            [&] { return joiner.network.joinView() && joiner.network.joinView()->isVisible(); }));
         EXPECT_EQ(joiner.network.joinView()->windowTitle().toStdString(),
                   "Tessarin (Duel) - with Dana");
         e.act(*host.peer);
@@ -295,8 +297,12 @@ TEST(NetworkFault, TheJoinerSeesTheHostsMessageAndResultsWindows) {
     ASSERT_TRUE(until([&] { return joiner.network.joinView() != nullptr; }));
     JoinView& view = *joiner.network.joinView();
 
-    net::Shown message{net::Shown::Kind::Message, {"", 4065, 2295, true},
-                       placedLabel("Label1", "Dana Wins!", 120, 720, 3495, 375), {}, {}, {}};
+    net::Shown message{net::Shown::Kind::Message,
+                       {"", 4065, 2295, true},
+                       placedLabel("Label1", "Dana Wins!", 120, 720, 3495, 375),
+                       {},
+                       {},
+                       {}};
     host.peer->send(message);
     ASSERT_TRUE(until([&] { return view.messageWindow() && view.messageWindow()->isVisible(); }));
     auto* shownMessage = static_cast<MessageWindow*>(view.messageWindow());
@@ -304,7 +310,8 @@ TEST(NetworkFault, TheJoinerSeesTheHostsMessageAndResultsWindows) {
     QTest::keyClick(shownMessage, Qt::Key_Return); // closed on this side only
     EXPECT_FALSE(shownMessage->isVisible());
 
-    net::Shown results{net::Shown::Kind::Results, {"Duel Result", 5000, 2000, true},
+    net::Shown results{net::Shown::Kind::Results,
+                       {"Duel Result", 5000, 2000, true},
                        placedLabel("Command1", "&Ok", 1900, 1000, 1035, 375),
                        {placedLabel("lblSide", "Dana", 0, 255, 1350, 255)},
                        {placedLabel("lblHeader", " Wins", 1350, 0, 1200, 255)},
