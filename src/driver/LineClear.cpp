@@ -244,17 +244,7 @@ void Tessarin::DoForGameOver() {
     const HandlerScope scope(*this);
     if (Ended)
         return;
-    // One Player stays disabled in Standard, whose own command it is.
-    if (Mode != kStandard)
-        setEnabled("mnuOnePlayer", true);
-    for (const char* name :
-         {"mnuTwoPlayers", "mnuNewGame", "mnuBestScore", "mnuChangeName", "mnuLevel0", "mnuSpeed0",
-          "mnuPreview", "mnuGameA", "mnuGameB", "mnuCustom"})
-        setEnabled(name, true);
-    seatChoosable_ = true;
-    syncSeatMenu();
-    setEnabled("mnuPause", false);
-    setEnabled("mnuStop", false);
+    applyMenuPhase(MenuPhase::BetweenGames, Mode);
 }
 
 } // namespace tessarin

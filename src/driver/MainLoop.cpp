@@ -39,14 +39,7 @@ void Tessarin::mnuNewGame_Click() {
         return;
     // 1. The game runs; the menus that change a game's set-up wait.
     Playing = true;
-    for (const char* name :
-         {"mnuOnePlayer", "mnuTwoPlayers", "mnuNewGame", "mnuBestScore", "mnuChangeName",
-          "mnuLevel0", "mnuSpeed0", "mnuPreview", "mnuGameA", "mnuGameB", "mnuCustom"})
-        setEnabled(name, false);
-    seatChoosable_ = false;
-    syncSeatMenu();
-    setEnabled("mnuPause", true);
-    setEnabled("mnuStop", true);
+    applyMenuPhase(MenuPhase::Playing, Mode);
     if (Mode == kNoMode)
         return;
 

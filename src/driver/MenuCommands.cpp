@@ -156,4 +156,35 @@ void Tessarin::mnuExit_Click() {
     services_.dialogs.EndProgram();
 }
 
+// Which items can be chosen, by where the game stands: between games
+// everything that sets a game up, except the command of the mode in play
+// (and whatever needs a mode, before the first); during a game only Pause
+// and Stop, and the items the menu bar itself rests.
+void Tessarin::applyMenuPhase(MenuPhase phase, int16_t mode) {
+    const bool playing = phase == MenuPhase::Playing;
+    const bool settable = phase == MenuPhase::BetweenGames;
+    const std::pair<const char*, bool> items[] = {
+        {"mnuOnePlayer", !playing && mode != kStandard},
+        {"mnuTwoPlayers", !playing},
+        {"mnuDuel", mode != kDuel},
+        {"mnuCooperation", mode != kCooperation},
+        {"mnuDuelResult", mode == kDuel},
+        {"mnuBestScore", !playing},
+        {"mnuPause", playing},
+        {"mnuStop", playing},
+        {"mnuNewGame", settable},
+        {"mnuChangeName", settable},
+        {"mnuLevel0", settable},
+        {"mnuSpeed0", settable},
+        {"mnuPreview", settable},
+        {"mnuGameA", settable},
+        {"mnuGameB", settable},
+        {"mnuCustom", settable},
+    };
+    for (const auto& [name, enabled] : items)
+        setEnabled(name, enabled);
+    seatChoosable_ = !playing;
+    syncSeatMenu();
+}
+
 } // namespace tessarin

@@ -69,15 +69,7 @@ void Tessarin::modeCommand(int16_t newMode) {
     Label3.Visible = false;
 
     // 2. Menus: the command of the new mode is the one that cannot be chosen.
-    setEnabled("mnuOnePlayer", newMode != kStandard);
-    setEnabled("mnuDuel", newMode != kDuel);
-    setEnabled("mnuCooperation", newMode != kCooperation);
-    setEnabled("mnuDuelResult", newMode == kDuel);
-    setEnabled("mnuPause", false);
-    setEnabled("mnuStop", false);
-    for (const char* name : {"mnuNewGame", "mnuBestScore", "mnuChangeName", "mnuLevel0",
-                             "mnuSpeed0", "mnuPreview", "mnuGameA", "mnuGameB", "mnuCustom"})
-        setEnabled(name, true);
+    applyMenuPhase(MenuPhase::BetweenGames, newMode);
 
     // 3. Stop the fall and the blinking of both players before any object
     // is replaced.

@@ -113,12 +113,9 @@ void Tessarin::Form_Load() {
     // 2. Fall intervals.
     SpeedTable = {700, 550, 400, 320, 240, 200, 150, 110, 100, 50};
     // 3. Everything that needs a mode waits for one.
-    for (const char* name :
-         {"mnuNewGame", "mnuPause", "mnuStop", "mnuDuelResult", "mnuChangeName", "mnuLevel0",
-          "mnuSpeed0", "mnuPreview", "mnuGameA", "mnuGameB", "mnuCustom"})
-        setEnabled(name, false);
-    // 4. Settings.
     Mode = kNoMode;
+    applyMenuPhase(MenuPhase::NoMode, Mode);
+    // 4. Settings.
     Level = 0;
     mnu("mnuLevel", 0).Checked = true;
     Speed = 0;

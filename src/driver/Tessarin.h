@@ -270,6 +270,10 @@ private:
     bool computerMayPlay() const;
     void syncComputer();
     void syncSeatMenu();
+    // Where the game stands, for the menus: every item whose state follows
+    // it and the mode is set from one table (driver/MenuCommands.cpp).
+    enum class MenuPhase { NoMode, BetweenGames, Playing };
+    void applyMenuPhase(MenuPhase phase, int16_t mode);
 
     Services services_;
     // What the window's dialogs go through.
