@@ -9,8 +9,6 @@ bash scripts/deps.sh
 # puts beside them.
 BUILD_TARGET="tessarin sounds icons packaging_files" bash scripts/build.sh build/release
 mkdir -p run
-for name in about appear add take speed move rotate chord message Ding; do
-    cp -u "build/release/sounds/$name.wav" run/
-done
+cp -u build/release/sounds/*.wav run/
 cd run
 exec ../build/release/tessarin "$@"

@@ -82,7 +82,7 @@ void Tessarin::Form_KeyDown(int16_t KeyCode, int16_t /*Shift*/) {
                         // and the blink has stopped: the next clear starts
                         // afresh.
                         if (clearRunning)
-                            DeleteStep = 0;
+                            DeleteStep = ClearStep::Hide;
                     }
                 }
                 ShowCounters();

@@ -45,24 +45,26 @@ void Tessarin::tmrDelete_Timer(int16_t Index) {
     if (Ended || Index < 0 || Index > 1 || !Fields[Index])
         return;
     Canvas& f = *Fields[Index];
-    if (DeleteStep == 0) {
+    switch (DeleteStep) {
+    case ClearStep::Hide:
         f.DeleteHide();
-        DeleteStep = 1;
+        DeleteStep = ClearStep::Show;
         return;
-    }
-    if (DeleteStep == 1) {
+    case ClearStep::Show:
         f.DeleteShow();
-        DeleteStep = 2;
+        DeleteStep = ClearStep::Finish;
         return;
+    case ClearStep::Finish:
+        break;
     }
 
     // The finish, 600 ms after the rows were marked.
     if (Mode != kCooperation)
         ClearingPlayer = Index;
-    DeleteStep = 0;
+    DeleteStep = ClearStep::Hide;
     const int16_t n = f.FullLines();
     const int16_t other = static_cast<int16_t>((Index + 1) % 2);
-    const bool deliver = Mode == kDuel && n >= 2;
+    const bool deliver = Mode == kDuel && n >= kRowsToDeliver;
     if (deliver) {
         // The delivered rows are the full rows without the squares of the
         // piece that completed them.
@@ -103,10 +105,10 @@ void Tessarin::tmrDelete_Timer(int16_t Index) {
     if (!clearing.IsAddTool())
         clearing.setActive(false);
     // After speed 9 the cadence starts again at the slowest interval.
-    if (f.Speed() + Speed > 9)
-        f.setSpeed(static_cast<int16_t>(((f.Speed() + Speed) % 10) - Speed));
+    if (f.Speed() + Speed > kSpeeds - 1)
+        f.setSpeed(static_cast<int16_t>(((f.Speed() + Speed) % kSpeeds) - Speed));
     ShowCounters();
-    const int effective = std::clamp(f.Speed() + Speed, 0, 9);
+    const int effective = std::clamp(f.Speed() + Speed, 0, kSpeeds - 1);
     tmrMain[Index]->setInterval(SpeedTable[static_cast<size_t>(effective)]);
 }
 
@@ -224,7 +226,7 @@ void Tessarin::tmrGameOver_Timer() {
             Previews[i]->BlinkTimer()->setEnabled(false);
         Previews[i]->Hide(true);
     }
-    if (Mode == kDuel && DuelTally[0].Wins + DuelTally[1].Wins == 10) {
+    if (Mode == kDuel && DuelTally[0].Wins + DuelTally[1].Wins == kDuelsInSeries) {
         TheMessageBox->Show("Continue to Duel?");
         if (Ended)
             return;

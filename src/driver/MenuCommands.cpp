@@ -7,7 +7,6 @@ namespace tessarin {
 namespace {
 constexpr int16_t kLevels = 12;
 constexpr int16_t kSpeeds = 10;
-constexpr const char* kNamePrompt = "Please input your COOL name:";
 } // namespace
 
 void Tessarin::mnuLevel_Click(int16_t Index) {
@@ -88,14 +87,8 @@ void Tessarin::mnuChangeName_Click() {
     const HandlerScope scope(*this);
     if (Ended)
         return;
-    if (Mode == kStandard) {
-        Player1Name = TheInputBox->InputDlg("Input Name", kNamePrompt, Player1Name, 0);
-    } else if (Mode == kDuel || Mode == kCooperation) {
-        Player1Name = TheInputBox->InputDlg("Input Name--Player1", kNamePrompt, Player1Name, 0);
-        // The computer keeps its name.
-        if (Player2Seat.takesKeyboard())
-            Player2Name = TheInputBox->InputDlg("Input Name--Player2", kNamePrompt, Player2Name, 0);
-    }
+    if (Mode == kStandard || Mode == kDuel || Mode == kCooperation)
+        askNames(Mode != kStandard);
 }
 
 void Tessarin::mnuBestScore_Click() {

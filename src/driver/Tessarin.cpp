@@ -48,18 +48,18 @@ Label bannerLabel(const std::string& name, const std::string& caption, int left,
 Tessarin::Tessarin(const Services& services)
     : services_(services), dialogs_(services.dialogs, [this] { syncComputer(); }) {
     for (int16_t i = 0; i < 2; ++i) {
-        tmrMain[i] = std::make_unique<Timer>(services_.timers, i, 770);
-        tmrDelete[i] = std::make_unique<Timer>(services_.timers, i, 200);
-        tmrBlink[i] = std::make_unique<Timer>(services_.timers, i, 250);
-        tmrPreBlink[i] = std::make_unique<Timer>(services_.timers, i, 250);
+        tmrMain[i] = std::make_unique<Timer>(services_.timers, i, kFirstFallMs);
+        tmrDelete[i] = std::make_unique<Timer>(services_.timers, i, kDeleteStepMs);
+        tmrBlink[i] = std::make_unique<Timer>(services_.timers, i, kBlinkMs);
+        tmrPreBlink[i] = std::make_unique<Timer>(services_.timers, i, kBlinkMs);
         tmrMain[i]->setHandler([this](int16_t index) { tmrMain_Timer(index); });
         tmrDelete[i]->setHandler([this](int16_t index) { tmrDelete_Timer(index); });
         tmrBlink[i]->setHandler([this](int16_t index) { tmrBlink_Timer(index); });
         tmrPreBlink[i]->setHandler([this](int16_t index) { tmrPreBlink_Timer(index); });
     }
-    tmrGameOver = std::make_unique<Timer>(services_.timers, 0, 30);
+    tmrGameOver = std::make_unique<Timer>(services_.timers, 0, kCurtainStepMs);
     tmrGameOver->setHandler([this](int16_t) { tmrGameOver_Timer(); });
-    tmrComputer = std::make_unique<Timer>(services_.timers, 1, 100);
+    tmrComputer = std::make_unique<Timer>(services_.timers, 1, kComputerLookMs);
     tmrComputer->setHandler([this](int16_t) { tmrComputer_Timer(); });
 
     // Design-time window: the start-up size, the banner and the labels.

@@ -55,6 +55,21 @@ public:
     // Winner: player 1 (0), player 2 (1), or nobody yet.
     static constexpr int16_t kNoWinner = 2;
 
+    // The timers' intervals, ms: the fall until the first New Game sets
+    // its speed, a row clear's blink steps, the blink of the next piece,
+    // the curtain's rows, and how often the computer may press a key.
+    static constexpr int kFirstFallMs = 770;
+    static constexpr int kDeleteStepMs = 200;
+    static constexpr int kBlinkMs = 250;
+    static constexpr int kCurtainStepMs = 30;
+    static constexpr int kComputerLookMs = 100;
+    // Speeds 0 to 9; after 9 the cadence starts again.
+    static constexpr int kSpeeds = 10;
+    // A duel series: its results are shown after this many wins in all.
+    static constexpr int kDuelsInSeries = 10;
+    // Clearing this many rows at once in a Duel delivers them.
+    static constexpr int kRowsToDeliver = 2;
+
     explicit Tessarin(const Services& services);
     ~Tessarin();
     Tessarin(const Tessarin&) = delete;
@@ -151,10 +166,12 @@ public:
 
     // Program-wide: keys, speed and rotate modes, fall intervals.
     ControlSettings Controls;
-    std::array<int16_t, 10> SpeedTable{};
+    std::array<int16_t, kSpeeds> SpeedTable{};
 
-    // Row clear and curtain state, shared by both players.
-    int16_t DeleteStep = 0;
+    // Row clear and curtain state, shared by both players. A clear's steps
+    // keep the numbers they have always had.
+    enum class ClearStep : int16_t { Hide = 0, Show = 1, Finish = 2 };
+    ClearStep DeleteStep = ClearStep::Hide;
     int16_t CurtainRow = 0;
     bool CurtainClearing = false;
     DuelTallyTable DuelTally;

@@ -65,6 +65,11 @@ private:
 
 namespace {
 
+// How long silence is borne, as the messages say it.
+std::string silenceText() {
+    return std::to_string(kSilenceMs / 1000) + " seconds";
+}
+
 std::string quoted(const std::string& name) {
     return "\"" + name + "\"";
 }
@@ -87,7 +92,7 @@ public:
           channel_(std::make_unique<Channel>(std::move(link), this)),
           deadline_(makeTimer(host.timers_, kSilenceMs, [this] {
               host_.turnAway(*this, std::nullopt,
-                             "A connection said nothing for 10 seconds and was closed.");
+                             "A connection said nothing for " + silenceText() + " and was closed.");
           })) {
         deadline_->setEnabled(true);
     }
@@ -341,7 +346,7 @@ void HostSession::joinerLeft(LeftReason reason, std::optional<ByeReason> bye,
         text += " The connection was lost.";
         break;
     case LeftReason::Silent:
-        text += " Nothing was heard from the other program for 10 seconds.";
+        text += " Nothing was heard from the other program for " + silenceText() + ".";
         break;
     case LeftReason::BadMessage:
         text += " The other program sent a message that is not allowed (" + detail + ").";
@@ -513,7 +518,8 @@ std::string EndText(JoinSession::EndReason reason, const std::string& detail) {
     case R::HostLeft:
         return "The host has left the game.";
     case R::HostSilent:
-        return "Nothing was heard from the host for 10 seconds; the connection was given up.";
+        return "Nothing was heard from the host for " + silenceText() +
+               "; the connection was given up.";
     case R::Disconnected:
         return "The connection to the host was lost.";
     case R::BadMessage:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/WindowElements.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -25,7 +27,7 @@ struct PixelRect {
 // repaints and then clears.
 class Surface {
 public:
-    static constexpr int kTwipsPerPixel = 15;
+    static constexpr int kTwipsPerPixel = tessarin::kTwipsPerPixel;
     static constexpr uint32_t kBlack = 0xFF000000u;
 
     Surface() = default;

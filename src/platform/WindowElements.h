@@ -95,10 +95,13 @@ struct Window {
     bool Loaded = false;
 };
 
+// Window geometry is kept in twips, this many to a pixel.
+inline constexpr int kTwipsPerPixel = 15;
+
 // The screen, in twips, for centring windows.
 struct ScreenSize {
-    int Width = 1024 * 15;
-    int Height = 768 * 15;
+    int Width = 1024 * kTwipsPerPixel;
+    int Height = 768 * kTwipsPerPixel;
 };
 
 } // namespace tessarin

@@ -56,8 +56,9 @@ int main(int argc, char** argv) {
     // its windows on it whatever the scale.
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QRect screenRect = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
-    const tessarin::ScreenSize screenSize{screenRect.width() * 15 / scale,
-                                          screenRect.height() * 15 / scale};
+    constexpr int twips = tessarin::Surface::kTwipsPerPixel;
+    const tessarin::ScreenSize screenSize{screenRect.width() * twips / scale,
+                                          screenRect.height() * twips / scale};
 
     tessarin::SystemClock clock;
     tessarin::DefaultRandom random;

@@ -121,10 +121,10 @@ TEST_F(LineClear, InterruptedBlinkAndDroppedSinkingSquareLeaveNoTrace) {
     setPiece(0, 4, 0, 1, 17); // the O fills the holes of both rows
     setPiece(1, 9, 1, 12, 2, true);
     advance(900); // player 1 lands at 700; both rows blink
-    ASSERT_EQ(game->DeleteStep, 1);
+    ASSERT_EQ(game->DeleteStep, Tessarin::ClearStep::Show);
     press(keys(1).Rotate); // the add tool drops a square; full rows go at once
     EXPECT_EQ(row(0, 17), "............2..");
-    EXPECT_FALSE(game->tmrDelete[0]->Enabled() || game->DeleteStep);
+    EXPECT_FALSE(game->tmrDelete[0]->Enabled() || game->DeleteStep != Tessarin::ClearStep::Hide);
 
     start(Tessarin::kDuel);
     iIntoTwoRows();

@@ -16,9 +16,17 @@ using namespace tessarin::sounds;
 
 namespace {
 
-const std::vector<std::string> kNames{"about.wav",   "appear.wav", "add.wav",    "take.wav",
-                                      "speed.wav",   "move.wav",   "rotate.wav", "chord.wav",
-                                      "message.wav", "Ding.wav"};
+// The files the build expects, from its list.
+const std::vector<std::string> kNames = [] {
+    std::vector<std::string> names;
+    std::string list = TESSARIN_SOUND_NAMES;
+    for (std::size_t at = 0; at <= list.size();) {
+        const std::size_t end = std::min(list.find(',', at), list.size());
+        names.push_back(list.substr(at, end - at) + ".wav");
+        at = end + 1;
+    }
+    return names;
+}();
 
 // A folder of its own under the system's temporary folder, removed again.
 class TempFolder {
