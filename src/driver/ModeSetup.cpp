@@ -300,11 +300,11 @@ void Tessarin::placeLabels(int valueLeft, int edge) {
 // Drops the fields and pieces of the mode. The pieces go first: they refer
 // to the fields.
 void Tessarin::releaseModeObjects() {
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kPlayers; ++i) {
         Squares[i].reset();
         Previews[i].reset();
     }
-    for (int i = 0; i < 3; ++i) {
+    for (int i = 0; i < kPlayers; ++i) {
         Fields[i].reset();
         PreviewFields[i].reset();
     }

@@ -54,6 +54,8 @@ public:
     static constexpr int16_t kNoMode = 4;
     // Winner: player 1 (0), player 2 (1), or nobody yet.
     static constexpr int16_t kNoWinner = 2;
+    // The per-player arrays: index 0 is player 1, index 1 player 2.
+    static constexpr int kPlayers = 2;
 
     // The timers' intervals, ms: the fall until the first New Game sets
     // its speed, a row clear's blink steps, the blink of the next piece,
@@ -139,10 +141,10 @@ public:
     void DoForGameOver();
 
     // ---- Settings and per-player objects
-    std::array<std::unique_ptr<SquareSet>, 3> Squares;
-    std::array<std::unique_ptr<SquareSet>, 3> Previews;
-    std::array<std::unique_ptr<Canvas>, 3> Fields;
-    std::array<std::unique_ptr<Canvas>, 3> PreviewFields;
+    std::array<std::unique_ptr<SquareSet>, kPlayers> Squares;
+    std::array<std::unique_ptr<SquareSet>, kPlayers> Previews;
+    std::array<std::unique_ptr<Canvas>, kPlayers> Fields;
+    std::array<std::unique_ptr<Canvas>, kPlayers> PreviewFields;
     ShapeInfoTable ShapeInfo;
     std::unique_ptr<MessageBox> TheMessageBox;
     std::unique_ptr<InputBox> TheInputBox;

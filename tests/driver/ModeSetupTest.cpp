@@ -90,7 +90,7 @@ TEST_F(ModeSetup, EveryModeFromStartUpAndFromEveryOtherMode) {
             const int fields = mode == Tessarin::kDuel ? 2 : 1;
             const int players = mode == Tessarin::kStandard ? 1 : 2;
             const int16_t columns = mode == Tessarin::kCooperation ? 15 : 11;
-            for (int i = 0; i < 3; ++i) {
+            for (int i = 0; i < Tessarin::kPlayers; ++i) {
                 ASSERT_EQ(g.Fields[i] != nullptr, i < fields) << i;
                 for (bool made : {!!g.PreviewFields[i], !!g.Squares[i], !!g.Previews[i]})
                     ASSERT_EQ(made, i < players) << i;
