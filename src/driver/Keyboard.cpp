@@ -29,7 +29,9 @@ void Tessarin::Form_KeyDown(int16_t KeyCode, int16_t /*Shift*/) {
         if (action == Action::None)
             continue;
 
-        // The moving piece sees the partner's falling piece as an obstacle.
+        // The moving piece sees the partner's falling piece as an obstacle:
+        // it is shown (in the map too) while this key acts; the tools below
+        // lift it again where they must look past it.
         const bool liftPartner = coop && partner && partner->Active();
         if (liftPartner)
             partner->Show(true);

@@ -16,8 +16,8 @@ public:
 
     std::vector<MenuItem> Bar; // mnuGame, mnuSkills, mnuOption, mnuHelp
 
-    // The item of that name (and index, for the mnuLevel and mnuSpeed
-    // arrays); nullptr when there is none.
+    // The item of that name (and index, for the mnuLevel, mnuSpeed and
+    // mnuSeat arrays); nullptr when there is none.
     MenuItem* find(const std::string& name, int index = -1);
     const MenuItem* find(const std::string& name, int index = -1) const;
     // True when the item and every menu above it are enabled.

@@ -70,8 +70,9 @@ inline Label placedLabel(std::string name, std::string caption, int left, int to
 }
 
 // One item of the menu tree. Captions carry "&" before the access letter; a
-// separator has the caption "-". Arrays (mnuLevel, mnuSpeed) give each
-// element its Index; other items have Index -1.
+// separator has the caption "-". Arrays (mnuLevel, mnuSpeed, and mnuSeat
+// for who plays player 2) give each element its Index; other items have
+// Index -1.
 struct MenuItem {
     std::string Name;
     std::string Caption;
