@@ -9,6 +9,7 @@ void Tessarin::SeatRemotePlayer(const std::string& name) {
         return;
     // The computer gives up the seat (and its name).
     mnuSeat_Click(Seat::Keyboard);
+    newDuelSeries();
     Player2Seat.remote = true;
     Player2Name = name;
     syncSeatMenu();
@@ -36,7 +37,12 @@ void Tessarin::RemotePlayerLeft(const std::string& text) {
         if (mnu("mnuPause").Checked)
             mnuPause_Click();
         mnuStop_Click();
+        if (Ended)
+            return;
     }
+    // The series against the joiner ends with them (the stopped duel still
+    // counted in it); whoever plays player 2 next starts a new one.
+    newDuelSeries();
 }
 
 } // namespace tessarin

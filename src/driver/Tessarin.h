@@ -266,6 +266,9 @@ private:
     bool computerMayPlay() const;
     void syncComputer();
     void syncSeatMenu();
+    // A different player 2 plays a different duel series: the tally starts
+    // again, as at the program's start.
+    void newDuelSeries();
 
     Services services_;
     // What the window's dialogs go through.
