@@ -176,7 +176,7 @@ void ComputerPlayer::partnerWay(const PlayerView& view, Board& way, Board& likel
 bool ComputerPlayer::dropHelps(const PlayerView& view) const {
     if (!style_.teamwork || !view.team || view.partnerEntry < 0)
         return true;
-    if (plan_.cleared > 0 || plan_.top < 0)
+    if (plan_.cleared > 0 || plan_.bottom < 0)
         return true;
     const int columns = view.field.columns();
     const int half = columns / 2;
@@ -185,7 +185,7 @@ bool ComputerPlayer::dropHelps(const PlayerView& view) const {
     double sum = 0;
     for (int x = from; x <= to; ++x)
         sum += view.field.top(x);
-    return plan_.top >= sum / (to - from + 1) - kPaceSlackRows;
+    return plan_.bottom >= sum / (to - from + 1) - kPaceSlackRows;
 }
 
 int64_t ComputerPlayer::jittered(int ms, int jitter) {

@@ -404,17 +404,10 @@ private:
                                0,
                                cleared,
                                rate(o.after, o.bonus)};
-                o.placement.top = static_cast<int16_t>(py + topOf(c));
+                o.placement.bottom = static_cast<int16_t>(lowest);
                 out.push_back(std::move(o));
             }
         }
-    }
-
-    static int topOf(const Cells& c) {
-        int top = 0;
-        for (int q = 0; q < c.n; ++q)
-            top = std::min(top, c.dy[static_cast<size_t>(q)]);
-        return top;
     }
 
     // The sinking square ends in the lowest empty cell of its column below
@@ -447,7 +440,7 @@ private:
                            0,
                            cleared,
                            rate(o.after, o.bonus)};
-            o.placement.top = static_cast<int16_t>(r);
+            o.placement.bottom = static_cast<int16_t>(r);
             out.push_back(std::move(o));
         }
     }

@@ -95,7 +95,7 @@ struct Placement {
     int uses = 0;
     int cleared = 0;     // rows the placement clears
     double value = -1e9; // the planner's rating, higher is better
-    int16_t top = -1;    // the highest row of its squares once it has landed
+    int16_t bottom = -1; // the lowest row of its squares once it has landed
 };
 
 // How to plan.

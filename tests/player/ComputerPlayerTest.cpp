@@ -231,3 +231,67 @@ TEST(ComputerPlayer, WaitsOnThePartnerAndForItsPiece) {
         play.now = d.nextAt;
     }
 }
+
+// On a shared field, beside a partner whose square piece falls over
+// columns 3 and 4: the computer passes above the partner's piece to the
+// far side, never below it, and lets its piece down at once where that
+// clears rows; while the partner's side lies low and nothing clears, it
+// lets its piece fall at the game's pace instead.
+TEST(ComputerPlayer, PlaysAroundItsPartnerAndKeepsTheTeamsPace) {
+    const auto shared = [](int partnerTop) {
+        Play play;
+        play.view.field = Board(15, 18);
+        play.view.team = true;
+        play.view.partnerEntry = 3;
+        play.view.minColumn = 6;
+        play.view.maxColumn = 14;
+        for (int y = 14; y < 18; ++y) // full but for column 0
+            for (int x = 1; x < 15; ++x)
+                play.view.field.set(x, y, true);
+        for (int y : {partnerTop, partnerTop + 1})
+            for (int16_t x : {3, 4})
+                play.view.partner.emplace_back(x, static_cast<int16_t>(y));
+        return play;
+    };
+    // The partner's piece is low enough to pass over: the straight piece
+    // goes upright into column 0, at once, and clears four rows.
+    Play low = shared(8);
+    ComputerPlayer player(Strength::Normal, 6);
+    low.start({0, 1, 11, 0, false}, 700);
+    low.run(player, 30000, [&] { return low.presses[Action::Down] > 0; });
+    EXPECT_EQ(player.plan().cleared, 4);
+    EXPECT_EQ(low.view.piece.x, 0);
+    EXPECT_LT(low.now, 4000) << "not let down at once";
+
+    // The partner's piece has just come in: there is no way past it but
+    // below, so the piece stays on its side.
+    Play high = shared(0);
+    ComputerPlayer other(Strength::Normal, 6);
+    high.start({0, 1, 11, 0, false}, 700);
+    high.run(other, 3000, [] { return false; });
+    EXPECT_GT(other.plan().x, 5);
+
+    // Nothing to clear, its own side stacked far above the partner's, and
+    // the partner's upright straight piece just come in beside it: no Down
+    // key, the piece falls on its own until it rests.
+    Play ahead;
+    ahead.view.field = Board(15, 18);
+    ahead.view.team = true;
+    ahead.view.partnerEntry = 3;
+    for (int y = 6; y < 18; ++y)
+        for (int x = 1; x < 15; ++x)
+            ahead.view.field.set(x, y, y >= 14 || (x > 7 && (x < 14 || y < 12)));
+    for (int16_t y = 0; y < 4; ++y)
+        ahead.view.partner.emplace_back(7, y);
+    ComputerPlayer pacer(Strength::Hard, 8);
+    ahead.start({4, 0, 11, 0, false}, 400);
+    ahead.run(pacer, 60000, [&] { return ahead.resting(); });
+    ASSERT_TRUE(ahead.resting());
+    EXPECT_EQ(ahead.presses[Action::Down], 0);
+    // Alone on its field it lets the same piece down at once.
+    ahead.view.team = false;
+    ComputerPlayer alone(Strength::Hard, 8);
+    ahead.start({4, 0, 11, 0, false}, 400);
+    ahead.run(alone, 60000, [&] { return ahead.resting(); });
+    EXPECT_EQ(ahead.presses[Action::Down], 1);
+}
