@@ -28,6 +28,7 @@ constexpr uint64_t kIdleSeed = 4000;                 // game k against an idle p
 constexpr int64_t kIdleFirstLinesMs = 2 * 60 * 1000; // lines expected within this
 constexpr uint64_t kTeamSeed = 5000;                 // game k in Cooperation: seed 5000 + k
 constexpr int64_t kTeamPieces = 2000;                // a Cooperation game is stopped then
+constexpr int64_t kTeamLimitMs = 60 * 60 * 1000;     // ... or after an hour of virtual time
 // The partner bot: a person's pace, one decision a second.
 constexpr int kPartnerThinkMs = 1000;
 constexpr int kPartnerKeyGapMs = 250;
@@ -188,7 +189,7 @@ TeamSeries team(Side p1, Side p2, bool gameB, int16_t speed, int games) {
         setup.mode = Tessarin::kCooperation;
         setup.gameB = gameB;
         setup.speed = speed;
-        setup.maxMs = 0;
+        setup.maxMs = kTeamLimitMs;
         setup.maxPieces = kTeamPieces;
         setup.seat = p2 == Side::Easy     ? Seat::ComputerEasy
                      : p2 == Side::Normal ? Seat::ComputerNormal

@@ -14,7 +14,7 @@ PlayStyle PlayStyle::Of(Strength strength) {
                 .keyGapMs = 450,
                 .keyGapJitterMs = 150,
                 .mistakeChance = 0.15,
-                .mistakeSpread = 3,
+                .mistakeSpread = 5,
                 .pollMs = 100,
                 .teamwork = true};
     case Strength::Normal:
@@ -66,10 +66,10 @@ constexpr double kRoomWeight = 0.15;
 constexpr double kRoomWeightIdle = 0.05;
 // The columns on the far side of the field, beyond the shared middle, are
 // rather a steering partner's: a square put there costs this much.
-constexpr double kSideWeight = 3.0;
+constexpr double kSideWeight = 5.0;
 // How far its own squares may stand above the partner's side before the
 // computer stops letting its pieces down at once.
-constexpr double kPaceSlackRows = 2.0;
+constexpr double kPaceSlackRows = 1.5;
 
 int topRow(const std::vector<std::pair<int16_t, int16_t>>& cells) {
     int top = 1 << 20;
@@ -342,6 +342,13 @@ Decision ComputerPlayer::decide(const PlayerView& view, int64_t now) {
     }
     last_ = Action::None;
 
+    // Two falling pieces hooked into each other, each resting on the
+    // other, would wait for ever: it steps aside and lets its piece down.
+    if (const Action aside = unhook(view); aside != Action::None) {
+        phase_ = Phase::Dropped;
+        return press(aside, view, now);
+    }
+
     if (phase_ == Phase::Dropped) {
         // It rests on the partner's piece, or moves a row a press: down
         // again once it can go lower.
@@ -350,6 +357,37 @@ Decision ComputerPlayer::decide(const PlayerView& view, int64_t now) {
         return {Action::None, now + style_.pollMs};
     }
     return steer(view, now);
+}
+
+Action ComputerPlayer::unhook(const PlayerView& view) const {
+    if (view.partner.empty())
+        return Action::None;
+    const PieceState& p = view.piece;
+    const ShapeBlock b = shapes_.block(p.shape);
+    std::vector<std::pair<int16_t, int16_t>> own;
+    for (int q = 0; q < ShapeSquareCount(p.shape); ++q)
+        own.emplace_back(static_cast<int16_t>(p.x + b.dx(p.direction, q)),
+                         static_cast<int16_t>(p.y + b.dy(p.direction, q)));
+    const auto has = [](const std::vector<std::pair<int16_t, int16_t>>& cells, int x, int y) {
+        return std::find(cells.begin(), cells.end(),
+                         std::pair<int16_t, int16_t>(static_cast<int16_t>(x),
+                                                     static_cast<int16_t>(y))) != cells.end();
+    };
+    bool onPartner = false, underPartner = false;
+    for (const auto& [x, y] : own) {
+        onPartner = onPartner || has(view.partner, x, y + 1);
+        underPartner = underPartner || has(view.partner, x, y - 1);
+    }
+    if (!onPartner || !underPartner)
+        return Action::None;
+    for (const int dx : {1, -1}) {
+        bool free = true;
+        for (const auto& [x, y] : own)
+            free = free && !view.field.taken(x + dx, y) && !has(view.partner, x + dx, y);
+        if (free)
+            return dx > 0 ? Action::Right : Action::Left;
+    }
+    return Action::None;
 }
 
 // One key at a time: turn the piece, bring it over its column, work a

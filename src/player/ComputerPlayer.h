@@ -103,6 +103,7 @@ private:
     Decision press(Action action, const PlayerView& view, int64_t now);
     bool sameCells(int16_t d1, int16_t d2) const;
     bool canFall(const PlayerView& view) const;
+    Action unhook(const PlayerView& view) const;
     int64_t jittered(int ms, int jitter);
 
     PlayStyle style_;

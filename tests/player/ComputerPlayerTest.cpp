@@ -295,3 +295,24 @@ TEST(ComputerPlayer, PlaysAroundItsPartnerAndKeepsTheTeamsPace) {
     ahead.run(alone, 60000, [&] { return ahead.resting(); });
     EXPECT_EQ(ahead.presses[Action::Down], 1);
 }
+
+// Two falling pieces hooked into each other, each resting on the other,
+// would both wait for ever: the computer steps aside and lets its piece
+// down.
+TEST(ComputerPlayer, StepsAsideFromAPartnerHookedIntoItsPiece) {
+    Play play;
+    play.view.field = Board(15, 18);
+    play.view.team = true;
+    play.view.partnerEntry = 3;
+    play.view.partner = {{5, 7}, {6, 7}, {5, 8}, {4, 9}, {5, 9}};
+    const PieceState hooked{11, 3, 7, 7, false};
+    const auto cells = play.cells(hooked);
+    ASSERT_EQ(cells, (std::vector<std::pair<int, int>>{{6, 6}, {6, 8}, {7, 6}, {7, 7}, {7, 8}}));
+    ComputerPlayer player(Strength::Normal, 2);
+    play.start(hooked, 500);
+    play.run(player, 20000, [&] { return play.resting() && play.view.piece.y > 7; });
+    ASSERT_FALSE(play.times.empty());
+    EXPECT_EQ(play.presses[Action::Right], 1);
+    EXPECT_EQ(play.view.piece.x, 8);
+    EXPECT_EQ(play.view.piece.y, 16);
+}
