@@ -70,6 +70,10 @@ constexpr double kSideWeight = 5.0;
 // How far its own squares may stand above the partner's side before the
 // computer stops letting its pieces down at once.
 constexpr double kPaceSlackRows = 1.5;
+// With the down key moving the piece a row, the key held down once the
+// piece is over its place repeats at a third of the player's pace, at
+// most this often.
+constexpr int64_t kHeldDownMs = 50;
 
 int topRow(const std::vector<std::pair<int16_t, int16_t>>& cells) {
     int top = 1 << 20;
@@ -426,7 +430,10 @@ Decision ComputerPlayer::steer(const PlayerView& view, int64_t now) {
         phase_ = Phase::Dropped;
     else if (!canFall(view))
         return {Action::None, now + style_.pollMs};
-    return press(Action::Down, view, now);
+    Decision d = press(Action::Down, view, now);
+    if (!view.dropAtOnce) // over its place: the down key is held
+        d.nextAt = now + std::max<int64_t>(kHeldDownMs, style_.keyGapMs / 3);
+    return d;
 }
 
 Decision ComputerPlayer::press(Action action, const PlayerView& view, int64_t now) {

@@ -17,7 +17,8 @@ struct Play {
     PlayerView view;
     int64_t now = 0;
     std::map<Action, int> presses;
-    std::vector<int64_t> times; // of every key
+    std::vector<int64_t> times;      // of every key
+    std::vector<int64_t> steerTimes; // of every key but Down
 
     Play() { InitShapeInfo(shapes); }
 
@@ -27,6 +28,7 @@ struct Play {
         view.fallMs = fallMs;
         presses.clear();
         times.clear();
+        steerTimes.clear();
         fallNext_ = now + fallMs;
     }
     bool fits(const PieceState& p) const {
@@ -46,6 +48,8 @@ struct Play {
         PieceState p = view.piece;
         ++presses[a];
         times.push_back(now);
+        if (a != Action::Down)
+            steerTimes.push_back(now);
         p.x += a == Action::Right ? 1 : a == Action::Left ? -1 : 0;
         if (a == Action::Rotate)
             p.direction = Turned(p.direction, view.rotateMode);
@@ -132,19 +136,20 @@ TEST(ComputerPlayer, SteersEachPieceToItsPlanWithTheFewestKeys) {
             }
 }
 
-// Keys a second and the wait before the first key, over pieces let down
-// one row a press; and how often a piece goes other than where the best
-// placement would have it.
+// Keys a second (those that steer the piece: once it is over its place,
+// the down key is held and repeats faster) and the wait before the first
+// key, over pieces let down one row a press; and how often a piece goes
+// other than where the best placement would have it.
 TEST(ComputerPlayer, PaceAndSlipsFitTheStrength) {
     struct Seen {
-        double keysPerSecond, reactionMs, slips;
+        double keysPerSecond, reactionMs, slips, downsPerSecond;
     };
     const auto measure = [](Strength strength) {
         Play play;
         play.view.dropAtOnce = false;
         ComputerPlayer player(strength, 9);
-        int64_t keyTime = 0, firstKeys = 0;
-        int keys = 0, slips = 0;
+        int64_t keyTime = 0, firstKeys = 0, downTime = 0;
+        int keys = 0, slips = 0, downs = 0;
         constexpr int kPieces = 200;
         for (int n = 0; n < kPieces; ++n) {
             play.view.field = stack(n);
@@ -153,8 +158,15 @@ TEST(ComputerPlayer, PaceAndSlipsFitTheStrength) {
             play.run(player, play.now + 60000, [&] { return play.resting(); });
             EXPECT_TRUE(play.resting());
             firstKeys += play.times.front() - appeared;
-            keyTime += play.times.back() - play.times.front();
-            keys += static_cast<int>(play.times.size()) - 1;
+            if (play.steerTimes.size() > 1) {
+                keyTime += play.steerTimes.back() - play.steerTimes.front();
+                keys += static_cast<int>(play.steerTimes.size()) - 1;
+            }
+            // The down key, held from the last steering key on.
+            const int64_t held =
+                play.steerTimes.empty() ? play.times.front() : play.steerTimes.back();
+            downTime += play.times.back() - held;
+            downs += play.presses[Action::Down] - (play.steerTimes.empty() ? 1 : 0);
             PlanOptions options;
             options.maxColumn = 10;
             const Placement best =
@@ -167,7 +179,7 @@ TEST(ComputerPlayer, PaceAndSlipsFitTheStrength) {
             play.now = idle.nextAt;
         }
         return Seen{1000.0 * keys / keyTime, static_cast<double>(firstKeys) / kPieces,
-                    static_cast<double>(slips) / kPieces};
+                    static_cast<double>(slips) / kPieces, 1000.0 * downs / downTime};
     };
     const Seen easy = measure(Strength::Easy), normal = measure(Strength::Normal),
                hard = measure(Strength::Hard);
@@ -176,6 +188,8 @@ TEST(ComputerPlayer, PaceAndSlipsFitTheStrength) {
     EXPECT_GT(normal.keysPerSecond, 3);
     EXPECT_LT(normal.keysPerSecond, 6);
     EXPECT_GT(hard.keysPerSecond, 7);
+    for (const Seen& s : {easy, normal, hard})
+        EXPECT_GT(s.downsPerSecond, 1.8 * s.keysPerSecond);
     EXPECT_GT(easy.reactionMs, normal.reactionMs);
     EXPECT_GT(normal.reactionMs, hard.reactionMs);
     EXPECT_GT(hard.reactionMs, 80);
