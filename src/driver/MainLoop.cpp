@@ -49,6 +49,8 @@ void Tessarin::mnuNewGame_Click() {
     setEnabled("mnuStop", true);
     if (Mode == kNoMode)
         return;
+    if (Mode == kDuel)
+        startDuelSeriesIfPlayer2Changed();
 
     // 2. Fields: the starting level and fresh counters.
     const int fields = Mode == kDuel ? 2 : 1;

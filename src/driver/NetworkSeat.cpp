@@ -37,8 +37,6 @@ void Tessarin::RemotePlayerLeft(const std::string& text) {
         if (mnu("mnuPause").Checked)
             mnuPause_Click();
         mnuStop_Click();
-        if (Ended)
-            return;
     }
     // The series against the joiner ends with them (the stopped duel still
     // counted in it); whoever plays player 2 next starts a new one.

@@ -46,7 +46,10 @@ void Tessarin::mnuSeat_Click(int16_t Index) {
     syncComputer();
 }
 
-void Tessarin::newDuelSeries() {
+void Tessarin::startDuelSeriesIfPlayer2Changed() {
+    if (seriesPlayer2_ == player2Changes_)
+        return;
+    seriesPlayer2_ = player2Changes_;
     DuelTally = DuelTallyTable{};
 }
 

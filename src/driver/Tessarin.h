@@ -267,8 +267,10 @@ private:
     void syncComputer();
     void syncSeatMenu();
     // A different player 2 plays a different duel series: the tally starts
-    // again, as at the program's start.
-    void newDuelSeries();
+    // again, as at the program's start, with the next duel (until then it
+    // still shows the series played).
+    void newDuelSeries() { ++player2Changes_; }
+    void startDuelSeriesIfPlayer2Changed();
 
     Services services_;
     // What the window's dialogs go through.
@@ -280,6 +282,10 @@ private:
     int64_t computerClock_ = 0;
     // Whether the seat may change now: between games.
     bool seatChoosable_ = true;
+    // How often player 2's seat has changed hands, and how often it had
+    // when the duel series in the tally began.
+    int player2Changes_ = 0;
+    int seriesPlayer2_ = 0;
 };
 
 } // namespace tessarin
