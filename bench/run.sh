@@ -5,7 +5,8 @@
 #
 # - the engine benchmarks (Release build in build/bench), five repetitions,
 #   medians reported;
-# - the computer player's strengths against each other (bench/StrengthBench.cpp);
+# - the computer player's strengths against each other, against an idle player 1
+#   and as a partner in Cooperation (bench/StrengthBench.cpp);
 # - what a network Duel costs the host (bench/NetworkBench.cpp);
 # - the score-file fuzzer (clang build in build/fuzz) for S seconds
 #   (default 60) from the seed corpus bench/fuzz/corpus, and the network

@@ -42,6 +42,8 @@ void Tessarin::mnuNewGame_Click() {
     applyMenuPhase(MenuPhase::Playing, Mode);
     if (Mode == kNoMode)
         return;
+    if (Mode == kDuel)
+        startDuelSeriesIfPlayer2Changed();
 
     // 2. Fields: the starting level and fresh counters.
     const int fields = Mode == kDuel ? 2 : 1;

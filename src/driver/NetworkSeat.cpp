@@ -9,6 +9,7 @@ void Tessarin::SeatRemotePlayer(const std::string& name) {
         return;
     // The computer gives up the seat (and its name).
     mnuSeat_Click(Seat::Keyboard);
+    newDuelSeries();
     Player2Seat.remote = true;
     Player2Name = name;
     syncSeatMenu();
@@ -37,6 +38,9 @@ void Tessarin::RemotePlayerLeft(const std::string& text) {
             mnuPause_Click();
         mnuStop_Click();
     }
+    // The series against the joiner ends with them (the stopped duel still
+    // counted in it); whoever plays player 2 next starts a new one.
+    newDuelSeries();
 }
 
 } // namespace tessarin

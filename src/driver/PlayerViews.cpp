@@ -38,9 +38,11 @@ PlayerView ViewOf(const Tessarin& game, int player) {
         if (f->IsSinkingSquare())
             v.field.set(f->x(), f->y(), f->SavedCell() != Canvas::kEmpty);
     }
-    if (partner && partner->Active() && partner->TheCanvas() == field)
+    if (partner && partner->Active() && partner->TheCanvas() == field) {
         for (int q = 0; q < ShapeSquareCount(partner->Shape()); ++q)
             v.partner.emplace_back(partner->cellX(q), partner->cellY(q));
+        v.partnerPiece = stateOf(*partner);
+    }
 
     v.falling = s->Active();
     v.piece = stateOf(*s);
@@ -59,6 +61,9 @@ PlayerView ViewOf(const Tessarin& game, int player) {
             v.maxColumn = static_cast<int16_t>(half + 1);
         else
             v.minColumn = static_cast<int16_t>(half - 1);
+        // The partner's pieces come in on the other side.
+        v.team = true;
+        v.partnerEntry = player == 0 ? 11 : 3;
     }
     // How fast the piece falls, as a person sees it fall.
     if (const Timer* fall = game.tmrMain[static_cast<size_t>(player)].get())

@@ -37,12 +37,20 @@ void Tessarin::mnuSeat_Click(int16_t Index) {
     } else if (!Player2Seat.computer() && wasComputer) {
         Player2Name = keyboardPlayer2Name_;
     }
+    newDuelSeries();
     Computer.reset();
     if (Player2Seat.computer())
         Computer = std::make_unique<ComputerPlayer>(Player2Seat.strength(),
                                                     kComputerSeed + static_cast<uint64_t>(Index));
     syncSeatMenu();
     syncComputer();
+}
+
+void Tessarin::startDuelSeriesIfPlayer2Changed() {
+    if (seriesPlayer2_ == player2Changes_)
+        return;
+    seriesPlayer2_ = player2Changes_;
+    DuelTally = DuelTallyTable{};
 }
 
 // The seat's items: the kind ticked, and choosable between games. While a

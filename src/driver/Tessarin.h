@@ -293,6 +293,11 @@ private:
     // it and the mode is set from one table (driver/MenuCommands.cpp).
     enum class MenuPhase { NoMode, BetweenGames, Playing };
     void applyMenuPhase(MenuPhase phase, int16_t mode);
+    // A different player 2 plays a different duel series: the tally starts
+    // again, as at the program's start, with the next duel (until then it
+    // still shows the series played).
+    void newDuelSeries() { ++player2Changes_; }
+    void startDuelSeriesIfPlayer2Changed();
 
     Services services_;
     // What the window's dialogs go through.
@@ -304,6 +309,10 @@ private:
     int64_t computerClock_ = 0;
     // Whether the seat may change now: between games.
     bool seatChoosable_ = true;
+    // How often player 2's seat has changed hands, and how often it had
+    // when the duel series in the tally began.
+    int player2Changes_ = 0;
+    int seriesPlayer2_ = 0;
 };
 
 } // namespace tessarin

@@ -25,8 +25,14 @@ struct PlayerView {
     PieceState piece;
     // The next piece as the preview shows it; shape -1 when none shows.
     PieceState next;
-    // The partner's falling piece (Cooperation): its cells.
+    // The partner's falling piece (Cooperation): its cells, and the piece
+    // (shape -1 when none falls).
     std::vector<std::pair<int16_t, int16_t>> partner;
+    PieceState partnerPiece;
+    // Cooperation: the field is shared with a partner, whose pieces come
+    // in at column partnerEntry.
+    bool team = false;
+    int16_t partnerEntry = -1;
     // How fast the piece falls: ms a row (0: not known).
     int fallMs = 0;
     // The part of the field the player keeps to.
@@ -56,6 +62,12 @@ struct PlayStyle {
     int mistakeSpread = 0;    // a mistake is one of the next n best (0: any)
     bool lookahead = false;   // rates where the next piece can go, too
     int pollMs = 50;          // how often it looks while nothing is to do
+    // On a shared field: plans for the whole field with the partner in
+    // mind and keeps the team's pace (otherwise it keeps to its part of the
+    // field and lets every piece down at once).
+    bool teamwork = false;
+    // ... and there rates where the next piece can go, too.
+    bool lookaheadWithPartner = false;
 
     static PlayStyle Of(Strength strength);
     bool operator==(const PlayStyle&) const = default;
@@ -82,10 +94,16 @@ private:
     enum class Phase { Waiting, Thinking, Steering, Dropped };
 
     void makePlan(const PlayerView& view);
+    void watchPartner(const PlayerView& view);
+    void partnerWay(const PlayerView& view, Board& way, Board& likely) const;
+    bool partnerIdle() const { return partnerIdlePieces_ >= 2; }
+    // Whether letting the piece down at once now helps the team.
+    bool dropHelps(const PlayerView& view) const;
     Decision steer(const PlayerView& view, int64_t now);
     Decision press(Action action, const PlayerView& view, int64_t now);
     bool sameCells(int16_t d1, int16_t d2) const;
     bool canFall(const PlayerView& view) const;
+    Action unhook(const PlayerView& view) const;
     int64_t jittered(int ms, int jitter);
 
     PlayStyle style_;
@@ -101,6 +119,12 @@ private:
     // The piece seen last, to tell a new piece from the one being steered.
     PieceState seen_;
     bool seenFalling_ = false;
+
+    // The partner's piece as seen last, whether it was steered, and how
+    // many of its pieces in a row just fell where they came in.
+    std::vector<std::pair<int16_t, int16_t>> partnerSeen_;
+    bool partnerSteered_ = false;
+    int partnerIdlePieces_ = 0;
 
     // What the last key did, to notice a refused turn or move.
     Action last_ = Action::None;

@@ -212,11 +212,27 @@ public:
             const PlanOptions& options)
         : board_(board), way_(board), shapes_(shapes), piece_(piece), options_(options),
           minColumn_(std::max(options.minColumn, 0)),
-          maxColumn_(std::min(options.maxColumn, board.columns() - 1)) {
-        if (options.obstacles)
-            for (int y = 0; y < board.rows(); ++y)
-                for (int x = 0; x < board.columns(); ++x)
-                    if (options.obstacles->taken(x, y))
+          maxColumn_(std::min(options.maxColumn, board.columns() - 1)),
+          rateFrom_(options.rateFrom <= options.rateTo ? options.rateFrom : minColumn_),
+          rateTo_(options.rateFrom <= options.rateTo ? options.rateTo : maxColumn_) {
+        for (const Board* extra : {options.obstacles, options.reserved})
+            if (extra)
+                for (int y = 0; y < board.rows(); ++y)
+                    for (int x = 0; x < board.columns(); ++x)
+                        if (extra->taken(x, y))
+                            way_.set(x, y, true);
+        keepClear_ = options.reserved != nullptr;
+    }
+
+    // Lets the piece pass and end in the partner's way (when it cannot keep
+    // clear of it).
+    void ignoreReserved() {
+        keepClear_ = false;
+        way_ = board_;
+        if (options_.obstacles)
+            for (int y = 0; y < board_.rows(); ++y)
+                for (int x = 0; x < board_.columns(); ++x)
+                    if (options_.obstacles->taken(x, y))
                         way_.set(x, y, true);
     }
 
@@ -233,8 +249,41 @@ public:
         return out;
     }
 
-    double rate(const Board& b, double bonus) const {
-        return bonus + b.score(minColumn_, maxColumn_);
+    double rate(const Board& b, double bonus) const { return bonus + b.score(rateFrom_, rateTo_); }
+
+    // The board a placement leaves, as rated: the partner's likely cells
+    // taken too, and the rows that completes removed.
+    Board withPartner(const Board& after) const {
+        if (!options_.likely)
+            return after;
+        Board b = after;
+        for (int y = 0; y < b.rows(); ++y)
+            for (int x = 0; x < b.columns(); ++x)
+                if (options_.likely->taken(x, y))
+                    b.set(x, y, true);
+        b.clearFullRows();
+        return b;
+    }
+
+    // What a square left at row y of column x costs in room by the partner.
+    double roomCost(int x, int y) const {
+        double cost = 0;
+        if (x >= options_.roomFrom && x <= options_.roomTo)
+            cost += options_.roomWeight * (board_.rows() - y);
+        if (x >= options_.sideFrom && x <= options_.sideTo)
+            cost += options_.sideWeight;
+        return cost;
+    }
+
+    // Whether a piece with cells c at column x passes or ends in the
+    // partner's way on its drop from row `from` to row `to`.
+    bool crossesPartner(const Cells& c, int x, int from, int to) const {
+        if (!keepClear_)
+            return false;
+        for (int y = from; y <= to; ++y)
+            if (!fits(*options_.reserved, c, x, y))
+                return true;
+        return false;
     }
 
 private:
@@ -325,13 +374,18 @@ private:
                 if (from < 0)
                     continue;
                 const int py = landing(c, cx, from);
+                if (crossesPartner(c, cx, from, py))
+                    continue;
                 Option o;
                 o.after = board_;
                 int lowest = 0;
+                double room = 0;
                 for (int q = 0; q < c.n; ++q) {
-                    o.after.set(cx + c.dx[static_cast<size_t>(q)],
-                                py + c.dy[static_cast<size_t>(q)], true);
-                    lowest = std::max(lowest, py + c.dy[static_cast<size_t>(q)]);
+                    const int sx = cx + c.dx[static_cast<size_t>(q)];
+                    const int sy = py + c.dy[static_cast<size_t>(q)];
+                    o.after.set(sx, sy, true);
+                    lowest = std::max(lowest, sy);
+                    room += roomCost(sx, sy);
                 }
                 // Squares of the piece in the rows it completes.
                 int eroded = 0;
@@ -339,7 +393,9 @@ private:
                 for (int q = 0; q < c.n; ++q)
                     eroded += (o.after.row(py + c.dy[static_cast<size_t>(q)]) & full) == full;
                 const int cleared = o.after.clearFullRows();
-                o.bonus = kClearWeight * cleared + cleared * eroded - (board_.rows() - lowest);
+                o.bonus =
+                    kClearWeight * cleared + cleared * eroded - (board_.rows() - lowest) - room;
+                o.after = withPartner(o.after);
                 o.placement = {Placement::Kind::Drop,
                                static_cast<int16_t>(cx),
                                d,
@@ -348,6 +404,7 @@ private:
                                0,
                                cleared,
                                rate(o.after, o.bonus)};
+                o.placement.bottom = static_cast<int16_t>(lowest);
                 out.push_back(std::move(o));
             }
         }
@@ -367,11 +424,14 @@ private:
                     r = row;
                     break;
                 }
+            if (crossesPartner(c, cx, piece_.y, r))
+                continue;
             Option o;
             o.after = board_;
             o.after.set(cx, r, true);
             const int cleared = o.after.clearFullRows();
-            o.bonus = kClearWeight * cleared + cleared - (board_.rows() - r);
+            o.bonus = kClearWeight * cleared + cleared - (board_.rows() - r) - roomCost(cx, r);
+            o.after = withPartner(o.after);
             o.placement = {Placement::Kind::Sink,
                            static_cast<int16_t>(cx),
                            piece_.direction,
@@ -380,6 +440,7 @@ private:
                            0,
                            cleared,
                            rate(o.after, o.bonus)};
+            o.placement.bottom = static_cast<int16_t>(r);
             out.push_back(std::move(o));
         }
     }
@@ -393,6 +454,13 @@ private:
         for (int cx = minColumn_; cx <= maxColumn_; ++cx) {
             if (checkWay && !slides(way_, c, piece_.x, cx, piece_.y))
                 continue;
+            if (keepClear_) { // the column it works must be clear of the partner's way
+                bool clear = true;
+                for (int y = std::max<int>(piece_.y, 0); y < rows && clear; ++y)
+                    clear = !options_.reserved->taken(cx, y);
+                if (!clear)
+                    continue;
+            }
             Board b = board_;
             int cleared = 0;
             for (int uses = 0; uses <= 3; ++uses) {
@@ -410,7 +478,7 @@ private:
                     }
                 }
                 Option o;
-                o.after = b;
+                o.after = withPartner(b);
                 o.bonus = kClearWeight * cleared + cleared - kToolPress * uses;
                 o.placement = {take ? Placement::Kind::Take : Placement::Kind::Add,
                                static_cast<int16_t>(cx),
@@ -432,6 +500,9 @@ private:
     const PlanOptions& options_;
     int minColumn_;
     int maxColumn_;
+    int rateFrom_;
+    int rateTo_;
+    bool keepClear_ = false;
 };
 
 bool byValue(const Option& a, const Option& b) {
@@ -444,6 +515,10 @@ std::vector<Placement> RankPlacements(const Board& board, const ShapeInfoTable& 
                                       const PieceState& piece, const PlanOptions& options) {
     Planner planner(board, shapes, piece, options);
     std::vector<Option> found = planner.options(true);
+    if (found.empty() && options.reserved) { // no way clear of the partner's
+        planner.ignoreReserved();
+        found = planner.options(true);
+    }
     if (found.empty()) // nothing reachable: anywhere the piece fits
         found = planner.options(false);
     std::stable_sort(found.begin(), found.end(), byValue);
@@ -460,6 +535,8 @@ std::vector<Placement> RankPlacements(const Board& board, const ShapeInfoTable& 
         next.x = piece.x;
         PlanOptions nextOptions = options;
         nextOptions.obstacles = nullptr;
+        nextOptions.reserved = nullptr; // by then the partner's piece has gone on
+        nextOptions.likely = nullptr;   // (and the cells it took are in o.after)
         nextOptions.nextShape = -1;
         for (int i = 0; i < width; ++i) {
             Option& o = found[static_cast<size_t>(i)];

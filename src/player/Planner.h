@@ -95,6 +95,7 @@ struct Placement {
     int uses = 0;
     int cleared = 0;     // rows the placement clears
     double value = -1e9; // the planner's rating, higher is better
+    int16_t bottom = -1; // the lowest row of its squares once it has landed
 };
 
 // How to plan.
@@ -108,6 +109,26 @@ struct PlanOptions {
     // Cells the piece cannot pass on its way, besides the settled squares
     // (the partner's falling piece); nullptr for none.
     const Board* obstacles = nullptr;
+    // Playing with a partner on one field: cells the piece may neither
+    // pass nor end in (where the partner's falling piece goes: its way down
+    // from where it is to where it is likely to land), and the cells it is
+    // likely to land in, rated as taken; nullptr for none. A placement
+    // that keeps clear of them is chosen whenever there is one.
+    const Board* reserved = nullptr;
+    const Board* likely = nullptr;
+    // The columns rated (from > to: those the player keeps to).
+    int rateFrom = 0;
+    int rateTo = -1;
+    // Columns where room is left (near where the partner's pieces come
+    // in): each square put there costs this much a row of its height.
+    int roomFrom = 0;
+    int roomTo = -1;
+    double roomWeight = 0;
+    // Columns that are rather the partner's: each square put there costs
+    // this much.
+    int sideFrom = 0;
+    int sideTo = -1;
+    double sideWeight = 0;
     // The next piece, rated one step ahead when its shape is 0 ... 15 and
     // it is not a special piece; -1: not looked at.
     int16_t nextShape = -1;

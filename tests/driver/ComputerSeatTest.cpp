@@ -209,11 +209,11 @@ TEST_F(ComputerSeat, SeatNamesRecordsAndTallyAcrossGamesAndModes) {
     EXPECT_EQ(dialogs.inputCaptions(),
               (std::vector<std::string>{"Input Name--Player1", "Input Name--Player1",
                                         "Input Name--Player2"}));
-    newGame(); // Bo at the keyboard wins a duel: the same entry counts on
+    newGame(); // Bo at the keyboard wins the first duel of a new series
     run(1000);
     endOnNextTick(0);
     ASSERT_TRUE(finishCurtain());
-    EXPECT_EQ(game->DuelTally[1].Name + " " + std::to_string(game->DuelTally[1].Wins), "Bo 2");
+    EXPECT_EQ(game->DuelTally[1].Name + " " + std::to_string(game->DuelTally[1].Wins), "Bo 1");
 
     // Cooperation with the computer: the record holds Ann and Computer.
     seat(Seat::ComputerHard);
@@ -262,4 +262,68 @@ TEST_F(ComputerSeat, TheStrongerWinsOnFixedSeeds) {
             playOut(30 * 60 * 1000);
             EXPECT_EQ(game->Winner, d.winner);
         }
+}
+
+// Another player 2 is another duel series: after a change of seat
+// (keyboard, a strength, a person at another machine, and back) the next
+// duel starts the tally again; until then it shows the series played.
+// Choosing the seat it already has and changing modes do not; a stopped
+// duel adds its scores and lines and no win to the series it was played in.
+TEST_F(ComputerSeat, AChangeOfSeatStartsANewDuelSeries) {
+    choose(Tessarin::kDuel, {"Ann", "Bob"});
+    // Player 2 wins a duel, or it is stopped with these results.
+    const auto duel = [&](bool stop) {
+        newGame();
+        run(2000);
+        if (stop) {
+            field(0).setScore(120);
+            field(0).setLines(3);
+            field(1).setScore(40);
+            field(1).setLines(1);
+            game->Click("mnuStop");
+        } else {
+            field(0).setScore(0);
+            field(1).setScore(0);
+            endOnNextTick(0);
+        }
+        ASSERT_TRUE(finishCurtain());
+    };
+    duel(false);
+    duel(true);
+    EXPECT_EQ(tally(), "Ann 0 120 3;Bob 1 40 1;");
+    seat(Seat::Keyboard); // the seat it has: the series goes on
+    choose(Tessarin::kStandard, {"Ann"});
+    choose(Tessarin::kDuel, {"Ann", "Bob"});
+    duel(false);
+    EXPECT_EQ(tally(), "Ann 0 120 3;Bob 2 40 1;");
+
+    seat(Seat::ComputerNormal);
+    EXPECT_EQ(tally(), "Ann 0 120 3;Bob 2 40 1;"); // still there to be looked at
+    duel(false);
+    EXPECT_EQ(tally(), "Ann 0 0 0;Computer 1 0 0;");
+    seat(Seat::ComputerHard); // another strength, another opponent
+    duel(false);
+    EXPECT_EQ(tally(), "Ann 0 0 0;Computer 1 0 0;");
+    seat(Seat::Keyboard);
+    choose(Tessarin::kStandard, {"Ann"}); // a mode between: still a new series
+    choose(Tessarin::kDuel, {"Ann", "Bob"});
+    duel(false);
+    EXPECT_EQ(tally(), "Ann 0 0 0;Bob 1 0 0;");
+
+    // A person at another machine takes the seat, and leaves during a
+    // duel: the stopped duel counts in their series, and the keyboard's
+    // player 2 starts a new one.
+    game->SeatRemotePlayer("Bea");
+    duel(false);
+    EXPECT_EQ(tally(), "Ann 0 0 0;Bea 1 0 0;");
+    newGame();
+    run(2000);
+    field(1).setLines(2);
+    game->RemotePlayerLeft("Bea has left.");
+    EXPECT_FALSE(game->Playing);
+    ASSERT_TRUE(finishCurtain());
+    EXPECT_EQ(tally(), "Ann 0 0 0;Bea 1 0 2;");
+    EXPECT_TRUE(game->Player2Seat.takesKeyboard());
+    duel(false); // player 2 keeps the joiner's name until it is asked again
+    EXPECT_EQ(tally(), "Ann 0 0 0;Bea 1 0 0;");
 }

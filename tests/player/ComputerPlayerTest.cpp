@@ -17,7 +17,8 @@ struct Play {
     PlayerView view;
     int64_t now = 0;
     std::map<Action, int> presses;
-    std::vector<int64_t> times; // of every key
+    std::vector<int64_t> times;      // of every key
+    std::vector<int64_t> steerTimes; // of every key but Down
 
     Play() { InitShapeInfo(shapes); }
 
@@ -27,6 +28,7 @@ struct Play {
         view.fallMs = fallMs;
         presses.clear();
         times.clear();
+        steerTimes.clear();
         fallNext_ = now + fallMs;
     }
     bool fits(const PieceState& p) const {
@@ -46,6 +48,8 @@ struct Play {
         PieceState p = view.piece;
         ++presses[a];
         times.push_back(now);
+        if (a != Action::Down)
+            steerTimes.push_back(now);
         p.x += a == Action::Right ? 1 : a == Action::Left ? -1 : 0;
         if (a == Action::Rotate)
             p.direction = Turned(p.direction, view.rotateMode);
@@ -132,19 +136,20 @@ TEST(ComputerPlayer, SteersEachPieceToItsPlanWithTheFewestKeys) {
             }
 }
 
-// Keys a second and the wait before the first key, over pieces let down
-// one row a press; and how often a piece goes other than where the best
-// placement would have it.
+// Keys a second (those that steer the piece: once it is over its place,
+// the down key is held and repeats faster) and the wait before the first
+// key, over pieces let down one row a press; and how often a piece goes
+// other than where the best placement would have it.
 TEST(ComputerPlayer, PaceAndSlipsFitTheStrength) {
     struct Seen {
-        double keysPerSecond, reactionMs, slips;
+        double keysPerSecond, reactionMs, slips, downsPerSecond;
     };
     const auto measure = [](Strength strength) {
         Play play;
         play.view.dropAtOnce = false;
         ComputerPlayer player(strength, 9);
-        int64_t keyTime = 0, firstKeys = 0;
-        int keys = 0, slips = 0;
+        int64_t keyTime = 0, firstKeys = 0, downTime = 0;
+        int keys = 0, slips = 0, downs = 0;
         constexpr int kPieces = 200;
         for (int n = 0; n < kPieces; ++n) {
             play.view.field = stack(n);
@@ -153,8 +158,15 @@ TEST(ComputerPlayer, PaceAndSlipsFitTheStrength) {
             play.run(player, play.now + 60000, [&] { return play.resting(); });
             EXPECT_TRUE(play.resting());
             firstKeys += play.times.front() - appeared;
-            keyTime += play.times.back() - play.times.front();
-            keys += static_cast<int>(play.times.size()) - 1;
+            if (play.steerTimes.size() > 1) {
+                keyTime += play.steerTimes.back() - play.steerTimes.front();
+                keys += static_cast<int>(play.steerTimes.size()) - 1;
+            }
+            // The down key, held from the last steering key on.
+            const int64_t held =
+                play.steerTimes.empty() ? play.times.front() : play.steerTimes.back();
+            downTime += play.times.back() - held;
+            downs += play.presses[Action::Down] - (play.steerTimes.empty() ? 1 : 0);
             PlanOptions options;
             options.maxColumn = 10;
             const Placement best =
@@ -167,7 +179,7 @@ TEST(ComputerPlayer, PaceAndSlipsFitTheStrength) {
             play.now = idle.nextAt;
         }
         return Seen{1000.0 * keys / keyTime, static_cast<double>(firstKeys) / kPieces,
-                    static_cast<double>(slips) / kPieces};
+                    static_cast<double>(slips) / kPieces, 1000.0 * downs / downTime};
     };
     const Seen easy = measure(Strength::Easy), normal = measure(Strength::Normal),
                hard = measure(Strength::Hard);
@@ -176,6 +188,8 @@ TEST(ComputerPlayer, PaceAndSlipsFitTheStrength) {
     EXPECT_GT(normal.keysPerSecond, 3);
     EXPECT_LT(normal.keysPerSecond, 6);
     EXPECT_GT(hard.keysPerSecond, 7);
+    for (const Seen& s : {easy, normal, hard})
+        EXPECT_GT(s.downsPerSecond, 1.8 * s.keysPerSecond);
     EXPECT_GT(easy.reactionMs, normal.reactionMs);
     EXPECT_GT(normal.reactionMs, hard.reactionMs);
     EXPECT_GT(hard.reactionMs, 80);
@@ -230,4 +244,89 @@ TEST(ComputerPlayer, WaitsOnThePartnerAndForItsPiece) {
         ASSERT_GT(d.nextAt, play.now);
         play.now = d.nextAt;
     }
+}
+
+// On a shared field, beside a partner whose square piece falls over
+// columns 3 and 4: the computer passes above the partner's piece to the
+// far side, never below it, and lets its piece down at once where that
+// clears rows; while the partner's side lies low and nothing clears, it
+// lets its piece fall at the game's pace instead.
+TEST(ComputerPlayer, PlaysAroundItsPartnerAndKeepsTheTeamsPace) {
+    const auto shared = [](int partnerTop) {
+        Play play;
+        play.view.field = Board(15, 18);
+        play.view.team = true;
+        play.view.partnerEntry = 3;
+        play.view.minColumn = 6;
+        play.view.maxColumn = 14;
+        for (int y = 14; y < 18; ++y) // full but for column 0
+            for (int x = 1; x < 15; ++x)
+                play.view.field.set(x, y, true);
+        for (int y : {partnerTop, partnerTop + 1})
+            for (int16_t x : {3, 4})
+                play.view.partner.emplace_back(x, static_cast<int16_t>(y));
+        return play;
+    };
+    // The partner's piece is low enough to pass over: the straight piece
+    // goes upright into column 0, at once, and clears four rows.
+    Play low = shared(8);
+    ComputerPlayer player(Strength::Normal, 6);
+    low.start({0, 1, 11, 0, false}, 700);
+    low.run(player, 30000, [&] { return low.presses[Action::Down] > 0; });
+    EXPECT_EQ(player.plan().cleared, 4);
+    EXPECT_EQ(low.view.piece.x, 0);
+    EXPECT_LT(low.now, 4000) << "not let down at once";
+
+    // The partner's piece has just come in: there is no way past it but
+    // below, so the piece stays on its side.
+    Play high = shared(0);
+    ComputerPlayer other(Strength::Normal, 6);
+    high.start({0, 1, 11, 0, false}, 700);
+    high.run(other, 3000, [] { return false; });
+    EXPECT_GT(other.plan().x, 5);
+
+    // Nothing to clear, its own side stacked far above the partner's, and
+    // the partner's upright straight piece just come in beside it: no Down
+    // key, the piece falls on its own until it rests.
+    Play ahead;
+    ahead.view.field = Board(15, 18);
+    ahead.view.team = true;
+    ahead.view.partnerEntry = 3;
+    for (int y = 6; y < 18; ++y)
+        for (int x = 1; x < 15; ++x)
+            ahead.view.field.set(x, y, y >= 14 || (x > 7 && (x < 14 || y < 12)));
+    for (int16_t y = 0; y < 4; ++y)
+        ahead.view.partner.emplace_back(7, y);
+    ComputerPlayer pacer(Strength::Hard, 8);
+    ahead.start({4, 0, 11, 0, false}, 400);
+    ahead.run(pacer, 60000, [&] { return ahead.resting(); });
+    ASSERT_TRUE(ahead.resting());
+    EXPECT_EQ(ahead.presses[Action::Down], 0);
+    // Alone on its field it lets the same piece down at once.
+    ahead.view.team = false;
+    ComputerPlayer alone(Strength::Hard, 8);
+    ahead.start({4, 0, 11, 0, false}, 400);
+    ahead.run(alone, 60000, [&] { return ahead.resting(); });
+    EXPECT_EQ(ahead.presses[Action::Down], 1);
+}
+
+// Two falling pieces hooked into each other, each resting on the other,
+// would both wait for ever: the computer steps aside and lets its piece
+// down.
+TEST(ComputerPlayer, StepsAsideFromAPartnerHookedIntoItsPiece) {
+    Play play;
+    play.view.field = Board(15, 18);
+    play.view.team = true;
+    play.view.partnerEntry = 3;
+    play.view.partner = {{5, 7}, {6, 7}, {5, 8}, {4, 9}, {5, 9}};
+    const PieceState hooked{11, 3, 7, 7, false};
+    const auto cells = play.cells(hooked);
+    ASSERT_EQ(cells, (std::vector<std::pair<int, int>>{{6, 6}, {6, 8}, {7, 6}, {7, 7}, {7, 8}}));
+    ComputerPlayer player(Strength::Normal, 2);
+    play.start(hooked, 500);
+    play.run(player, 20000, [&] { return play.resting() && play.view.piece.y > 7; });
+    ASSERT_FALSE(play.times.empty());
+    EXPECT_EQ(play.presses[Action::Right], 1);
+    EXPECT_EQ(play.view.piece.x, 8);
+    EXPECT_EQ(play.view.piece.y, 16);
 }

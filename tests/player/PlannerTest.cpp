@@ -193,3 +193,44 @@ TEST(Planner, HopelessAndMeaninglessPieces) {
     EXPECT_TRUE(RankPlacements(Board(11, 18), shapes(), {16, 0, 5, 1, false}, {}).empty());
     EXPECT_TRUE(RankPlacements(Board(11, 18), shapes(), {-1, 0, 5, 1, false}, {}).empty());
 }
+
+// On a shared field: no placement passes or ends in the partner's way (here
+// the way down of a square piece over columns 3 and 4), though filling the
+// gap there would clear two rows; the partner's likely cells count as
+// taken, so the piece goes where it completes the rows with them. With no
+// way clear of the partner's, it still has a placement.
+TEST(Planner, KeepsClearOfThePartnersWay) {
+    const Board gaps = board(15, 18, 16, "###..#########./###..#########.");
+    const PieceState straight{0, 1, 11, 0, false};
+    PlanOptions free;
+    free.maxColumn = 14;
+    ASSERT_EQ(span(ChoosePlacement(gaps, shapes(), {4, 0, 11, 1, false}, free), 4).first, 3);
+
+    Board way(15, 18), likely(15, 18);
+    for (int y = 2; y < 18; ++y)
+        for (int x : {3, 4})
+            way.set(x, y, true);
+    for (int y : {16, 17})
+        for (int x : {3, 4})
+            likely.set(x, y, true);
+    PlanOptions team = free;
+    team.reserved = &way;
+    team.likely = &likely;
+    const std::vector<Placement> ranked = RankPlacements(gaps, shapes(), straight, team);
+    ASSERT_FALSE(ranked.empty());
+    for (const Placement& q : ranked) {
+        const auto [lo, hi] = span(q, 0);
+        ASSERT_TRUE(hi < 3 || lo > 4) << q.x << "/" << q.direction;
+    }
+    // Upright into column 14: its two rows complete with the partner's
+    // square piece.
+    EXPECT_EQ(ranked.front().x, 14);
+    EXPECT_EQ(ranked.front().direction % 2, 0);
+
+    Board everywhere(15, 18);
+    for (int y = 2; y < 18; ++y)
+        for (int x = 0; x < 15; ++x)
+            everywhere.set(x, y, true);
+    team.reserved = &everywhere;
+    EXPECT_FALSE(RankPlacements(gaps, shapes(), straight, team).empty());
+}

@@ -358,7 +358,7 @@ PlayStyle BotGame::styleOf(int p) const {
         return PlayStyle::Of(options_.strength[static_cast<size_t>(p)]);
     PlayStyle style;
     style.reactionMs = options_.reactionMs;
-    style.keyGapMs = options_.reactionMs;
+    style.keyGapMs = options_.keyGapMs > 0 ? options_.keyGapMs : options_.reactionMs;
     style.mistakeChance = options_.mistakeChance;
     style.mistakeSpread = 0;
     style.pollMs = std::max(options_.reactionMs, 100);

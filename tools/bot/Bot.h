@@ -106,6 +106,7 @@ struct BotOptions {
     std::array<Strategy, 2> strategy{Strategy::Greedy, Strategy::Greedy};
     std::array<Strength, 2> strength{Strength::Normal, Strength::Normal}; // Computer
     int reactionMs = 30;        // greedy: virtual time between two key presses
+    int keyGapMs = 0;           // greedy: ... but this between the keys of one piece (0: as above)
     double mistakeChance = 0.0; // greedy: chance per piece of a random placement
     int randomGapMs = 150;      // random: mean time between two key presses
     int dialogOpenMs = 0;       // virtual time a dialog stays open (timers run)
