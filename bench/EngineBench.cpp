@@ -196,7 +196,7 @@ void BM_HardDecision(benchmark::State& state) {
         const PlayerView& v = views[i++ % views.size()];
         player.decide(v, now);                           // a new piece: it looks
         const Decision d = player.decide(v, now + 1000); // and decides
-        keys += d.action != Action::None;
+        keys += d.action != KeyAction::None;
         now += 2000;
     }
     state.counters["positions"] = static_cast<double>(views.size());

@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
     int sent = 0, lost = 0;
     while (sent < keys && game.Playing) {
         // The piece in the middle moves either way.
-        waiting = joiner->sendAction(sent % 2 ? net::ActionKind::Right : net::ActionKind::Left);
+        waiting = joiner->sendAction(sent % 2 ? net::KeyAction::Right : net::KeyAction::Left);
         sentAt = Steady::now();
         ++sent;
         if (!until([&] { return waiting == 0; }, 2000)) {

@@ -16,17 +16,8 @@ void Tessarin::Form_KeyDown(int16_t KeyCode, int16_t /*Shift*/) {
         SquareSet* partner = Mode == kStandard ? nullptr : Squares[(target + 1) % 2].get();
         if (!s)
             continue;
-        const PlayerKeys& k = Controls.Keys[player];
-        enum class Action { None, Left, Right, Rotate, Down } action = Action::None;
-        if (KeyCode == k.Left)
-            action = Action::Left;
-        else if (KeyCode == k.Right)
-            action = Action::Right;
-        else if (KeyCode == k.Rotate)
-            action = Action::Rotate;
-        else if (KeyCode == k.Down)
-            action = Action::Down;
-        if (action == Action::None)
+        const KeyAction action = ActionFor(Controls.Keys[player], KeyCode);
+        if (action == KeyAction::None)
             continue;
 
         // The moving piece sees the partner's falling piece as an obstacle:
@@ -37,15 +28,15 @@ void Tessarin::Form_KeyDown(int16_t KeyCode, int16_t /*Shift*/) {
             partner->Show(true);
 
         switch (action) {
-        case Action::Left:
+        case KeyAction::Left:
             if (s->CanLeft())
                 s->DoLeft();
             break;
-        case Action::Right:
+        case KeyAction::Right:
             if (s->CanRight())
                 s->DoRight();
             break;
-        case Action::Down:
+        case KeyAction::Down:
             if (Controls.SpeedMode != 0) {
                 if (!WaitsOnPartner(*s, partner) && s->CanDown())
                     s->DoDown();
@@ -55,46 +46,51 @@ void Tessarin::Form_KeyDown(int16_t KeyCode, int16_t /*Shift*/) {
                 s->DoSpeed([&] { return WaitsOnPartner(*s, partner); });
             }
             break;
-        case Action::Rotate:
-            // The tools look down their column without the partner's
-            // falling piece in the way (a landed partner is left alone).
-            if (s->IsTakeTool() && s->Active()) {
-                const LiftedPiece lifted(partner, liftPartner, true);
-                s->DoTake();
-            }
-            if (s->IsAddTool() && s->Active()) {
-                const LiftedPiece liftedPartner(partner, liftPartner, true, true);
-                // Its square does not drop into the partner's falling piece:
-                // put back over it, the piece would wipe it out. (Both pieces
-                // go back where they fit, after the rows that drop below.)
-                s->DoAdd([&](int16_t x, int16_t y) {
-                    return liftPartner && PartnerCovers(partner, x, y);
-                });
-                {
-                    // The rows the new square completes go at once, without
-                    // the tool's own squares (none in its off phase). It is
-                    // drawn again: dropping rows may have been drawn over it,
-                    // or even come into its cells, when it goes down with
-                    // them (in its off phase too).
-                    const LiftedPiece lifted(s, true, true, true);
-                    if (Canvas* field = s->TheCanvas()) {
-                        const bool clearRunning = field->Delete();
-                        field->DeleteFullLines();
-                        // Rows that were blinking are gone with the others,
-                        // and the blink has stopped: the next clear starts
-                        // afresh.
-                        if (clearRunning)
-                            DeleteStep = ClearStep::Hide;
-                    }
-                }
-                ShowCounters();
-            }
+        case KeyAction::Rotate:
+            useTool(*s, partner, liftPartner);
             if (s->CanRotate(Controls.RotateMode))
                 s->DoRotate(Controls.RotateMode);
             break;
-        case Action::None:
+        case KeyAction::None:
             break;
         }
+    }
+}
+
+// The turn key on a tool: the take tool takes the first square below it,
+// the add tool drops a square down its column. Tools look down their
+// column without the partner's falling piece in the way (a landed partner
+// is left alone).
+void Tessarin::useTool(SquareSet& tool, SquareSet* partner, bool liftPartner) {
+    SquareSet* s = &tool;
+    if (s->IsTakeTool() && s->Active()) {
+        const LiftedPiece lifted(partner, liftPartner, true);
+        s->DoTake();
+    }
+    if (s->IsAddTool() && s->Active()) {
+        const LiftedPiece liftedPartner(partner, liftPartner, true, true);
+        // Its square does not drop into the partner's falling piece:
+        // put back over it, the piece would wipe it out. (Both pieces
+        // go back where they fit, after the rows that drop below.)
+        s->DoAdd([&](int16_t x, int16_t y) { return liftPartner && PartnerCovers(partner, x, y); });
+        {
+            // The rows the new square completes go at once, without
+            // the tool's own squares (none in its off phase). It is
+            // drawn again: dropping rows may have been drawn over it,
+            // or even come into its cells, when it goes down with
+            // them (in its off phase too).
+            const LiftedPiece lifted(s, true, true, true);
+            if (Canvas* field = s->TheCanvas()) {
+                const bool clearRunning = field->Delete();
+                field->DeleteFullLines();
+                // Rows that were blinking are gone with the others,
+                // and the blink has stopped: the next clear starts
+                // afresh.
+                if (clearRunning)
+                    DeleteStep = ClearStep::Hide;
+            }
+        }
+        ShowCounters();
     }
 }
 

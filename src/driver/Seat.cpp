@@ -98,23 +98,8 @@ void Tessarin::tmrComputer_Timer() {
     }
     computerClock_ += tmrComputer->Interval();
     const Decision d = Computer->decide(ViewOf(*this, 1), computerClock_);
-    const PlayerKeys& keys = Controls.Keys[1];
-    switch (d.action) {
-    case Action::Left:
-        Form_KeyDown(keys.Left, 0);
-        break;
-    case Action::Right:
-        Form_KeyDown(keys.Right, 0);
-        break;
-    case Action::Rotate:
-        Form_KeyDown(keys.Rotate, 0);
-        break;
-    case Action::Down:
-        Form_KeyDown(keys.Down, 0);
-        break;
-    case Action::None:
-        break;
-    }
+    if (d.action != KeyAction::None)
+        Form_KeyDown(KeyFor(Controls.Keys[1], d.action), 0);
     if (tmrComputer->Enabled())
         tmrComputer->setInterval(
             static_cast<int>(std::clamp<int64_t>(d.nextAt - computerClock_, 1, kLongestWaitMs)));

@@ -293,6 +293,7 @@ private:
     // it and the mode is set from one table (driver/MenuCommands.cpp).
     enum class MenuPhase { NoMode, BetweenGames, Playing };
     void applyMenuPhase(MenuPhase phase, int16_t mode);
+    void useTool(SquareSet& tool, SquareSet* partner, bool liftPartner);
     // A different player 2 plays a different duel series: the tally starts
     // again, as at the program's start, with the next duel (until then it
     // still shows the series played).

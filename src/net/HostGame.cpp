@@ -20,7 +20,7 @@ HostGame::HostGame(Tessarin& game, TimerHost& timers, int16_t mode, Events event
       session_(timers, mode, NewJoinCode(),
                HostSession::Events{
                    [this](const std::string& name) { joined(name); },
-                   [this](ActionKind a) { action(a); },
+                   [this](KeyAction a) { action(a); },
                    [this](HostSession::LeftReason, const std::string& text) { left(text); },
                    [this](const std::string& text) {
                        if (events_.notice)
@@ -75,7 +75,7 @@ void HostGame::joined(const std::string& name) {
 // The joiner plays player 2 as if at this keyboard. Should the host's player
 // switch to One Player meanwhile, the joiner only watches: in that mode
 // player 2's keys would steer the host's own piece.
-void HostGame::action(ActionKind a) {
+void HostGame::action(KeyAction a) {
     const Entry entry(*this);
     if (game_.Mode == Tessarin::kDuel || game_.Mode == Tessarin::kCooperation)
         game_.Form_KeyDown(KeyFor(game_.Controls.Keys[1], a), 0);

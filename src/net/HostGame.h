@@ -70,7 +70,7 @@ private:
     };
 
     void joined(const std::string& name);
-    void action(ActionKind a);
+    void action(KeyAction a);
     void left(const std::string& text);
     void showing(const MessageForm& form) override;
     void showing(const DuelResult& form) override;

@@ -99,7 +99,7 @@ Message readPayload(MessageType type, Reader& in) {
         return Refused{static_cast<RefusedReason>(in.u8(1, 4, "refusal reason"))};
     case MessageType::Action: {
         Action a;
-        a.Kind = static_cast<ActionKind>(in.u8(0, 3, "action"));
+        a.Kind = static_cast<KeyAction>(in.u8(0, 3, "action"));
         a.Seq = static_cast<uint16_t>(in.u16(0, 0xFFFF, "action number"));
         return a;
     }
@@ -257,20 +257,6 @@ std::string NormalizeJoinCode(std::string_view typed) {
         if (c != ' ' && c != '-')
             code += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
     return code;
-}
-
-int16_t KeyFor(const PlayerKeys& keys, ActionKind action) {
-    switch (action) {
-    case ActionKind::Left:
-        return keys.Left;
-    case ActionKind::Right:
-        return keys.Right;
-    case ActionKind::Down:
-        return keys.Down;
-    case ActionKind::Turn:
-        return keys.Rotate;
-    }
-    return 0;
 }
 
 } // namespace tessarin::net

@@ -27,6 +27,9 @@ constexpr std::size_t kHeaderSize = 6;
 constexpr std::size_t kMaxPayload = 16384;
 constexpr std::size_t kJoinCodeLength = 6;
 
+// An Action message carries one of player 2's keys as a KeyAction.
+using tessarin::KeyAction;
+
 enum class MessageType : uint8_t {
     Hello = 1,
     Welcome,
@@ -37,7 +40,6 @@ enum class MessageType : uint8_t {
     Bye,
     Shown
 };
-enum class ActionKind : uint8_t { Left, Right, Down, Turn };
 enum class RefusedReason : uint8_t { WrongCode = 1, Busy, VersionMismatch, TryLater };
 enum class ByeReason : uint8_t { Leaving = 1, BadMessage, Silent };
 
@@ -61,7 +63,7 @@ struct Refused {
 };
 // Joiner to host: one of player 2's actions, numbered.
 struct Action {
-    ActionKind Kind = ActionKind::Left;
+    KeyAction Kind = KeyAction::Left;
     uint16_t Seq = 0;
     bool operator==(const Action&) const = default;
 };
@@ -117,8 +119,5 @@ std::string NewJoinCode();
 bool IsJoinCode(std::string_view code);
 // A code as typed: letters in upper case, spaces and dashes dropped.
 std::string NormalizeJoinCode(std::string_view typed);
-
-// The key of a player's key set that performs an action.
-int16_t KeyFor(const PlayerKeys& keys, ActionKind action);
 
 } // namespace tessarin::net

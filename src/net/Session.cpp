@@ -378,8 +378,8 @@ void JoinSession::send(const Message& m) {
         peer_->send(Encode(m));
 }
 
-uint16_t JoinSession::sendAction(ActionKind action) {
-    if (state_ != State::Welcomed && state_ != State::Playing)
+uint16_t JoinSession::sendAction(KeyAction action) {
+    if (action == KeyAction::None || (state_ != State::Welcomed && state_ != State::Playing))
         return seq_;
     send(Action{action, ++seq_});
     return seq_;

@@ -58,7 +58,7 @@ public:
     enum class LeftReason { Leaving, Disconnected, Silent, BadMessage };
     struct Events {
         std::function<void(const std::string& joinerName)> joined;
-        std::function<void(ActionKind)> action;
+        std::function<void(KeyAction)> action;
         // The joiner has gone (once, after joined): text tells the host's player.
         std::function<void(LeftReason, const std::string& text)> left;
         // A try to join was turned away: for the waiting window.
@@ -178,7 +178,7 @@ public:
 
     // Player 2's action (Welcomed or Playing); returns its number, which
     // views acknowledge once the host has applied it.
-    uint16_t sendAction(ActionKind action);
+    uint16_t sendAction(KeyAction action);
     void leave();
 
     State state() const { return state_; }

@@ -51,7 +51,7 @@ ComputerPlayer::ComputerPlayer(Strength strength, uint64_t seed)
 void ComputerPlayer::reset() {
     phase_ = Phase::Waiting;
     seenFalling_ = false;
-    last_ = Action::None;
+    last_ = KeyAction::None;
     partnerSeen_.clear();
     partnerSteered_ = false;
     partnerIdlePieces_ = 0;
@@ -308,8 +308,8 @@ Decision ComputerPlayer::decide(const PlayerView& view, int64_t now) {
     if (!view.falling || p.shape < 0 || p.shape > 15) {
         phase_ = Phase::Waiting;
         seenFalling_ = false;
-        last_ = Action::None;
-        return {Action::None, now + style_.pollMs};
+        last_ = KeyAction::None;
+        return {KeyAction::None, now + style_.pollMs};
     }
     // Consecutive pieces never have one shape; a piece never rises while
     // it falls.
@@ -319,14 +319,14 @@ Decision ComputerPlayer::decide(const PlayerView& view, int64_t now) {
     seenFalling_ = true;
     if (fresh) {
         phase_ = Phase::Thinking;
-        last_ = Action::None;
+        last_ = KeyAction::None;
         slip_ = random_.chance(style_.mistakeChance);
         thinkUntil_ = now + jittered(style_.reactionMs, style_.reactionJitterMs);
-        return {Action::None, thinkUntil_};
+        return {KeyAction::None, thinkUntil_};
     }
     if (phase_ == Phase::Thinking) {
         if (now < thinkUntil_)
-            return {Action::None, thinkUntil_};
+            return {KeyAction::None, thinkUntil_};
         makePlan(view);
         phase_ = Phase::Steering;
     } else if (phase_ == Phase::Steering && !(view.field == plannedOn_)) {
@@ -336,19 +336,19 @@ Decision ComputerPlayer::decide(const PlayerView& view, int64_t now) {
     }
 
     // What the last key did.
-    if (last_ == Action::Rotate && p.direction == before_.direction && phase_ == Phase::Steering &&
-        plan_.kind == Placement::Kind::Drop) {
+    if (last_ == KeyAction::Rotate && p.direction == before_.direction &&
+        phase_ == Phase::Steering && plan_.kind == Placement::Kind::Drop) {
         failedRow_ = before_.y;
         ++turnFailures_;
-    } else if ((last_ == Action::Left || last_ == Action::Right) && p.x == before_.x) {
+    } else if ((last_ == KeyAction::Left || last_ == KeyAction::Right) && p.x == before_.x) {
         blockedRow_ = before_.y;
         ++stuck_;
     }
-    last_ = Action::None;
+    last_ = KeyAction::None;
 
     // Two falling pieces hooked into each other, each resting on the
     // other, would wait for ever: it steps aside and lets its piece down.
-    if (const Action aside = unhook(view); aside != Action::None) {
+    if (const KeyAction aside = unhook(view); aside != KeyAction::None) {
         phase_ = Phase::Dropped;
         return press(aside, view, now);
     }
@@ -357,15 +357,15 @@ Decision ComputerPlayer::decide(const PlayerView& view, int64_t now) {
         // It rests on the partner's piece, or moves a row a press: down
         // again once it can go lower.
         if (canFall(view))
-            return press(Action::Down, view, now);
-        return {Action::None, now + style_.pollMs};
+            return press(KeyAction::Down, view, now);
+        return {KeyAction::None, now + style_.pollMs};
     }
     return steer(view, now);
 }
 
-Action ComputerPlayer::unhook(const PlayerView& view) const {
+KeyAction ComputerPlayer::unhook(const PlayerView& view) const {
     if (view.partner.empty())
-        return Action::None;
+        return KeyAction::None;
     const PieceState& p = view.piece;
     const ShapeBlock b = shapes_.block(p.shape);
     std::vector<std::pair<int16_t, int16_t>> own;
@@ -383,15 +383,15 @@ Action ComputerPlayer::unhook(const PlayerView& view) const {
         underPartner = underPartner || has(view.partner, x, y - 1);
     }
     if (!onPartner || !underPartner)
-        return Action::None;
+        return KeyAction::None;
     for (const int dx : {1, -1}) {
         bool free = true;
         for (const auto& [x, y] : own)
             free = free && !view.field.taken(x + dx, y) && !has(view.partner, x + dx, y);
         if (free)
-            return dx > 0 ? Action::Right : Action::Left;
+            return dx > 0 ? KeyAction::Right : KeyAction::Left;
     }
-    return Action::None;
+    return KeyAction::None;
 }
 
 // One key at a time: turn the piece, bring it over its column, work a
@@ -400,43 +400,43 @@ Decision ComputerPlayer::steer(const PlayerView& view, int64_t now) {
     const PieceState& p = view.piece;
     const bool turn =
         plan_.kind == Placement::Kind::Drop && !sameCells(p.direction, plan_.direction);
-    const Action toward = p.x < plan_.x ? Action::Right : Action::Left;
+    const KeyAction toward = p.x < plan_.x ? KeyAction::Right : KeyAction::Left;
     const bool moveFirst = !plan_.turnFirst && p.x != plan_.x && stuck_ < 4 && p.y != blockedRow_;
     if (turn && turnFailures_ < 4 && !moveFirst) {
         // A turn refused in this row (the top of the field, a wall): move
         // over meanwhile, or wait for the piece to fall a row.
         if (p.y != failedRow_)
-            return press(Action::Rotate, view, now);
+            return press(KeyAction::Rotate, view, now);
         if (p.x != plan_.x && !(p.y == blockedRow_ && stuck_ > 0))
             return press(toward, view, now);
-        return {Action::None, now + style_.pollMs};
+        return {KeyAction::None, now + style_.pollMs};
     }
     if (p.x != plan_.x && stuck_ < 4) {
         // Blocked sideways (the partner's piece, a ledge): again a row lower.
         if (p.y != blockedRow_)
             return press(toward, view, now);
-        return {Action::None, now + style_.pollMs};
+        return {KeyAction::None, now + style_.pollMs};
     }
     if (usesLeft_ > 0) {
         --usesLeft_;
-        return press(Action::Rotate, view, now);
+        return press(KeyAction::Rotate, view, now);
     }
     // With a partner, a piece that would stand well above the partner's
     // side falls at the game's pace, so that the field does not fill
     // faster than the partner plays.
     if (!dropHelps(view))
-        return {Action::None, now + style_.pollMs};
+        return {KeyAction::None, now + style_.pollMs};
     if (view.dropAtOnce)
         phase_ = Phase::Dropped;
     else if (!canFall(view))
-        return {Action::None, now + style_.pollMs};
-    Decision d = press(Action::Down, view, now);
+        return {KeyAction::None, now + style_.pollMs};
+    Decision d = press(KeyAction::Down, view, now);
     if (!view.dropAtOnce) // over its place: the down key is held
         d.nextAt = now + std::max<int64_t>(kHeldDownMs, style_.keyGapMs / 3);
     return d;
 }
 
-Decision ComputerPlayer::press(Action action, const PlayerView& view, int64_t now) {
+Decision ComputerPlayer::press(KeyAction action, const PlayerView& view, int64_t now) {
     last_ = action;
     before_ = view.piece;
     return {action, now + jittered(style_.keyGapMs, style_.keyGapJitterMs)};

@@ -4,6 +4,7 @@
 // its own game and answers which key to press next, and when. Pure logic:
 // no game objects, no timers, no random source of the game's.
 
+#include "game/PlayerKeys.h"
 #include "game/ShapeTable.h"
 #include "player/Planner.h"
 
@@ -44,11 +45,8 @@ struct PlayerView {
     int16_t rotateMode = 0;
 };
 
-// A key of the player's four.
-enum class Action : int16_t { None, Left, Right, Rotate, Down };
-
 struct Decision {
-    Action action = Action::None;
+    KeyAction action = KeyAction::None;
     int64_t nextAt = 0; // when to ask again, ms on the caller's clock
 };
 
@@ -100,10 +98,10 @@ private:
     // Whether letting the piece down at once now helps the team.
     bool dropHelps(const PlayerView& view) const;
     Decision steer(const PlayerView& view, int64_t now);
-    Decision press(Action action, const PlayerView& view, int64_t now);
+    Decision press(KeyAction action, const PlayerView& view, int64_t now);
     bool sameCells(int16_t d1, int16_t d2) const;
     bool canFall(const PlayerView& view) const;
-    Action unhook(const PlayerView& view) const;
+    KeyAction unhook(const PlayerView& view) const;
     int64_t jittered(int ms, int jitter);
 
     PlayStyle style_;
@@ -127,7 +125,7 @@ private:
     int partnerIdlePieces_ = 0;
 
     // What the last key did, to notice a refused turn or move.
-    Action last_ = Action::None;
+    KeyAction last_ = KeyAction::None;
     PieceState before_;
     int turnFailures_ = 0;
     int failedRow_ = -1;

@@ -581,14 +581,7 @@ void JoinView::keyPressEvent(QKeyEvent* event) {
     if (!session_ || code == 0)
         return;
     // This machine's player 1 keys play player 2 at the host.
-    if (code == keys_.Left)
-        session_->sendAction(net::ActionKind::Left);
-    else if (code == keys_.Right)
-        session_->sendAction(net::ActionKind::Right);
-    else if (code == keys_.Down)
-        session_->sendAction(net::ActionKind::Down);
-    else if (code == keys_.Rotate)
-        session_->sendAction(net::ActionKind::Turn);
+    session_->sendAction(ActionFor(keys_, code));
 }
 
 void JoinView::closeEvent(QCloseEvent* event) {

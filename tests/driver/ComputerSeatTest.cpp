@@ -62,11 +62,11 @@ protected:
                     continue;
                 const Decision d = p1->decide(ViewOf(*game, 0), timers.now());
                 const PlayerKeys& k = keys(0);
-                const int16_t code = d.action == Action::Left     ? k.Left
-                                     : d.action == Action::Right  ? k.Right
-                                     : d.action == Action::Rotate ? k.Rotate
-                                     : d.action == Action::Down   ? k.Down
-                                                                  : 0;
+                const int16_t code = d.action == KeyAction::Left     ? k.Left
+                                     : d.action == KeyAction::Right  ? k.Right
+                                     : d.action == KeyAction::Rotate ? k.Rotate
+                                     : d.action == KeyAction::Down   ? k.Down
+                                                                     : 0;
                 if (code)
                     game->Keyboard_KeyDown(code, 0);
                 p1At = std::max(d.nextAt, timers.now() + 1);

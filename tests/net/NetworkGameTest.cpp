@@ -53,9 +53,8 @@ protected:
         hands->setHandler([&](int16_t) {
             // Sideways and turns mostly, a drop now and then.
             const unsigned r = rng() % 10;
-            constexpr ActionKind sideways[] = {ActionKind::Left, ActionKind::Right,
-                                               ActionKind::Turn};
-            joiner->sendAction(r == 0 ? ActionKind::Down : sideways[r % 3]);
+            constexpr KeyAction sideways[] = {KeyAction::Left, KeyAction::Right, KeyAction::Rotate};
+            joiner->sendAction(r == 0 ? KeyAction::Down : sideways[r % 3]);
             ++sent;
             const PlayerKeys& k = keys(0);
             const int16_t key[] = {k.Left, k.Right, k.Rotate, k.Left, k.Right, k.Rotate, k.Down};
@@ -174,7 +173,7 @@ TEST_F(NetworkGame, JoinerHasPlayer2sSeatAlone) {
     const std::string p1 = piece(0), p2 = piece(1);
     game->Keyboard_KeyDown(keys(1).Left, 0);
     EXPECT_EQ(piece(1), p2); // this keyboard's player 2 keys do nothing
-    joiner->sendAction(ActionKind::Left);
+    joiner->sendAction(KeyAction::Left);
     settle();
     EXPECT_NE(piece(1), p2);
     EXPECT_EQ(piece(0), p1);
@@ -196,7 +195,7 @@ TEST_F(NetworkGame, JoinerOnlyWatchesOnePlayer) {
         newGame();
         settle();
         const std::string before = piece(i);
-        joiner->sendAction(ActionKind::Left);
+        joiner->sendAction(KeyAction::Left);
         settle();
         return piece(i) != before;
     };

@@ -27,7 +27,7 @@ protected:
     void capture() {
         MemoryPipe pipe;
         HostSession host(timers, Tessarin::kDuel, kCode,
-                         {nullptr, [&](ActionKind a) { game->Form_KeyDown(KeyFor(keys(1), a), 0); },
+                         {nullptr, [&](KeyAction a) { game->Form_KeyDown(KeyFor(keys(1), a), 0); },
                           nullptr, nullptr});
         JoinSession joiner(timers, pipe.end(MemoryPipe::kJoiner), kCode, "Bea", {});
         host.accept(pipe.end(MemoryPipe::kHost));
@@ -38,7 +38,7 @@ protected:
         std::mt19937 rng(1);
         for (int t = 0; t < 4000; t += 50) {
             if (rng() % 3 == 0)
-                joiner.sendAction(static_cast<ActionKind>(rng() % 4));
+                joiner.sendAction(static_cast<KeyAction>(rng() % 4));
             const int16_t player1[] = {keys(0).Left, keys(0).Right, keys(0).Rotate};
             if (rng() % 3 == 0)
                 press(player1[rng() % 3]);
@@ -181,7 +181,7 @@ TEST_F(ProtocolMutation, DamagedStreamsNeverCrashOrHang) {
                                         ++joins;
                                         host->welcome("Ann");
                                     },
-                                    [&](ActionKind a) { ASSERT_LE(static_cast<int>(a), 3); },
+                                    [&](KeyAction a) { ASSERT_LE(static_cast<int>(a), 3); },
                                     nullptr, nullptr});
             host->accept(pipe.end(MemoryPipe::kHost));
             RawEnd joiner(pipe.end(MemoryPipe::kJoiner));

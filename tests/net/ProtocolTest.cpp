@@ -59,8 +59,8 @@ std::vector<Message> SampleMessages() {
             Welcome{2, "Ann", "Bea"},
             Welcome{1, "Player1", "x"},
             Refused{RefusedReason::TryLater},
-            Action{ActionKind::Turn, 65535},
-            Action{ActionKind::Left, 0},
+            Action{KeyAction::Rotate, 65535},
+            Action{KeyAction::Left, 0},
             FullView(SampleView()),
             delta,
             ViewDelta{},
@@ -104,7 +104,7 @@ TEST(Protocol, MessagesSurviveTheWireInAnyPieces) {
         EXPECT_EQ(DecodeAll(stream, piece, static_cast<unsigned>(piece)), SampleMessages());
     }
     // The header: magic, version, type, big-endian length.
-    EXPECT_EQ(Encode(Action{ActionKind::Down, 0x0102}),
+    EXPECT_EQ(Encode(Action{KeyAction::Down, 0x0102}),
               std::string("TN\x02\x04\x00\x03\x02\x01\x02", 9));
 }
 

@@ -32,7 +32,7 @@ protected:
     const std::string code = "ABC234";
     std::unique_ptr<HostSession> host;
     std::vector<std::string> notices;
-    std::vector<ActionKind> actions;
+    std::vector<KeyAction> actions;
     std::string joinedName;
     std::vector<std::pair<Left, std::string>> left;
 
@@ -50,7 +50,7 @@ protected:
 
     HostSession::Events hostEvents() {
         return {[this](const std::string& name) { joinedName = name; },
-                [this](ActionKind a) { actions.push_back(a); },
+                [this](KeyAction a) { actions.push_back(a); },
                 [this](Left r, const std::string& text) { left.emplace_back(r, text); },
                 [this](const std::string& text) { notices.push_back(text); }};
     }
@@ -130,11 +130,11 @@ TEST_F(SessionTest, JoinerIsWelcomedPlaysAndLeaves) {
     EXPECT_EQ(j->session->state(), JoinState::Welcomed);
     EXPECT_EQ(j->session->welcome(), (Welcome{kDuel, "Ann", "Bea?B"}));
 
-    for (ActionKind a : {ActionKind::Left, ActionKind::Turn, ActionKind::Down, ActionKind::Right})
+    for (KeyAction a : {KeyAction::Left, KeyAction::Rotate, KeyAction::Down, KeyAction::Right})
         j->session->sendAction(a);
     net.pump();
-    EXPECT_EQ(actions, (std::vector<ActionKind>{ActionKind::Left, ActionKind::Turn,
-                                                ActionKind::Down, ActionKind::Right}));
+    EXPECT_EQ(actions, (std::vector<KeyAction>{KeyAction::Left, KeyAction::Rotate, KeyAction::Down,
+                                               KeyAction::Right}));
 
     const auto show = [&](const std::string& caption) {
         host->sendView(viewWith(caption));
@@ -151,7 +151,7 @@ TEST_F(SessionTest, JoinerIsWelcomedPlaysAndLeaves) {
     EXPECT_EQ(j->views, 2);
     // An action that changes nothing (a piece against the wall) is
     // acknowledged by the next view all the same, once.
-    j->session->sendAction(ActionKind::Left);
+    j->session->sendAction(KeyAction::Left);
     net.pump();
     show("Tessarin (Cooperation)");
     EXPECT_EQ(j->session->ack(), 5);
@@ -321,12 +321,12 @@ TEST_F(SessionTest, AnyFaultyMessageFromThePlayingJoinerEndsItsPlay) {
         SCOPED_TRACE(c.what);
         newHost();
         auto r = rawPlayer();
-        r->send(Action{ActionKind::Left, 1});
+        r->send(Action{KeyAction::Left, 1});
         r->sendBytes(c.bytes);
-        r->send(Action{ActionKind::Right, 2}); // never applied
+        r->send(Action{KeyAction::Right, 2}); // never applied
         actions.clear();
         net.pump();
-        EXPECT_EQ(actions, std::vector<ActionKind>{ActionKind::Left});
+        EXPECT_EQ(actions, std::vector<KeyAction>{KeyAction::Left});
         ASSERT_EQ(leftFor(), std::vector{Left::BadMessage});
         EXPECT_THAT(left[0].second, HasSubstr(c.detail));
         EXPECT_THAT(r->types(), ::testing::EndsWith("Bye"));
@@ -339,7 +339,7 @@ TEST_F(SessionTest, AnyFaultyMessageFromThePlayingJoinerEndsItsPlay) {
 TEST_F(SessionTest, ActionsBeforeTheWelcomeAreOutOfPlace) {
     auto r = raw();
     r->send(Hello{code, "Bea"});
-    r->send(Action{ActionKind::Down, 1});
+    r->send(Action{KeyAction::Down, 1});
     net.pump();
     EXPECT_TRUE(actions.empty());
     EXPECT_EQ(leftFor(), std::vector{Left::BadMessage});
@@ -439,13 +439,13 @@ TEST_F(SessionTest, JoinerThatCannotConnectIsToldWithinTenSeconds) {
 TEST_F(SessionTest, FloodsOfActionsAreCapped) {
     auto j = play();
     for (int k = 0; k < 250; ++k)
-        j->session->sendAction(ActionKind::Turn);
+        j->session->sendAction(KeyAction::Rotate);
     net.pump();
     EXPECT_EQ(actions.size(), static_cast<std::size_t>(kMaxActionsPerSecond));
     net.advance(1000);
-    j->session->sendAction(ActionKind::Left);
+    j->session->sendAction(KeyAction::Left);
     net.pump();
-    EXPECT_EQ(actions.back(), ActionKind::Left);
+    EXPECT_EQ(actions.back(), KeyAction::Left);
     EXPECT_EQ(host->state(), HostState::Playing);
 }
 

@@ -16,7 +16,7 @@ struct Play {
     ShapeInfoTable shapes;
     PlayerView view;
     int64_t now = 0;
-    std::map<Action, int> presses;
+    std::map<KeyAction, int> presses;
     std::vector<int64_t> times;      // of every key
     std::vector<int64_t> steerTimes; // of every key but Down
 
@@ -44,16 +44,16 @@ struct Play {
             view.piece = p;
         return ok;
     }
-    void key(Action a) {
+    void key(KeyAction a) {
         PieceState p = view.piece;
         ++presses[a];
         times.push_back(now);
-        if (a != Action::Down)
+        if (a != KeyAction::Down)
             steerTimes.push_back(now);
-        p.x += a == Action::Right ? 1 : a == Action::Left ? -1 : 0;
-        if (a == Action::Rotate)
+        p.x += a == KeyAction::Right ? 1 : a == KeyAction::Left ? -1 : 0;
+        if (a == KeyAction::Rotate)
             p.direction = Turned(p.direction, view.rotateMode);
-        if (a != Action::Down)
+        if (a != KeyAction::Down)
             moved(p);
         else
             do
@@ -65,7 +65,7 @@ struct Play {
         while (now < until && !done()) {
             const Decision d = player.decide(view, now);
             ASSERT_GT(d.nextAt, now);
-            if (d.action != Action::None)
+            if (d.action != KeyAction::None)
                 key(d.action);
             for (; view.fallMs > 0 && fallNext_ <= d.nextAt; fallNext_ += view.fallMs)
                 moved(below());
@@ -117,12 +117,12 @@ TEST(ComputerPlayer, SteersEachPieceToItsPlanWithTheFewestKeys) {
                 play.view.rotateMode = rotateMode;
                 ComputerPlayer player(Strength::Hard, 5);
                 play.start({shape, direction, 5, 1, false});
-                play.run(player, 20000, [&] { return play.presses[Action::Down] > 0; });
-                ASSERT_EQ(play.presses[Action::Down], 1);
+                play.run(player, 20000, [&] { return play.presses[KeyAction::Down] > 0; });
+                ASSERT_EQ(play.presses[KeyAction::Down], 1);
                 const Placement& plan = player.plan();
-                EXPECT_EQ(play.presses[Action::Rotate], plan.turns);
+                EXPECT_EQ(play.presses[KeyAction::Rotate], plan.turns);
                 EXPECT_LE(plan.turns, CanTurn(shape, false) ? 3 : 0);
-                EXPECT_EQ(play.presses[Action::Left] + play.presses[Action::Right],
+                EXPECT_EQ(play.presses[KeyAction::Left] + play.presses[KeyAction::Right],
                           std::abs(plan.x - 5));
                 PieceState meant = play.view.piece;
                 meant.direction = plan.direction;
@@ -166,7 +166,7 @@ TEST(ComputerPlayer, PaceAndSlipsFitTheStrength) {
             const int64_t held =
                 play.steerTimes.empty() ? play.times.front() : play.steerTimes.back();
             downTime += play.times.back() - held;
-            downs += play.presses[Action::Down] - (play.steerTimes.empty() ? 1 : 0);
+            downs += play.presses[KeyAction::Down] - (play.steerTimes.empty() ? 1 : 0);
             PlanOptions options;
             options.maxColumn = 10;
             const Placement best =
@@ -175,7 +175,7 @@ TEST(ComputerPlayer, PaceAndSlipsFitTheStrength) {
             slips += best.x != player.plan().x || best.turns != player.plan().turns;
             play.view.falling = false; // the piece has landed: nothing to do
             const Decision idle = player.decide(play.view, play.now);
-            EXPECT_EQ(idle.action, Action::None);
+            EXPECT_EQ(idle.action, KeyAction::None);
             play.now = idle.nextAt;
         }
         return Seen{1000.0 * keys / keyTime, static_cast<double>(firstKeys) / kPieces,
@@ -212,7 +212,7 @@ TEST(ComputerPlayer, TriesARefusedTurnAgainARowLower) {
     ComputerPlayer player(Strength::Hard, 3);
     play.start({0, 1, 2, 0, false}, 400);
     play.run(player, 20000, [&] { return play.resting(); });
-    EXPECT_GE(play.presses[Action::Rotate], 2);
+    EXPECT_GE(play.presses[KeyAction::Rotate], 2);
     EXPECT_EQ(play.view.piece.x, 10);
     EXPECT_EQ(play.view.piece.direction % 2, 0); // upright
 }
@@ -229,10 +229,10 @@ TEST(ComputerPlayer, WaitsOnThePartnerAndForItsPiece) {
         play.view.partner.emplace_back(x, 9);
     ComputerPlayer player(Strength::Normal, 4);
     play.start({4, 0, 11, 1, false});
-    play.run(player, 20000, [&] { return play.presses[Action::Down] > 0; });
+    play.run(player, 20000, [&] { return play.presses[KeyAction::Down] > 0; });
     ASSERT_EQ(play.view.piece.y, 8);
     play.run(player, play.now + 5000, [] { return false; });
-    EXPECT_EQ(play.presses[Action::Down], 1) << "pressed down while resting on the partner";
+    EXPECT_EQ(play.presses[KeyAction::Down], 1) << "pressed down while resting on the partner";
     play.view.partner.clear();
     play.run(player, play.now + 5000, [&] { return play.resting(); });
     EXPECT_EQ(play.view.piece.y, 17);
@@ -240,7 +240,7 @@ TEST(ComputerPlayer, WaitsOnThePartnerAndForItsPiece) {
     play.view.falling = false;
     for (int k = 0; k < 50; ++k) {
         const Decision d = player.decide(play.view, play.now);
-        ASSERT_EQ(d.action, Action::None);
+        ASSERT_EQ(d.action, KeyAction::None);
         ASSERT_GT(d.nextAt, play.now);
         play.now = d.nextAt;
     }
@@ -272,7 +272,7 @@ TEST(ComputerPlayer, PlaysAroundItsPartnerAndKeepsTheTeamsPace) {
     Play low = shared(8);
     ComputerPlayer player(Strength::Normal, 6);
     low.start({0, 1, 11, 0, false}, 700);
-    low.run(player, 30000, [&] { return low.presses[Action::Down] > 0; });
+    low.run(player, 30000, [&] { return low.presses[KeyAction::Down] > 0; });
     EXPECT_EQ(player.plan().cleared, 4);
     EXPECT_EQ(low.view.piece.x, 0);
     EXPECT_LT(low.now, 4000) << "not let down at once";
@@ -301,13 +301,13 @@ TEST(ComputerPlayer, PlaysAroundItsPartnerAndKeepsTheTeamsPace) {
     ahead.start({4, 0, 11, 0, false}, 400);
     ahead.run(pacer, 60000, [&] { return ahead.resting(); });
     ASSERT_TRUE(ahead.resting());
-    EXPECT_EQ(ahead.presses[Action::Down], 0);
+    EXPECT_EQ(ahead.presses[KeyAction::Down], 0);
     // Alone on its field it lets the same piece down at once.
     ahead.view.team = false;
     ComputerPlayer alone(Strength::Hard, 8);
     ahead.start({4, 0, 11, 0, false}, 400);
     ahead.run(alone, 60000, [&] { return ahead.resting(); });
-    EXPECT_EQ(ahead.presses[Action::Down], 1);
+    EXPECT_EQ(ahead.presses[KeyAction::Down], 1);
 }
 
 // Two falling pieces hooked into each other, each resting on the other,
@@ -326,7 +326,7 @@ TEST(ComputerPlayer, StepsAsideFromAPartnerHookedIntoItsPiece) {
     play.start(hooked, 500);
     play.run(player, 20000, [&] { return play.resting() && play.view.piece.y > 7; });
     ASSERT_FALSE(play.times.empty());
-    EXPECT_EQ(play.presses[Action::Right], 1);
+    EXPECT_EQ(play.presses[KeyAction::Right], 1);
     EXPECT_EQ(play.view.piece.x, 8);
     EXPECT_EQ(play.view.piece.y, 16);
 }

@@ -138,7 +138,7 @@ TEST(NetworkFault, TheHostKeepsListeningWhileItsPlayerTakes15SecondsOverTheName)
     // The joiner's moves show in the host's window as they are applied.
     ASSERT_TRUE(peer->waitFor<net::ViewDelta>());
     const int before = host.afterEvents;
-    peer->send(net::Action{net::ActionKind::Left, 1});
+    peer->send(net::Action{net::KeyAction::Left, 1});
     ASSERT_TRUE(until([&] { return host.afterEvents > before; }));
 }
 

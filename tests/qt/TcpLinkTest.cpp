@@ -34,7 +34,7 @@ struct Loopback {
             timers, int16_t{2}, NewJoinCode(),
             HostSession::Events{
                 [this](const std::string& n) { hostSaw.push_back("joined " + n); },
-                [this](ActionKind a) { hostSaw.push_back("action " + std::to_string(int(a))); },
+                [this](KeyAction a) { hostSaw.push_back("action " + std::to_string(int(a))); },
                 [this](HostSession::LeftReason, const std::string& t) { hostSaw.push_back(t); },
                 nullptr});
         EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0));
@@ -64,7 +64,7 @@ struct Loopback {
         host->sendView(v);
         ASSERT_TRUE(until([&] { return joiner->state() == JoinSession::State::Playing; }));
         EXPECT_EQ(joiner->view(), v);
-        joiner->sendAction(ActionKind::Turn);
+        joiner->sendAction(KeyAction::Rotate);
         ASSERT_TRUE(until([&] { return hostSaw.size() == 2; }));
         EXPECT_EQ(hostSaw[1], "action 3");
     }

@@ -378,26 +378,11 @@ void BotGame::actComputer(int p) {
         st.computer = std::make_unique<ComputerPlayer>(style, options_.seed * 11 + 3 + p);
     const Decision d = st.computer->decide(ViewOf(g, p), now());
     st.nextAction = std::max(d.nextAt, now() + 1);
-    const PlayerKeys& keys = g.Controls.Keys[static_cast<size_t>(p)];
     const SquareSet* s = g.Squares[p].get();
-    switch (d.action) {
-    case Action::Left:
-        key(keys.Left);
-        break;
-    case Action::Right:
-        key(keys.Right);
-        break;
-    case Action::Rotate:
-        if (s && s->IsTool())
-            ++totals_.toolPresses;
-        key(keys.Rotate);
-        break;
-    case Action::Down:
-        key(keys.Down);
-        break;
-    case Action::None:
-        break;
-    }
+    if (d.action == KeyAction::Rotate && s && s->IsTool())
+        ++totals_.toolPresses;
+    if (d.action != KeyAction::None)
+        key(KeyFor(g.Controls.Keys[static_cast<size_t>(p)], d.action));
 }
 
 void BotGame::actRandom(int p) {
