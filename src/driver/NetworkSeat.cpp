@@ -10,18 +10,18 @@ void Tessarin::SeatRemotePlayer(const std::string& name) {
     // The computer gives up the seat (and its name).
     mnuSeat_Click(Seat::Keyboard);
     newDuelSeries();
-    Player2Seat.remote = true;
+    Player2Seat.kind = Seat::Remote;
     Player2Name = name;
     syncSeatMenu();
 }
 
 void Tessarin::RemotePlayerLeft(const std::string& text) {
     const HandlerScope scope(*this);
-    if (Ended || !Player2Seat.remote)
+    if (Ended || !Player2Seat.remote())
         return;
     // The seat is given back first, so that nothing the dialog lets happen
     // meanwhile is taken for the joiner's.
-    Player2Seat.remote = false;
+    Player2Seat.kind = Seat::Keyboard;
     syncSeatMenu();
     if (!text.empty()) {
         if (Playing && !mnu("mnuPause").Checked)

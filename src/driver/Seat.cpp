@@ -24,11 +24,11 @@ bool isKeyOf(const PlayerKeys& k, int16_t code) {
 
 void Tessarin::mnuSeat_Click(int16_t Index) {
     const HandlerScope scope(*this);
-    if (Ended || Player2Seat.remote || Index < 0 || Index >= Seat::kKinds ||
+    if (Ended || Player2Seat.remote() || Index < 0 || Index >= Seat::kKinds ||
         Index == Player2Seat.kind)
         return;
     const bool wasComputer = Player2Seat.computer();
-    Player2Seat.kind = Index;
+    Player2Seat.kind = static_cast<Seat::Kind>(Index);
     // The computer goes by its own name; the person at the keyboard gets
     // back the name they had.
     if (Player2Seat.computer() && !wasComputer) {
@@ -58,8 +58,8 @@ void Tessarin::startDuelSeriesIfPlayer2Changed() {
 // chosen.
 void Tessarin::syncSeatMenu() {
     for (int16_t i = 0; i < Seat::kKinds; ++i) {
-        mnu("mnuSeat", i).Checked = !Player2Seat.remote && i == Player2Seat.kind;
-        mnu("mnuSeat", i).Enabled = seatChoosable_ && !Player2Seat.remote;
+        mnu("mnuSeat", i).Checked = i == Player2Seat.kind;
+        mnu("mnuSeat", i).Enabled = seatChoosable_ && !Player2Seat.remote();
     }
 }
 

@@ -9,26 +9,42 @@
 namespace tessarin {
 
 // Who plays player 2: a second person at this keyboard, or the computer at
-// one of three strengths, or a person at another machine (remote: the
-// kind is then Keyboard, and this keyboard's player 2 keys do nothing).
-// Whatever the seat, player 2's actions end in Form_KeyDown with player 2's
-// configured keys, so every rule of the game holds for every seat.
+// one of three strengths (the menu's seat items, by their index), or a
+// person at another machine while a network game runs (then this
+// keyboard's player 2 keys do nothing). Whatever the seat, player 2's
+// actions end in Form_KeyDown with player 2's configured keys, so every
+// rule of the game holds for every seat.
 struct Seat {
-    enum Kind : int16_t { Keyboard = 0, ComputerEasy = 1, ComputerNormal = 2, ComputerHard = 3 };
+    enum Kind : int16_t {
+        Keyboard = 0,
+        ComputerEasy = 1,
+        ComputerNormal = 2,
+        ComputerHard = 3,
+        Remote = 4, // not in the menu
+    };
+    // The kinds the menu offers, 0 to kKinds - 1.
     static constexpr int16_t kKinds = 4;
     // The name player 2 goes by while the computer has the seat.
     static constexpr const char* kComputerName = "Computer";
 
-    int16_t kind = Keyboard;
-    bool remote = false;
+    Kind kind = Keyboard;
 
     bool computer() const { return kind >= ComputerEasy && kind <= ComputerHard; }
+    bool remote() const { return kind == Remote; }
     // Whether player 2's keys typed at this keyboard play player 2.
-    bool takesKeyboard() const { return kind == Keyboard && !remote; }
+    bool takesKeyboard() const { return kind == Keyboard; }
     Strength strength() const {
-        return kind == ComputerEasy     ? Strength::Easy
-               : kind == ComputerNormal ? Strength::Normal
-                                        : Strength::Hard;
+        switch (kind) {
+        case ComputerEasy:
+            return Strength::Easy;
+        case ComputerNormal:
+            return Strength::Normal;
+        case ComputerHard:
+        case Keyboard:
+        case Remote:
+            break;
+        }
+        return Strength::Hard;
     }
 };
 
