@@ -42,6 +42,14 @@ struct ShapeInfoTable {
 inline constexpr int16_t kSingleSquareShape = 7;
 inline constexpr int16_t kDominoShape = 8;
 inline constexpr int16_t kStraightThreeShape = 9;
+// The shapes that look the same turned, besides the single square: the
+// 2 x 2 square and the cross.
+inline constexpr int16_t kSquareShape = 4;
+inline constexpr int16_t kCrossShape = 12;
+// Whether a shape looks the same in every direction (its turns change nothing).
+constexpr bool LooksTheSameTurned(int shape) {
+    return shape == kSquareShape || shape == kSingleSquareShape || shape == kCrossShape;
+}
 
 // Number of squares of a shape: 4 for 0 ... 6, 1 for 7, 2 for 8, 3 for 9
 // and 10, 5 for 11 ... 15; 0 for anything else.

@@ -303,8 +303,7 @@ bool SquareSet::CanRotate(int16_t RotateDirection) {
         return false;
     if (IsTool())
         return false;
-    // The square, the cross and the single square look the same turned.
-    if (shape_ == 4 || shape_ == kSingleSquareShape || shape_ == 12)
+    if (LooksTheSameTurned(shape_))
         return false;
     const int16_t next = turned(RotateDirection);
     if (next < 0)

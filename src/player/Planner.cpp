@@ -8,6 +8,16 @@
 
 namespace tessarin {
 
+namespace {
+// What a field's shape costs, per unit: a change between a filled and an
+// empty cell along a row or down a column (the walls and the floor count
+// as filled), a covered empty cell, and each cell of a well's depth.
+constexpr double kRowTransitionCost = 1.0;
+constexpr double kColumnTransitionCost = 1.0;
+constexpr double kHoleCost = 4.0;
+constexpr double kWellCost = 1.0;
+} // namespace
+
 // ---- PlayerRandom
 
 uint64_t PlayerRandom::next() {
@@ -134,7 +144,8 @@ double Board::score(int from, int to) const {
         }
     }
     columnTransitions += bits(above ^ inside); // the floor is taken
-    return -1.0 * rowTransitions - 1.0 * columnTransitions - 4.0 * holes - 1.0 * wells;
+    return -kRowTransitionCost * rowTransitions - kColumnTransitionCost * columnTransitions -
+           kHoleCost * holes - kWellCost * wells;
 }
 
 // ---- Planning
@@ -142,7 +153,7 @@ double Board::score(int from, int to) const {
 bool CanTurn(int16_t shape, bool blink) {
     if (blink && (shape == kDominoShape || shape == kStraightThreeShape))
         return false;
-    return shape != 4 && shape != kSingleSquareShape && shape != 12;
+    return !LooksTheSameTurned(shape);
 }
 
 int16_t Turned(int16_t direction, int16_t rotateMode) {
