@@ -284,6 +284,27 @@ private:
 
     // Moves the model on by what the event may have done since the last
     // look, compares, and looks again.
+    // What one event is checked with: the game after it, the pieces as
+    // they are now, and the account's fields as the event changes them.
+    struct Step {
+        const Tessarin& g;
+        const bot::Event& e;
+        std::array<Piece, 2> now;
+        std::array<Field, 2> model;
+        std::array<bool, 2> fresh{};
+        bool duel = false;
+        bool curtainTick = false;
+        int delivering = -1; // Duel: the field whose clear delivers rows to the other
+        // The field of the account a canvas is, or -1 (a new one).
+        int fieldOf(const Canvas* c) const {
+            for (int f = 0; f < 2; ++f)
+                if (c && model[static_cast<size_t>(f)].canvas == c &&
+                    !fresh[static_cast<size_t>(f)])
+                    return f;
+            return -1;
+        }
+    };
+
     void settle() {
         const Tessarin& g = bot_.game();
         if (g.Ended || !started_ || !failures.empty())
@@ -293,152 +314,37 @@ private:
             idle_ = false;
         else if (curtain_ && !g.tmrGameOver->Enabled())
             idle_ = true;
-        std::array<Piece, 2> now;
+        Step st{g, e, {}, fields_};
         for (int i = 0; i < 2; ++i)
-            now[static_cast<size_t>(i)] = look(g.Squares[i].get());
-
-        std::array<Field, 2> model = fields_;
-        std::array<bool, 2> fresh{};
-        // A mode command makes new, empty fields (a new one may even take
-        // the place in memory of the old).
-        const bool newMode = g.Mode != mode_;
-        for (int f = 0; f < 2; ++f) {
-            Field& m = model[static_cast<size_t>(f)];
-            const Canvas* c = g.Fields[f].get();
-            if (c != m.canvas || newMode) {
-                fresh[static_cast<size_t>(f)] = true;
-                m = Field{};
-                m.canvas = c;
-                if (c) {
-                    m.columns = c->Columns();
-                    m.rows = c->Rows();
-                    m.settled.assign(static_cast<size_t>(m.columns * m.rows), Canvas::kEmpty);
-                }
-            }
-        }
-        const auto fieldOf = [&](const Canvas* c) {
-            for (int f = 0; f < 2; ++f)
-                if (c && model[static_cast<size_t>(f)].canvas == c &&
-                    !fresh[static_cast<size_t>(f)])
-                    return f;
-            return -1;
-        };
-        const bool duel = g.Mode == Tessarin::kDuel;
-        const bool curtainTick = e.kind == bot::Event::Kind::Timer && e.name == "tmrGameOver";
+            st.now[static_cast<size_t>(i)] = look(g.Squares[i].get());
+        takeNewFields(st);
+        st.duel = g.Mode == Tessarin::kDuel;
+        st.curtainTick = e.kind == bot::Event::Kind::Timer && e.name == "tmrGameOver";
         const bool clearEnds = e.kind == bot::Event::Kind::Timer && e.name == "tmrDelete";
-        // Duel: the field whose clear delivers rows to the other.
-        int delivering = -1;
-        if (duel && clearEnds && e.index >= 0 && e.index < 2 && !fresh[0] && !fresh[1] &&
+        if (st.duel && clearEnds && e.index >= 0 && e.index < 2 && !st.fresh[0] && !st.fresh[1] &&
             g.Fields[e.index]->Lines() > fields_[static_cast<size_t>(e.index)].lines &&
             fields_[static_cast<size_t>(e.index)].fullCount >= 2)
-            delivering = e.index;
+            st.delivering = e.index;
 
         // New Game: the fields were empty, and squares come only in the
         // rows of the starting level.
         const bool newGame = e.kind == bot::Event::Kind::Click && e.name == "mnuNewGame" &&
                              !playing_ && !curtain_ && (g.Playing || g.tmrGameOver->Enabled());
         if (newGame) {
-            for (int f = 0; f < 2; ++f) {
-                Field& m = model[static_cast<size_t>(f)];
-                if (!m.canvas)
-                    continue;
-                for (int16_t v : m.settled)
-                    if (v != Canvas::kEmpty) {
-                        fail(str("field ", f + 1, " holds squares left from before at New Game"));
-                        break;
-                    }
-                const std::vector<int16_t> o = observed(m, now);
-                for (int x = 0; x < m.columns; ++x)
-                    for (int y = 0; y < m.rows; ++y) {
-                        const int16_t v = o[static_cast<size_t>(x * m.rows + y)];
-                        if (v != Canvas::kEmpty && y < m.rows - g.Level)
-                            fail(str("field ", f + 1, ": a square at (", x, ",", y,
-                                     ") above the starting level ", g.Level));
-                        m.at(x, y) = v;
-                    }
-            }
+            checkNewGame(st);
         } else {
-            // Landings: a falling piece that is no longer falling leaves its
-            // squares, unless it was a tool (it vanishes) or delivered rows
-            // dropped it; one that blinked off leaves nothing.
-            for (int p = 0; p < 2; ++p) {
-                const Piece& was = pieces_[static_cast<size_t>(p)];
-                const Piece& is = now[static_cast<size_t>(p)];
-                const int f = fieldOf(was.canvas);
-                if (!was.falling() || f < 0)
-                    continue;
-                const bool same = is.same(was);
-                if (same && is.falling())
-                    continue;
-                if (same && is.active && !is.visible)
-                    continue;
-                // (Still active and shown, but partly overwritten: the curtain
-                // is passing; what is left of it stays as squares.)
-                const bool gone = !same || !is.active;
-                if (gone && (was.tool() || (delivering >= 0 && f == 1 - delivering && same)))
-                    continue;
-                const Piece& at = same ? is : was;
-                Field& m = model[static_cast<size_t>(f)];
-                for (int q = 0; q < at.n; ++q) {
-                    const auto [x, y] = at.cells[static_cast<size_t>(q)];
-                    if (x >= 0 && y >= 0 && x < m.columns && y < m.rows)
-                        m.at(x, y) = was.color;
-                }
-            }
+            accountLandings(st);
             // The tools: Rotate on an active tool takes the first square
             // below it, or adds one on top of its column.
             if (e.kind == bot::Event::Kind::Key && playing_)
                 for (int p = 0; p < 2; ++p)
-                    useTool(p, e.index, now, model, fieldOf);
-            // Row clears, and in Duel the rows they deliver.
-            for (int f = 0; f < 2; ++f) {
-                Field& m = model[static_cast<size_t>(f)];
-                if (!m.canvas || fresh[static_cast<size_t>(f)])
-                    continue;
-                const int rose = g.Fields[f]->Lines() - fields_[static_cast<size_t>(f)].lines;
-                if (rose <= 0)
-                    continue;
-                std::vector<std::vector<int16_t>> sent;
-                if (f == delivering) {
-                    const Field& start = fields_[static_cast<size_t>(f)];
-                    const Piece& clearing = pieces_[static_cast<size_t>(f)];
-                    for (int k = 0; k < start.fullCount; ++k) {
-                        std::vector<int16_t> r(static_cast<size_t>(m.columns), Canvas::kEmpty);
-                        const int y = start.fullRows[static_cast<size_t>(k)];
-                        for (int x = 0; x < m.columns && y >= 0 && y < m.rows; ++x)
-                            if (!clearing.has(x, y))
-                                r[static_cast<size_t>(x)] = m.at(x, y);
-                        sent.push_back(r);
-                    }
-                }
-                const int removed = m.clearFullRows();
-                ++clearsChecked;
-                for (const Piece& was : pieces_)
-                    if (offPhase(was) && fieldOf(was.canvas) == f && coversSquare(was, m))
-                        ++offPhaseDrops;
-                if (removed != rose)
-                    fail(str("field ", f + 1, ": the lines rose by ", rose, " but ", removed,
-                             " full rows were there to remove"));
-                if (!sent.empty()) {
-                    // The opponent's falling piece is dropped first, also
-                    // one the curtain has begun to pass over.
-                    Field& o = model[static_cast<size_t>(1 - f)];
-                    const Piece& dropped = pieces_[static_cast<size_t>(1 - f)];
-                    if (dropped.active && !dropped.falling())
-                        for (int q = 0; q < dropped.n; ++q) {
-                            const auto [x, y] = dropped.cells[static_cast<size_t>(q)];
-                            if (x >= 0 && y >= 0 && x < o.columns && y < o.rows &&
-                                o.at(x, y) == dropped.color)
-                                o.at(x, y) = dropped.sinking() ? dropped.saved : Canvas::kEmpty;
-                        }
-                    o.addRows(sent);
-                    ++deliveriesChecked;
-                }
-            }
+                    useTool(p, e.index, st.now, st.model,
+                            [&st](const Canvas* c) { return st.fieldOf(c); });
+            accountClears(st);
             // The curtain empties, from the top, every row it has passed.
-            if (curtainTick && curtain_ && curtainClearing_)
-                for (int f = 0; f < (duel ? 2 : 1); ++f) {
-                    Field& m = model[static_cast<size_t>(f)];
+            if (st.curtainTick && curtain_ && curtainClearing_)
+                for (int f = 0; f < (st.duel ? 2 : 1); ++f) {
+                    Field& m = st.model[static_cast<size_t>(f)];
                     for (int y = 0; m.canvas && y <= curtainRow_ && y < m.rows; ++y)
                         for (int x = 0; x < m.columns; ++x)
                             m.at(x, y) = Canvas::kEmpty;
@@ -449,21 +355,154 @@ private:
             std::string line = str(context, " event ", events, " ", eventName(), " playing ",
                                    g.Playing, " curtain ", g.CurtainClearing, "/", g.CurtainRow);
             for (int p = 0; p < 2; ++p)
-                line += str(" | p", p + 1, ": ", describe(now[static_cast<size_t>(p)]));
+                line += str(" | p", p + 1, ": ", describe(st.now[static_cast<size_t>(p)]));
             std::fprintf(stderr, "%s\n", line.c_str());
         }
-        checkPieces(now);
-        pieces_ = now;
+        checkPieces(st.now);
+        pieces_ = st.now;
+        compareWithMaps(st);
+        checkEmptyAfterCurtain(g);
+        playing_ = g.Playing;
+        curtain_ = g.tmrGameOver->Enabled();
+        curtainClearing_ = g.CurtainClearing;
+        curtainRow_ = g.CurtainRow;
+        mode_ = g.Mode;
+    }
+
+    // A mode command makes new, empty fields (a new one may even take the
+    // place in memory of the old).
+    void takeNewFields(Step& st) {
+        const bool newMode = st.g.Mode != mode_;
         for (int f = 0; f < 2; ++f) {
-            Field& m = model[static_cast<size_t>(f)];
+            Field& m = st.model[static_cast<size_t>(f)];
+            const Canvas* c = st.g.Fields[f].get();
+            if (c != m.canvas || newMode) {
+                st.fresh[static_cast<size_t>(f)] = true;
+                m = Field{};
+                m.canvas = c;
+                if (c) {
+                    m.columns = c->Columns();
+                    m.rows = c->Rows();
+                    m.settled.assign(static_cast<size_t>(m.columns * m.rows), Canvas::kEmpty);
+                }
+            }
+        }
+    }
+
+    void checkNewGame(Step& st) {
+        for (int f = 0; f < 2; ++f) {
+            Field& m = st.model[static_cast<size_t>(f)];
+            if (!m.canvas)
+                continue;
+            for (int16_t v : m.settled)
+                if (v != Canvas::kEmpty) {
+                    fail(str("field ", f + 1, " holds squares left from before at New Game"));
+                    break;
+                }
+            const std::vector<int16_t> o = observed(m, st.now);
+            for (int x = 0; x < m.columns; ++x)
+                for (int y = 0; y < m.rows; ++y) {
+                    const int16_t v = o[static_cast<size_t>(x * m.rows + y)];
+                    if (v != Canvas::kEmpty && y < m.rows - st.g.Level)
+                        fail(str("field ", f + 1, ": a square at (", x, ",", y,
+                                 ") above the starting level ", st.g.Level));
+                    m.at(x, y) = v;
+                }
+        }
+    }
+
+    // Landings: a falling piece that is no longer falling leaves its
+    // squares, unless it was a tool (it vanishes) or delivered rows dropped
+    // it; one that blinked off leaves nothing.
+    void accountLandings(Step& st) {
+        for (int p = 0; p < 2; ++p) {
+            const Piece& was = pieces_[static_cast<size_t>(p)];
+            const Piece& is = st.now[static_cast<size_t>(p)];
+            const int f = st.fieldOf(was.canvas);
+            if (!was.falling() || f < 0)
+                continue;
+            const bool same = is.same(was);
+            if (same && is.falling())
+                continue;
+            if (same && is.active && !is.visible)
+                continue;
+            // (Still active and shown, but partly overwritten: the curtain
+            // is passing; what is left of it stays as squares.)
+            const bool gone = !same || !is.active;
+            if (gone && (was.tool() || (st.delivering >= 0 && f == 1 - st.delivering && same)))
+                continue;
+            const Piece& at = same ? is : was;
+            Field& m = st.model[static_cast<size_t>(f)];
+            for (int q = 0; q < at.n; ++q) {
+                const auto [x, y] = at.cells[static_cast<size_t>(q)];
+                if (x >= 0 && y >= 0 && x < m.columns && y < m.rows)
+                    m.at(x, y) = was.color;
+            }
+        }
+    }
+
+    // Row clears, and in Duel the rows they deliver.
+    void accountClears(Step& st) {
+        for (int f = 0; f < 2; ++f) {
+            Field& m = st.model[static_cast<size_t>(f)];
+            if (!m.canvas || st.fresh[static_cast<size_t>(f)])
+                continue;
+            const int rose = st.g.Fields[f]->Lines() - fields_[static_cast<size_t>(f)].lines;
+            if (rose <= 0)
+                continue;
+            std::vector<std::vector<int16_t>> sent;
+            if (f == st.delivering) {
+                const Field& start = fields_[static_cast<size_t>(f)];
+                const Piece& clearing = pieces_[static_cast<size_t>(f)];
+                for (int k = 0; k < start.fullCount; ++k) {
+                    std::vector<int16_t> r(static_cast<size_t>(m.columns), Canvas::kEmpty);
+                    const int y = start.fullRows[static_cast<size_t>(k)];
+                    for (int x = 0; x < m.columns && y >= 0 && y < m.rows; ++x)
+                        if (!clearing.has(x, y))
+                            r[static_cast<size_t>(x)] = m.at(x, y);
+                    sent.push_back(r);
+                }
+            }
+            const int removed = m.clearFullRows();
+            ++clearsChecked;
+            for (const Piece& was : pieces_)
+                if (offPhase(was) && st.fieldOf(was.canvas) == f && coversSquare(was, m))
+                    ++offPhaseDrops;
+            if (removed != rose)
+                fail(str("field ", f + 1, ": the lines rose by ", rose, " but ", removed,
+                         " full rows were there to remove"));
+            if (!sent.empty()) {
+                // The opponent's falling piece is dropped first, also one
+                // the curtain has begun to pass over.
+                Field& o = st.model[static_cast<size_t>(1 - f)];
+                const Piece& dropped = pieces_[static_cast<size_t>(1 - f)];
+                if (dropped.active && !dropped.falling())
+                    for (int q = 0; q < dropped.n; ++q) {
+                        const auto [x, y] = dropped.cells[static_cast<size_t>(q)];
+                        if (x >= 0 && y >= 0 && x < o.columns && y < o.rows &&
+                            o.at(x, y) == dropped.color)
+                            o.at(x, y) = dropped.sinking() ? dropped.saved : Canvas::kEmpty;
+                    }
+                o.addRows(sent);
+                ++deliveriesChecked;
+            }
+        }
+    }
+
+    // Every cell of the maps against the account; once told, the account
+    // goes on from the map.
+    void compareWithMaps(Step& st) {
+        const Tessarin& g = st.g;
+        for (int f = 0; f < 2; ++f) {
+            Field& m = st.model[static_cast<size_t>(f)];
             if (!m.canvas)
                 continue;
             fields_[static_cast<size_t>(f)] = m;
-            const std::vector<int16_t> o = observed(m, now);
+            const std::vector<int16_t> o = observed(m, st.now);
             // A clear that ends under the curtain may put squares back into
             // rows it has passed (a piece lifted and put back, rows pushed
             // up); its next tick empties them again.
-            if (!curtainTick && g.tmrGameOver->Enabled() && g.CurtainClearing)
+            if (!st.curtainTick && g.tmrGameOver->Enabled() && g.CurtainClearing)
                 for (int x = 0; x < m.columns; ++x)
                     for (int y = 0; y < g.CurtainRow && y < m.rows; ++y)
                         m.at(x, y) = o[static_cast<size_t>(x * m.rows + y)];
@@ -478,30 +517,29 @@ private:
                     break;
                 }
             Field& kept = fields_[static_cast<size_t>(f)];
-            kept.settled = o; // once told, the account goes on from the map
+            kept.settled = o;
             const Canvas& c = *m.canvas;
             kept.lines = c.Lines();
             kept.fullCount = c.FullLines();
             kept.fullRows = c.FullLineRows();
         }
-        // After the curtain every cell of every field is empty.
-        if (curtain_ && !g.tmrGameOver->Enabled() && !g.Playing)
-            for (int f = 0; f < 2; ++f)
-                if (const Canvas* c = g.Fields[f].get())
-                    for (int x = 0; x < c->Columns(); ++x)
-                        for (int y = 0; y < c->Rows(); ++y)
-                            if (c->GetMapUnit(static_cast<int16_t>(x), static_cast<int16_t>(y)) !=
-                                Canvas::kEmpty) {
-                                fail(str("field ", f + 1, " holds a square at (", x, ",", y,
-                                         ") after the curtain"));
-                                x = c->Columns();
-                                break;
-                            }
-        playing_ = g.Playing;
-        curtain_ = g.tmrGameOver->Enabled();
-        curtainClearing_ = g.CurtainClearing;
-        curtainRow_ = g.CurtainRow;
-        mode_ = g.Mode;
+    }
+
+    // After the curtain every cell of every field is empty.
+    void checkEmptyAfterCurtain(const Tessarin& g) {
+        if (!curtain_ || g.tmrGameOver->Enabled() || g.Playing)
+            return;
+        for (int f = 0; f < 2; ++f)
+            if (const Canvas* c = g.Fields[f].get())
+                for (int x = 0; x < c->Columns(); ++x)
+                    for (int y = 0; y < c->Rows(); ++y)
+                        if (c->GetMapUnit(static_cast<int16_t>(x), static_cast<int16_t>(y)) !=
+                            Canvas::kEmpty) {
+                            fail(str("field ", f + 1, " holds a square at (", x, ",", y,
+                                     ") after the curtain"));
+                            x = c->Columns();
+                            break;
+                        }
     }
 
     // The field's squares as the map shows them and as the account has them,
