@@ -271,8 +271,17 @@ void NetworkPlay::hostDialog() {
                           .arg(q(host_->session().joinCode())));
     });
     const auto joined = connect(this, &NetworkPlay::hostJoined, &dlg, &QDialog::accept);
+    // The latest few tries turned away, under what the window says: a
+    // stream of strangers does not grow it without end.
+    QStringList notices;
+    QString said;
     const auto notice = connect(this, &NetworkPlay::hostNotice, &dlg, [&](const QString& text) {
-        info->setText(info->text() + QLatin1Char('\n') + text);
+        if (notices.isEmpty())
+            said = info->text();
+        notices.append(text);
+        while (notices.size() > 3)
+            notices.removeFirst();
+        info->setText(said + QLatin1Char('\n') + notices.join(QLatin1Char('\n')));
     });
     // Player 2 came and went before the game was set up (they were told).
     const auto ended = connect(this, &NetworkPlay::hostEnded, &dlg, &QDialog::reject);
