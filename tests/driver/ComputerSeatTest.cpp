@@ -61,13 +61,7 @@ protected:
                 if (!game->Playing)
                     continue;
                 const Decision d = p1->decide(ViewOf(*game, 0), timers.now());
-                const PlayerKeys& k = keys(0);
-                const int16_t code = d.action == KeyAction::Left     ? k.Left
-                                     : d.action == KeyAction::Right  ? k.Right
-                                     : d.action == KeyAction::Rotate ? k.Rotate
-                                     : d.action == KeyAction::Down   ? k.Down
-                                                                     : 0;
-                if (code)
+                if (const int16_t code = KeyFor(keys(0), d.action))
                     game->Keyboard_KeyDown(code, 0);
                 p1At = std::max(d.nextAt, timers.now() + 1);
             } else if (tickAt > end) {
