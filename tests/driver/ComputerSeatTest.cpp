@@ -61,13 +61,7 @@ protected:
                 if (!game->Playing)
                     continue;
                 const Decision d = p1->decide(ViewOf(*game, 0), timers.now());
-                const PlayerKeys& k = keys(0);
-                const int16_t code = d.action == KeyAction::Left     ? k.Left
-                                     : d.action == KeyAction::Right  ? k.Right
-                                     : d.action == KeyAction::Rotate ? k.Rotate
-                                     : d.action == KeyAction::Down   ? k.Down
-                                                                     : 0;
-                if (code)
+                if (const int16_t code = KeyFor(keys(0), d.action))
                     game->Keyboard_KeyDown(code, 0);
                 p1At = std::max(d.nextAt, timers.now() + 1);
             } else if (tickAt > end) {
@@ -96,30 +90,32 @@ protected:
     int moves = 0;
 };
 
-// Duel and Cooperation against each strength, Game A and B, the down key
-// dropping at once and one row a press, player 1 played by a computer
-// player of the test's: the computer moves its pieces and clears rows,
-// and after every game nothing runs.
+// Duel and Cooperation against each strength, each strength in Game A and
+// B and with the down key dropping at once and one row a press, player 1
+// played by a computer player of the test's: the computer moves its pieces
+// and clears rows, and after every game nothing runs. (The computer soak
+// plays every mix of these in full.)
 TEST_F(ComputerSeat, PlaysWholeGamesAtEveryStrengthInBothVariantsAndSpeedModes) {
     std::map<int16_t, int>
-        lines; // by strength: player 2's in Duel, the shared field's in Cooperation
-    seat(Seat::ComputerEasy);
+        lines;                // by strength: player 2's in Duel, the shared field's in Cooperation
+    seat(Seat::ComputerEasy); // one name to ask
+    int n = 0;
     for (int16_t mode : {Tessarin::kDuel, Tessarin::kCooperation}) {
         choose(mode, {"Ann"});
         for (int16_t kind : {Seat::ComputerEasy, Seat::ComputerNormal, Seat::ComputerHard}) {
+            const char* variant = n % 2 ? "mnuGameB" : "mnuGameA";
+            const int16_t speedMode = (n + n / 3) % 2;
+            ++n;
+            SCOPED_TRACE(std::to_string(mode) + " " + std::to_string(kind) + " " + variant + " " +
+                         std::to_string(speedMode));
             seat(kind);
-            for (const char* variant : {"mnuGameA", "mnuGameB"})
-                for (int16_t speedMode : {0, 1}) {
-                    SCOPED_TRACE(std::to_string(mode) + " " + std::to_string(kind) + " " + variant +
-                                 " " + std::to_string(speedMode));
-                    game->Click(variant);
-                    game->Controls.SpeedMode = speedMode;
-                    player1(Strength::Normal);
-                    moves = 0;
-                    playOut(4 * 60 * 1000);
-                    EXPECT_GT(moves, 10);
-                    lines[kind] += field(mode == Tessarin::kDuel ? 1 : 0).Lines();
-                }
+            game->Click(variant);
+            game->Controls.SpeedMode = speedMode;
+            player1(Strength::Normal);
+            moves = 0;
+            playOut(4 * 60 * 1000);
+            EXPECT_GT(moves, 10);
+            lines[kind] += field(mode == Tessarin::kDuel ? 1 : 0).Lines();
         }
     }
     for (const auto& [kind, n] : lines)

@@ -232,6 +232,16 @@ TEST(MainWindow, TwoPlayersLetsTheComputerTakePlayer2sSeat) {
     QTest::keyClick(&w, Qt::Key_A);
     EXPECT_EQ(game.Squares[1]->x(), x2);
     EXPECT_EQ(game.Squares[0]->x(), x1 - 1);
+
+    // The computer plays player 2: its pieces land away from the columns
+    // they come in over (3 to 6).
+    rig.timers.advance(30000);
+    const Canvas& field = *game.Fields[1];
+    int aside = 0;
+    for (int16_t x : {0, 1, 2, 7, 8, 9, 10})
+        for (int16_t y = 0; y < field.Rows(); ++y)
+            aside += field.GetMapUnit(x, y) != Canvas::kEmpty;
+    EXPECT_GT(aside, 0);
 }
 
 // The turn pictures show which way the piece turns: the arc leaves its gap

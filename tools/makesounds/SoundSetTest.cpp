@@ -1,4 +1,5 @@
 #include "SoundSynth.h"
+#include "support/TempFolder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,13 +7,13 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
 using namespace tessarin::sounds;
+using tessarin::testing::ReadBytes;
+using tessarin::testing::TempFolder;
 
 namespace {
 
@@ -27,26 +28,6 @@ const std::vector<std::string> kNames = [] {
     }
     return names;
 }();
-
-// A folder of its own under the system's temporary folder, removed again.
-class TempFolder {
-public:
-    TempFolder()
-        : path_(fs::temp_directory_path() /
-                ("tessarin-sounds-" + std::to_string(static_cast<long>(::getpid())))) {
-        fs::remove_all(path_);
-    }
-    ~TempFolder() { fs::remove_all(path_); }
-    const fs::path& path() const { return path_; }
-
-private:
-    fs::path path_;
-};
-
-std::vector<uint8_t> readBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 uint32_t u16(const std::vector<uint8_t>& b, size_t at) {
     return static_cast<uint32_t>(b[at]) | static_cast<uint32_t>(b[at + 1]) << 8;
@@ -145,7 +126,8 @@ TEST(SoundSet, WritesTenPlayableQuietEdgedWaves) {
         SCOPED_TRACE(name);
         const fs::path file = folder.path() / "sounds" / name;
         ASSERT_TRUE(fs::is_regular_file(file));
-        Wave w = parseWave(readBytes(file));
+        const std::string bytes = ReadBytes(file);
+        Wave w = parseWave({bytes.begin(), bytes.end()});
         ASSERT_EQ(w.error, "");
         EXPECT_EQ(w.format, 1u);
         EXPECT_EQ(w.channels, 1u);
@@ -221,7 +203,6 @@ TEST(SoundSet, SameBytesEveryRunAndHeaderOfAnEmptyWave) {
 
 TEST(SoundSet, ReportsAFolderItCannotCreate) {
     TempFolder folder;
-    fs::create_directories(folder.path());
     std::ofstream(folder.path() / "plain-file") << "x";
     std::string error;
     EXPECT_FALSE(writeSoundSet(folder.path() / "plain-file" / "sounds", &error));
