@@ -39,11 +39,14 @@ has_window() { [ -n "$(window_of "$1" "$2")" ]; }
 no_window() { ! has_window "$1" "$2"; }
 focus() { xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"; }
 alive() { xvfb_running "$1"; }
-# The messages process $1 shows: its windows named "Tessarin" but its main one.
+# The messages process $1 shows: its windows named "Tessarin" but its main
+# one. (The game's own message window has that name only as _NET_WM_NAME,
+# which xdotool's search does not read.)
 messages() {
     local w
-    for w in $(xvfb_windows '^Tessarin$' "$1"); do
-        [ "$w" = "${main_window[$1]}" ] || echo "$w"
+    for w in $(xvfb_windows '' "$1"); do
+        [ "$w" != "${main_window[$1]}" ] && [ "$(xdotool getwindowname "$w" 2>/dev/null)" = Tessarin ] &&
+            echo "$w"
     done
 }
 has_message() { [ -n "$(messages "$1")" ]; }
@@ -60,8 +63,8 @@ answer() {
     focus "$w"
     key "$k"
     gone() { ! xvfb_windows '' "$pid" | grep -qx "$w"; }
-    xvfb_until 5 gone || fail "message $w of $pid did not close on $k"
-    alive "$pid" || fail "$pid ended after its message was answered"
+    xvfb_until 5 gone || fail "a message of ${name_of[$pid]} did not close on $k"
+    alive "$pid" || fail "${name_of[$pid]} ended after its message was answered"
 }
 # The log of process $1.
 log() { echo "$work/${name_of[$1]}.log"; }
@@ -179,6 +182,33 @@ joiner_moves_left() {
     }
     xvfb_until 5 host_sees || fail "player 2's piece did not reach the left wall at the host"
     xvfb_until 5 joiner_sees || fail "player 2's piece did not reach the left wall at the joiner"
+}
+
+# A host waiting and a joiner in a Duel, started by the host's player.
+host_and_joiner() {
+    start host
+    host=$started
+    host_game "$host" 1
+    start joiner
+    joiner=$started
+    join_and_name "$joiner"
+    start_duel
+}
+# Whether both fields of the host's window are empty (as after Stop, or
+# once the curtain has run).
+fields_empty() {
+    shoot
+    local y
+    for y in 0 9 17; do
+        [ "$(cell "${main_window[$host]}" 363 510 510 5 "$y")" = 000000 ] || return 1
+        [ "$(cell "${main_window[$host]}" 363 6060 510 5 "$y")" = 000000 ] || return 1
+    done
+}
+# Moves window $1 to ($2, $3) and waits until it stands there.
+place() {
+    xdotool windowmove "$1" "$2" "$3"
+    at() { eval "$(xdotool getwindowgeometry --shell "$1")" && [ "$X" = "$2" ] && [ "$Y" = "$3" ]; }
+    xvfb_until 5 at "$1" "$2" "$3" || fail "window $1 did not move to $2,$3"
 }
 
 # Ends process $1 as its player would (Ctrl+X in its main window) and
