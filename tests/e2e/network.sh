@@ -23,7 +23,9 @@ start() {
     local name=${case_name:+$case_name-}$1 w tries
     mkdir -p "$work/$name"
     for tries in 1 2 3; do
-        (cd "$work/$name" && exec "$game" >"$work/$name.log" 2>&1) &
+        # Freed memory filled at once, so that a program that reads what
+        # it has freed goes wrong here rather than by chance.
+        (cd "$work/$name" && MALLOC_PERTURB_=190 exec "$game" >"$work/$name.log" 2>&1) &
         started=$!
         case_pids+=("$started")
         name_of[$started]=$name

@@ -53,13 +53,13 @@ joiner_at_the_door() {
 slow_name() {
     joiner_at_the_door
     step "the host's name window stays open for 15 s"
-    waiting() {
-        has_window "$host" '^Input Name--Player1$' && no_message "$host" && alive "$joiner" &&
-            ! grep -q '^tessarin: ' "$(log "$joiner")"
-    }
     local until=$((SECONDS + 15))
     while [ $SECONDS -lt $until ]; do
-        waiting || fail "the wait for the name ended the join: $(grep '^tessarin: ' "$(log "$joiner")")"
+        alive "$host" || fail "the host ended"
+        alive "$joiner" || fail "the joiner ended"
+        has_window "$host" '^Input Name--Player1$' || fail "the host's name window closed"
+        no_message "$host" || fail "the host gave up the joiner while its player typed the name"
+        ! grep '^tessarin: ' "$(log "$joiner")" || fail "the joiner was told the above"
         sleep 0.5
     done
     step "the host's player names player 1; the duel is played"
