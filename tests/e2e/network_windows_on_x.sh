@@ -4,8 +4,9 @@
 # real X display (Xvfb), as network_on_x.sh plays them:
 #   network_windows_on_x.sh PATH/TO/tessarin PATH/TO/x_close
 #   a slow name: the host's player leaves the name window open for 15 s
-#     while the joiner waits, then names player 1: the game starts, and the
-#     joiner's keys play it (the host kept reading all along);
+#     while the joiner waits, then names player 1: the game starts (the
+#     joiner's title names the host's player), and the joiner's keys play
+#     it (the host kept reading all along);
 #   the joiner leaves while the host's name window is open: the host's
 #     player is told, confirms the names (player 2's too, the keyboard's
 #     seat again), hosts again, and a new join plays;
@@ -47,7 +48,7 @@ joiner_at_the_door() {
     start joiner
     joiner=$started
     join_game "$joiner"
-    name=$(name_window)
+    name=$(name_window) || fail "no name window at the host"
 }
 
 slow_name() {
@@ -70,6 +71,7 @@ slow_name() {
     xvfb_until 10 has_window "$host" '^Tessarin \(Duel\)$' || fail "Duel did not come up at the host"
     xvfb_until 10 has_window "$joiner" "$joined_title" || fail "the joiner does not show the Duel"
     no_message "$host" || fail "the host shows a message"
+    has_window "$joiner" '^Tessarin \(Duel\) - with Dana$' || fail "the joiner's title does not name Dana"
     start_duel
     joiner_moves_left "$joiner"
     finish "$joiner"
@@ -125,14 +127,10 @@ game_over() {
             sed 's/^[0-9]*,[0-9]*: //'
     }
     [ -n "$(picture "$hm")" ] || fail "could not read the host's message"
-    [ "$(picture "$jm")" = "$(picture "$hm")" ] || {
-        cp "$work/shot.png" "/tmp/tessarin-e2e-network-$case_name.png"
-        fail "the joiner's message does not look like the host's"
-    }
+    [ "$(picture "$jm")" = "$(picture "$hm")" ] || fail "the joiner's message does not look like the host's"
     step "each player closes their own with Return; the next duel is played"
     answer "$joiner" "$jm"
-    has_window "$host" '' && xvfb_windows '' "$host" | grep -qx "$hm" ||
-        fail "the joiner's Return closed the host's message"
+    xvfb_windows '' "$host" | grep -qx "$hm" || fail "the joiner's Return closed the host's message"
     answer "$host" "$hm"
     xvfb_until 20 fields_empty || fail "the curtain did not run at the host"
     start_duel
