@@ -102,10 +102,11 @@ open_with() {
 # Game > Two Players > item (access key $2) in the main window of process $1.
 two_players_menu() {
     local pid=$1 n
+    alive "$pid" || fail "${name_of[$pid]} has ended"
     n=$(shown "$pid")
     focus "${main_window[$pid]}"
-    open_with "$pid" "$n" alt+g || fail "the Game menu of $pid did not open"
-    open_with "$pid" $((n + 1)) t || fail "Two Players of $pid did not open"
+    open_with "$pid" "$n" alt+g || fail "the Game menu of ${name_of[$pid]} did not open"
+    open_with "$pid" $((n + 1)) t || fail "Two Players of ${name_of[$pid]} did not open"
     key "$2"
 }
 # Host $1 hosts a Duel on $port and waits in its window for hosting; the
@@ -221,6 +222,11 @@ exit_program() {
     xvfb_until 10 ended || fail "Exit did not end ${name_of[$pid]}"
     wait "$pid" || status=$?
     [ "$status" = 0 ] || fail "${name_of[$pid]} exited with status $status"
+}
+# The sanitizer's reports in the output of the case's programs, their first
+# lines (for fail()).
+show_reports() {
+    grep -h -A 12 'ERROR: AddressSanitizer\|runtime error:' "$work/${case_name:-}"*.log >&2 || true
 }
 # No crash or sanitizer report in the output of the case's programs.
 logs_clean() {

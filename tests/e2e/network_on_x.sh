@@ -36,6 +36,7 @@ fail() {
     xvfb_alive || echo "(the X display has gone)" >&2
     import -window root "/tmp/tessarin-e2e-network-${case_name:-start}.png" 2>/dev/null || true
     tail -n 5 "$work/${case_name:-}"*.log >&2 || true
+    show_reports
     exit 1
 }
 port=$((47100 + $$ % 400 * 10))
