@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A network Duel between two real programs on one machine, over the
-# loopback, on Xvfb: the joiner's key-to-pixels time as a player sees it
+# loopback, on Xvfb: the time from the joiner's key to its move in both
+# windows (the joiner's and the host's) as the players see it
 # (the X server included) and what the Duel costs the host's CPU, against
 # the same host playing a local Duel with no joiner.
 #
@@ -34,7 +35,9 @@
 #    and D, which play player 2 at the host) in turn, each timed to the
 #    changed pixels of player 2's field in the joiner's window, and before
 #    each of them one of the host's player 1 keys (A, D or W) to the host's
-#    window.
+#    window. Then, in the same game, as many keys of the joiner's again,
+#    each timed to player 2's field in the host's window: how soon the
+#    host's player sees the joiner's move.
 #
 # The timed keys are XTest keys, to the window that has the input focus
 # (x_latency gives it back should a message have taken it); player 1's keys
@@ -205,8 +208,9 @@ local_duel() {
     stop "$game_pid"
 }
 
-# A network Duel at speed 9; prints x_latency's row, the host's and the
-# joiner's CPU % and the ms measured.
+# A network Duel at speed 9; adds to network.runs x_latency's row for the
+# joiner's window, the host's and the joiner's CPU % and the ms measured,
+# and to host.runs the same for the host's window.
 network_duel() {
     local port=$1 host joiner w code hw jw
     launch host '^Tessarin$' "the host's window"
@@ -233,25 +237,31 @@ network_duel() {
     w=$(wait_window "$host" '^Input Name--Player1$' "the host's name window")
     keys_to "$w" Return
     hw=$(wait_window "$host" '^Tessarin \(Duel\)$' "the host's Duel")
-    jw=$(wait_window "$joiner" '^Tessarin \(Duel\)$' "the joiner's Duel")
+    # The joiner's title may name the host.
+    jw=$(wait_window "$joiner" '^Tessarin \(Duel\)( - with .*)?$' "the joiner's Duel")
     place "$jw" 0 0
     place "$hw" 640 0
     keys_to "$hw" alt+s s 9 F2
     # shellcheck disable=SC2046 # the rectangle's four numbers
     measure --left a --right d --host "$hw" --host-keys a,d,w \
-        "$jw" $(field "$jw") -- "$host" "$joiner"
+        "$jw" $(field "$jw") -- "$host" "$joiner" >>"$work/network.runs"
+    # shellcheck disable=SC2046
+    measure --left a --right d --keys-to "$jw" --host "$hw" --host-keys a,d,w \
+        "$hw" $(field "$hw") -- "$host" "$joiner" >>"$work/host.runs"
     stop "$joiner"
     stop "$host"
 }
 
 : >"$work/local.runs"
 : >"$work/network.runs"
+: >"$work/host.runs"
 for run in $(seq "$runs"); do
     xvfb_alive || start_display
     local_duel >>"$work/local.runs"
     echo "  run $run, local Duel:   $(tail -1 "$work/local.runs")" >&2
-    network_duel $((47300 + ($$ + run) % 600)) >>"$work/network.runs"
-    echo "  run $run, network Duel: $(tail -1 "$work/network.runs")" >&2
+    network_duel $((47300 + ($$ + run) % 600))
+    echo "  run $run, network Duel, joiner's window: $(tail -1 "$work/network.runs")" >&2
+    echo "  run $run, network Duel, host's window:   $(tail -1 "$work/host.runs")" >&2
 done
 
 # ---- the table: medians of the runs, column by column
@@ -268,15 +278,18 @@ ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b == 0) print "-"; else printf "%
 # keys answered median p99 slowest never other still covered read cpu... ms
 read -r l_keys l_answered l_median l_p99 l_slowest l_never l_other l_still _ l_read l_cpu _ < <(medians "$work/local.runs")
 read -r n_keys n_answered n_median n_p99 n_slowest n_never n_other n_still _ n_read n_cpu n_joiner _ < <(medians "$work/network.runs")
+read -r h_keys h_answered h_median h_p99 h_slowest h_never h_other h_still _ h_read h_cpu h_joiner _ < <(medians "$work/host.runs")
 
 echo "| Duel at speed 9 | keys answered | median | 99th percentile | slowest | never answered | left out | no game running | host's CPU (%) | joiner's CPU (%) |"
 echo "|---|---|---|---|---|---|---|---|---|---|"
 echo "| local: one program, player 2's key to its own field | $l_answered of $l_keys | $l_median ms | $l_p99 ms | $l_slowest ms | $l_never | $l_other | $l_still | $l_cpu | - |"
 echo "| network: the joiner's key to player 2's field in the joiner's window | $n_answered of $n_keys | $n_median ms | $n_p99 ms | $n_slowest ms | $n_never | $n_other | $n_still | $n_cpu | $n_joiner |"
-echo "| network / local | - | $(ratio "$n_median" "$l_median") | $(ratio "$n_p99" "$l_p99") | - | - | - | - | $(ratio "$n_cpu" "$l_cpu") | - |"
+echo "| network: the joiner's key to player 2's field in the host's window | $h_answered of $h_keys | $h_median ms | $h_p99 ms | $h_slowest ms | $h_never | $h_other | $h_still | $h_cpu | $h_joiner |"
+echo "| network / local, the joiner's window | - | $(ratio "$n_median" "$l_median") | $(ratio "$n_p99" "$l_p99") | - | - | - | - | $(ratio "$n_cpu" "$l_cpu") | - |"
+echo "| network / local, the host's window | - | $(ratio "$h_median" "$l_median") | $(ratio "$h_p99" "$l_p99") | - | - | - | - | $(ratio "$h_cpu" "$l_cpu") | - |"
 echo
 if [ "$runs" = 1 ]; then what="One run"; else what="Medians of $runs runs"; fi
-read_ms=$(awk -v a="$l_read" -v b="$n_read" 'BEGIN { printf "%.2f", (a + b) / 2 }')
+read_ms=$(awk -v a="$l_read" -v b="$n_read" -v c="$h_read" 'BEGIN { printf "%.2f", (a + b + c) / 3 }')
 echo "$what under Xvfb (1280 x 1024 x 24, no window manager), $keys keys timed in each"
 echo "Duel, one every $every ms or so, each after one of player 1's keys; one read of the field took $read_ms ms, the times' resolution."
 echo "\"Left out\": keys answered together with a new piece, a cleared row or the curtain;"

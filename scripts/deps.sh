@@ -7,7 +7,7 @@ set -euo pipefail
 need=(cmake g++ make pkg-config ccache
       qt6-base-dev qt6-multimedia-dev libqt6multimedia6
       libgtest-dev libgmock-dev googletest
-      xvfb xdotool x11-utils xauth fonts-dejavu-core fonts-liberation2 imagemagick
+      xvfb xdotool x11-utils xauth libx11-dev fonts-dejavu-core fonts-liberation2 imagemagick
       # the Debian package (scripts/package.sh) and its test
       dpkg-dev file strace desktop-file-utils appstream lintian)
 [ "${TESSARIN_DEPS_EXTRA:-}" ] && need+=(${TESSARIN_DEPS_EXTRA})

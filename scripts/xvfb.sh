@@ -87,8 +87,12 @@ xvfb_start() {
     exec {fd}<> <(:)
     Xvfb -displayfd "$fd" -screen 0 "$screen" -nolisten tcp >"$_xvfb_log" 2>&1 &
     XVFB_PID=$!
-    local tries=0
-    until read -r -t 0.1 display <&"$fd"; do
+    # A read that times out keeps what it had read of the line: the number
+    # may come in two pieces on a busy machine.
+    local tries=0 piece
+    display=""
+    until read -r -t 0.1 piece <&"$fd"; do
+        display+=$piece
         tries=$((tries + 1))
         [ $tries -lt 100 ] && kill -0 "$XVFB_PID" 2>/dev/null && continue
         exec {fd}>&-
@@ -97,6 +101,11 @@ xvfb_start() {
         return 1
     done
     exec {fd}>&-
+    display+=$piece
+    [[ $display =~ ^[0-9]+$ ]] || {
+        echo "Xvfb wrote no display number (\"$display\")" >&2
+        return 1
+    }
     export DISPLAY=":$display" QT_QPA_PLATFORM=xcb
     unset XDG_RUNTIME_DIR
 }

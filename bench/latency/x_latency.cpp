@@ -1,7 +1,8 @@
 // The time from a key to the changed pixels between real programs on an X
 // display. Presses a player's Left and Right keys in turn (XTest) to a
 // window that has the input focus, and reads a rectangle of that window (a
-// playing field) back to back until its picture answers the key.
+// playing field), or of another program's window, back to back until its
+// picture answers the key.
 //
 //   x_latency [options] WINDOW X Y WIDTH HEIGHT
 //
@@ -12,11 +13,14 @@
 //   --timeout MS      how long a key may take (default 500)
 //   --left KEYSYM     the Left key (default a), --right KEYSYM (default d);
 //                     keypad digits (KP_1) are pressed with NumLock on
+//   --keys-to WINDOW  the window that gets the timed keys, when it is not
+//                     WINDOW (the joiner's keys timed to the host's window)
 //   --host WINDOW     the window of the program that runs the game (default:
 //                     WINDOW itself); every --restart MS (default 1000, 0 never)
-//                     each other shown window of that program (a message) gets
-//                     Return and the host's window F2, so that a new game
-//                     starts once one has ended
+//                     each other shown window of that program (a message),
+//                     and of the timed keys' program (a joiner's copy of the
+//                     message), gets Return and the host's window F2, so
+//                     that a new game starts once one has ended
 //   --host-keys LIST  keys (KEYSYM,KEYSYM,...) of another player at the host's
 //                     window: one of them, at random, before each timed key
 //   --seed N          for that random choice (default 1)
@@ -27,8 +31,8 @@
 //                     something, as PPM files (to check what was counted)
 //
 // The timed keys are XTest keys, as a keyboard's: they go to the window
-// that has the focus, which the tool gives to WINDOW before each (a
-// program's message may have taken it). The other player's keys are sent
+// that has the focus, which the tool gives to WINDOW (or --keys-to's)
+// before each (a program's message may have taken it). The other player's keys are sent
 // to the host's window (XSendEvent) and leave the focus where it is, so
 // that the programs see no focus change a player would not make; once a
 // second the tool gives the focus to a message for Return, and to the
@@ -137,6 +141,7 @@ struct Options {
     Window window = 0;
     int x = 0, y = 0, width = 0, height = 0;
     Window host = 0;
+    Window keysTo = 0; // the timed keys' window
     std::string left = "a", right = "d";
     std::vector<std::string> hostKeys;
     long keys = 200, everyMs = 40, timeoutMs = 500, restartMs = 1000, seed = 1;
@@ -148,7 +153,8 @@ struct Options {
     std::fprintf(stderr,
                  "usage: x_latency [--keys N] [--every MS] [--timeout MS] [--left KEYSYM] "
                  "[--right KEYSYM]\n"
-                 "                 [--host WINDOW] [--host-keys K,K,...] [--restart MS] "
+                 "                 [--keys-to WINDOW] [--host WINDOW] [--host-keys K,K,...] "
+                 "[--restart MS] "
                  "[--seed N]\n"
                  "                 [--row] [--log FILE] [--dump DIR] WINDOW X Y WIDTH HEIGHT\n");
     std::exit(2);
@@ -191,12 +197,12 @@ Options parse(int argc, char** argv) {
             o.left = value();
         else if (a == "--right")
             o.right = value();
-        else if (a == "--host") {
+        else if (a == "--host" || a == "--keys-to") {
             const std::string_view v = value();
             const auto id = number(v, 1, 0xffffffffL, 0);
             if (!id)
-                badArgument("--host wants a window id, not \"" + std::string(v) + "\"");
-            o.host = static_cast<Window>(*id);
+                badArgument(std::string(a) + " wants a window id, not \"" + std::string(v) + "\"");
+            (a == "--host" ? o.host : o.keysTo) = static_cast<Window>(*id);
         } else if (a == "--host-keys") {
             const std::string_view v = value();
             std::size_t from = 0;
@@ -234,6 +240,8 @@ Options parse(int argc, char** argv) {
     }
     if (!o.host)
         o.host = o.window;
+    if (!o.keysTo)
+        o.keysTo = o.window;
     return o;
 }
 
@@ -599,10 +607,18 @@ int main(int argc, char** argv) {
     if (!XGetWindowAttributes(x.display(), o.host, &hostAttributes) || !x.ok() ||
         hostAttributes.map_state != IsViewable)
         fail("the host's window " + X::hex(o.host) + " does not exist or is not shown");
+    XWindowAttributes keysAttributes{};
+    if (!XGetWindowAttributes(x.display(), o.keysTo, &keysAttributes) || !x.ok() ||
+        keysAttributes.map_state != IsViewable)
+        fail("the keys' window " + X::hex(o.keysTo) + " does not exist or is not shown");
     const unsigned long hostPid = x.pid(o.host);
     if (o.restartMs > 0 && hostPid == 0)
         fail("the host's window " + X::hex(o.host) + " does not say its process (_NET_WM_PID)");
     const Window hostTop = x.topLevelOf(o.host);
+    // The program of the timed keys' window (a joiner) shows the host's
+    // messages too, each to be closed on its side.
+    const unsigned long keysPid = x.pid(o.keysTo);
+    const Window keysTop = x.topLevelOf(o.keysTo), readTop = x.topLevelOf(o.window);
 
     Grabber grabber(x, o);
     FILE* log = nullptr;
@@ -636,11 +652,16 @@ int main(int argc, char** argv) {
         slot = std::max(slot + every, Clock::now());
         if (o.restartMs > 0 && Clock::now() >= nextRestart) {
             nextRestart += std::chrono::milliseconds(o.restartMs);
-            // Return on the host program's other windows (a message), then F2.
+            // Return on the other windows (messages) of the host's program
+            // and of the keys' program, then F2.
             for (const Window w : x.topLevels()) {
                 XWindowAttributes a{};
-                if (w == hostTop || !XGetWindowAttributes(x.display(), w, &a) || !x.ok() ||
-                    a.map_state != IsViewable || a.c_class != InputOutput || x.pid(w) != hostPid)
+                if (w == hostTop || w == keysTop || w == readTop ||
+                    !XGetWindowAttributes(x.display(), w, &a) || !x.ok() ||
+                    a.map_state != IsViewable || a.c_class != InputOutput)
+                    continue;
+                const unsigned long pid = x.pid(w);
+                if (pid != hostPid && (pid == 0 || pid != keysPid))
                     continue;
                 // A message may close before it has the focus.
                 if (focused() == w || x.focus(w))
@@ -651,7 +672,7 @@ int main(int argc, char** argv) {
         }
         if (!hostKeys.empty())
             x.send(o.host, hostKeys[random() % hostKeys.size()]);
-        focus(o.window);
+        focus(o.keysTo);
         if (checkRectangle(x, o)) {
             if (log)
                 std::fprintf(
@@ -708,7 +729,7 @@ int main(int argc, char** argv) {
         else
             ++noGame;
     }
-    focus(o.window);
+    focus(o.keysTo);
     x.unlockNumLock();
     if (log)
         std::fclose(log);
