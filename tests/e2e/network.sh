@@ -1,8 +1,7 @@
 # shellcheck shell=bash
 # Network play between real programs for the end-to-end scripts: starting
 # them, hosting, joining, the windows each shows and answering them. Source
-# it after scripts/xvfb.sh and cells.sh; the caller sets $game (the program),
-# $work (a folder of its own), $port and fail().
+# it after scripts/xvfb.sh and cells.sh, then call network_setup.
 #
 # Each program runs in a folder of its own under $work, its output in
 # $work/NAME.log; the joiner writes every ending it is told of there as
@@ -11,6 +10,28 @@
 # program's own message boxes and the windows of the game).
 
 step() { echo "   $*"; }
+
+# network_setup FIRST_PORT PROGRAM X_CLOSE: the programs, a folder of the
+# run's own ($work), ports of its own from FIRST_PORT on, and the display.
+network_setup() {
+    game=$(readlink -f "$2")
+    x_close=$(readlink -f "$3")
+    work=$(mktemp -d)
+    xvfb_at_exit 'rm -rf "$work"'
+    port=$(($1 + $$ % 400 * 10))
+    xvfb_start 1280x1024x24 || fail "Xvfb did not start"
+}
+
+# Says what failed, with a picture of the screen and the programs' last
+# words, and ends the case (or the script).
+fail() {
+    echo "FAIL: $*" >&2
+    xvfb_alive || echo "(the X display has gone)" >&2
+    import -window root "/tmp/tessarin-e2e-network-${case_name:-start}.png" 2>/dev/null || true
+    tail -n 5 "$work/${case_name:-}"*.log >&2 || true
+    show_reports
+    exit 1
+}
 
 declare -A main_window=() # pid: the id of its main window
 declare -A name_of=()     # pid: its folder's name, and its log's

@@ -25,21 +25,7 @@ source "$here/cells.sh"
 # shellcheck source=network.sh
 source "$here/network.sh"
 
-game=$(readlink -f "$1")
-x_close=$(readlink -f "$2")
-work=$(mktemp -d)
-xvfb_at_exit 'rm -rf "$work"'
-fail() {
-    echo "FAIL: $*" >&2
-    xvfb_alive || echo "(the X display has gone)" >&2
-    import -window root "/tmp/tessarin-e2e-network-${case_name:-start}.png" 2>/dev/null || true
-    tail -n 5 "$work/${case_name:-}"*.log >&2 || true
-    show_reports
-    exit 1
-}
-port=$((45100 + $$ % 400 * 10))
-
-xvfb_start 1280x1024x24 || fail "Xvfb did not start"
+network_setup 45100 "$1" "$2"
 
 # A host waiting, a joiner at its door: the host asks player 1's name.
 joiner_at_the_door() {
