@@ -34,6 +34,9 @@ GamepadsWindow::GamepadsWindow(Gamepads& pads, QWidget* parent)
     buttons->addWidget(close_);
     layout->addLayout(buttons);
     close_->setDefault(true);
+    // Room for the ink that reaches past a text's advance.
+    note_->setMargin(labelMargin());
+    note_->setAlignment(Qt::AlignCenter);
     connect(swap_, &QPushButton::clicked, this, [this] { pads_.Swap(); });
     connect(close_, &QPushButton::clicked, this, &QDialog::close);
     refresh();
@@ -49,6 +52,8 @@ void GamepadsWindow::refresh() {
         auto* who = new QLabel(playerText(pad.player), this);
         auto* name = new QLabel(QString::fromStdString(pad.name), this);
         name->setTextFormat(Qt::PlainText);
+        who->setMargin(labelMargin());
+        name->setMargin(labelMargin());
         grid_->addWidget(who, row, 0);
         grid_->addWidget(name, row, 1);
         rows_.push_back(who);
@@ -62,6 +67,11 @@ void GamepadsWindow::refresh() {
     else
         note_->setText(QStringLiteral("Pads change players between games, with two pads."));
     swap_->setEnabled(pads_.CanSwap());
+    layout()->activate();
+}
+
+int GamepadsWindow::labelMargin() const {
+    return fontMetrics().height() / 8 + 1;
 }
 
 void GamepadsWindow::followGame() {

@@ -29,6 +29,8 @@ public:
     QStringList lines() const;
 
 private:
+    int labelMargin() const;
+
     Gamepads& pads_;
     QGridLayout* grid_;
     QLabel* note_;
