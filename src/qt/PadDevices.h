@@ -47,6 +47,9 @@ public:
     // Whether SDL is being asked for news on a timer (only while a pad is
     // connected).
     bool polling() const;
+    // A device may have come or gone: SDL is asked now and a few times
+    // more while it settles (what a change under /dev/input does).
+    void devicesChanged();
     int connected() const { return static_cast<int>(open_.size()); }
 
 signals:
@@ -60,7 +63,6 @@ private:
     void deviceAdded(int deviceIndex);
     void deviceRemoved(int32_t id);
     void rumble(Gamepads::PadId id, PadRumble why);
-    void devicesChanged();
     void note(const QString& line);
 
     Gamepads& pads_;

@@ -56,6 +56,8 @@ bool PadScript::run(const QString& line) {
     if (w.size() >= 2 && w[0] == QLatin1String("plug")) {
         const QByteArray name = line.mid(line.indexOf(QLatin1Char(' ')) + 1).toUtf8();
         pads_.push_back(std::make_unique<VirtualPad>(name.constData()));
+        if (plugged_)
+            plugged_();
         return pads_.back()->attached();
     }
     bool ok = false;

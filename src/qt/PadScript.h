@@ -9,6 +9,7 @@
 // The pads are then read as real ones are, on the poll timer.
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -29,6 +30,9 @@ public:
     bool open();
     // Runs one command; false when it makes no sense.
     bool run(const QString& line);
+    // Called after a pad was plugged in, as a new device under /dev/input
+    // would have the devices looked at.
+    void setPlugged(std::function<void()> f) { plugged_ = std::move(f); }
 
 private:
     void readable();
@@ -37,6 +41,7 @@ private:
     QSocketNotifier* notifier_ = nullptr;
     QByteArray pending_;
     std::vector<std::unique_ptr<VirtualPad>> pads_;
+    std::function<void()> plugged_;
 };
 
 } // namespace tessarin::qt

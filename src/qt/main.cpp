@@ -112,6 +112,7 @@ int main(int argc, char** argv) {
             padsWindow->refresh();
     });
     tessarin::qt::PadScript padScript;
+    padScript.setPlugged([&padDevices] { padDevices.devicesChanged(); });
     window.setCommandHook([&](const std::string& name) {
         if (name == "mnuGamepads") {
             if (!padsWindow)
