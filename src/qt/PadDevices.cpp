@@ -114,6 +114,10 @@ bool PadDevices::polling() const {
     return pollTimer_->isActive();
 }
 
+int PadDevices::pollInterval() const {
+    return pollTimer_->interval();
+}
+
 void PadDevices::poll() {
     // A message window opened by a pad's event runs its own loop, which
     // brings the timer back here: the outer call reads on afterwards.
@@ -176,11 +180,20 @@ void PadDevices::poll() {
         }
     }
     inPoll_ = false;
+    if (acted)
+        lastUse_.start();
     // Read again only while there is a pad to read.
-    if (open_.empty())
+    if (open_.empty()) {
         pollTimer_->stop();
-    else if (!pollTimer_->isActive())
-        pollTimer_->start();
+    } else {
+        const bool busy =
+            (busy_ && busy_()) || (lastUse_.isValid() && lastUse_.elapsed() < kActiveAfterUseMs);
+        const int interval = busy ? kPollMs : kIdlePollMs;
+        if (pollTimer_->interval() != interval)
+            pollTimer_->setInterval(interval);
+        if (!pollTimer_->isActive())
+            pollTimer_->start();
+    }
     if (acted && afterEvent_)
         afterEvent_();
 }

@@ -6,6 +6,7 @@
 // watches /dev/input for new devices instead.
 #include "driver/Gamepads.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -23,8 +24,12 @@ namespace tessarin::qt {
 class PadDevices : public QObject {
     Q_OBJECT
 public:
-    // How often SDL is asked for news while a pad is connected, ms.
+    // How often SDL is asked for news while a pad is connected, ms: often
+    // while a game runs or a pad was just used, seldom otherwise (a pad
+    // connected beside an idle window costs next to nothing).
     static constexpr int kPollMs = 4;
+    static constexpr int kIdlePollMs = 60;
+    static constexpr int kActiveAfterUseMs = 2000;
 
     explicit PadDevices(Gamepads& pads, QObject* parent = nullptr);
     ~PadDevices() override;
@@ -38,6 +43,8 @@ public:
     bool started() const { return started_; }
     // Runs after the game handled what the pads did (the window syncs).
     void setAfterEvent(std::function<void()> f) { afterEvent_ = std::move(f); }
+    // Whether the pads are read often now (a game runs).
+    void setBusy(std::function<bool()> f) { busy_ = std::move(f); }
     // Where the log's lines go (standard error by default).
     void setLog(std::function<void(const QString&)> f) { log_ = std::move(f); }
 
@@ -47,6 +54,8 @@ public:
     // Whether SDL is being asked for news on a timer (only while a pad is
     // connected).
     bool polling() const;
+    // The poll's interval now, ms.
+    int pollInterval() const;
     // A device may have come or gone: SDL is asked now and a few times
     // more while it settles (what a change under /dev/input does).
     void devicesChanged();
@@ -76,6 +85,8 @@ private:
     int settleLeft_ = 0;
     QFileSystemWatcher* watcher_ = nullptr;
     std::function<void()> afterEvent_;
+    std::function<bool()> busy_;
+    QElapsedTimer lastUse_;
     std::function<void(const QString&)> log_;
 };
 

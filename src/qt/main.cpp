@@ -106,6 +106,7 @@ int main(int argc, char** argv) {
     tessarin::Gamepads pads(game);
     tessarin::qt::PadDevices padDevices(pads);
     padDevices.setAfterEvent([&window] { window.afterEvent(); });
+    padDevices.setBusy([&game] { return game.Playing; });
     std::unique_ptr<tessarin::qt::GamepadsWindow> padsWindow;
     pads.setChanged([&padsWindow] {
         if (padsWindow)

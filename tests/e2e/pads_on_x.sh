@@ -33,10 +33,12 @@ xvfb_track "$game_pid"
 # Held open for writing for the whole run.
 exec 7<>"$work/pads"
 pad() { echo "$*" >&7; }
-# A press the poll sees: down, a moment, up.
+# A press the poll sees: down, a moment, up. (A virtual pad has no queue of
+# its own: between two reads it must be held, and outside a game the
+# program reads its pads only every 60 ms.)
 tap() {
     pad "$1 press $2"
-    sleep 0.03
+    if [ "$2" = start ]; then sleep 0.15; else sleep 0.03; fi
     pad "$1 release $2"
     sleep 0.03
 }

@@ -35,6 +35,7 @@ struct PadRig {
             window.afterEvent();
         });
         rig.dialogs.setBeforeModal([this] { window.sync(); });
+        devices.setBusy([this] { return rig.game.Playing; });
     }
     Tessarin& game() { return rig.game; }
     void duel() { // names as they are
@@ -126,7 +127,11 @@ TEST(Gamepads, APadPluggedInMidGamePlaysAndOnePulledOutPausesTheGameWithAMessage
     EXPECT_FALSE(r.devices.polling()); // nothing to read
     auto first = std::make_unique<VirtualPad>("First Pad");
     r.devices.poll(); // as the change under /dev/input, or the poll, does
+    // A pad beside an idle window is read seldom, often during a game.
+    EXPECT_EQ(r.devices.pollInterval(), PadDevices::kIdlePollMs);
     r.duel();
+    r.devices.poll();
+    EXPECT_EQ(r.devices.pollInterval(), PadDevices::kPollMs);
     r.game().tmrMain[0]->setEnabled(true);
     r.game().tmrMain[1]->setEnabled(true);
     VirtualPad second("Late Pad");
