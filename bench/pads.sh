@@ -49,11 +49,19 @@ switches() {
 }
 threads() { ls /proc/"$1"/task | wc -l; }
 median() { sort -g | awk '{a[NR] = $1} END {m = (NR + 1) / 2; print (NR % 2) ? a[m] : (a[m - 0.5] + a[m + 0.5]) / 2}'; }
-launch() { # program, window pattern
-    "$1" >"$work/log" 2>&1 &
-    pid=$!
-    xvfb_track "$pid"
-    win=$(xvfb_wait_window "$2" 20 "$pid") || fail "$1 showed no window"
+launch() { # program, window pattern; three tries (on this shared machine a
+    # program now and then finds no display, and the display is started again)
+    local try
+    for try in 1 2 3; do
+        xvfb_alive || xvfb_start || fail "Xvfb did not start again"
+        "$1" >"$work/log" 2>&1 &
+        pid=$!
+        xvfb_track "$pid"
+        win=$(xvfb_wait_window "$2" 20 "$pid") && return 0
+        echo "$1 showed no window (try $try): $(tail -1 "$work/log")" >&2
+        stop "$pid"
+    done
+    fail "$1 showed no window"
 }
 stop() { kill "$1" 2>/dev/null || true; wait "$1" 2>/dev/null || true; }
 

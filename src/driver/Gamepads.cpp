@@ -132,10 +132,12 @@ void Gamepads::Button(PadId id, PadControl control, bool down) {
     }
     if (!down || pad->slot < 0 || !mayPlay())
         return;
-    if (control == PadControl::Start)
-        start();
-    else
+    if (control == PadControl::Start) {
+        if (!divert_ || !divert_(KeyAction::None))
+            start();
+    } else {
         act(*pad, control);
+    }
 }
 
 void Gamepads::Stick(PadId id, int x, int y) {
@@ -208,6 +210,8 @@ void Gamepads::act(const Pad& pad, PadControl control) {
     const int16_t player = playerOfSlot(pad.slot);
     const KeyAction action = actionOf(control);
     if (player == kNobody || action == KeyAction::None)
+        return;
+    if (divert_ && divert_(action))
         return;
     game_.Form_KeyDown(KeyFor(game_.Controls.Keys[player], action), 0);
 }

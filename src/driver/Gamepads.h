@@ -5,6 +5,7 @@
 // stick still, and gives Start its meaning. Every action ends in
 // Form_KeyDown with the player's configured keys, or in a menu command
 // through Click, so every rule of the game holds for pads too.
+#include "game/PlayerKeys.h"
 #include "platform/Timer.h"
 
 #include <array>
@@ -78,6 +79,11 @@ public:
 
     // Shakes a pad (the front end's rumble); none while the sound is off.
     void setRumble(std::function<void(PadId, PadRumble)> rumble) { rumble_ = std::move(rumble); }
+    // While this answers true, the pads play elsewhere (a network game
+    // joined from this machine: the joiner's side), and not this window's
+    // game: it is given each action (None for Start) and says whether it
+    // took it.
+    void setDivert(std::function<bool(KeyAction)> divert) { divert_ = std::move(divert); }
     // Told whenever the list or the players change.
     void setChanged(std::function<void()> changed) { changed_ = std::move(changed); }
 
@@ -115,6 +121,7 @@ private:
     std::vector<Pad> pads_;
     std::function<void(PadId, PadRumble)> rumble_;
     std::function<void()> changed_;
+    std::function<bool(KeyAction)> divert_;
     // What the game looked like after the last event: for the rumbles.
     std::array<int, 2> deliveriesSeen_{};
     bool playingSeen_ = false;

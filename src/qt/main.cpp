@@ -114,6 +114,13 @@ int main(int argc, char** argv) {
     });
     tessarin::qt::PadScript padScript;
     padScript.setPlugged([&padDevices] { padDevices.devicesChanged(); });
+    // A network game joined from here: the pads play the joiner's side.
+    pads.setDivert([&network](tessarin::KeyAction action) {
+        if (!network.joined() || !network.joinView())
+            return false;
+        network.joinView()->padAction(action);
+        return true;
+    });
     window.setCommandHook([&](const std::string& name) {
         if (name == "mnuGamepads") {
             if (!padsWindow)

@@ -216,3 +216,24 @@ TEST_F(GamepadsTest, PadsShakeWhenTheirRowsGoToTheOpponentAndAtGameOverUnlessThe
     pads->AfterEvent();
     EXPECT_EQ(rumbles, "22r 11o 22o ");
 }
+
+TEST_F(GamepadsTest, WhileAnotherGameTakesThePadsThisWindowsGameIsLeftAlone) {
+    duel();
+    setPiece(0, 4, 0, 5, 1);
+    std::vector<KeyAction> sent;
+    bool joined = true;
+    pads->setDivert([&](KeyAction a) {
+        if (joined)
+            sent.push_back(a);
+        return joined;
+    });
+    tap(kPad1, PadControl::Left);
+    tap(kPad2, PadControl::Turn);
+    tap(kPad1, PadControl::Start);
+    EXPECT_EQ(sent, (std::vector<KeyAction>{KeyAction::Left, KeyAction::Rotate, KeyAction::None}));
+    EXPECT_EQ(piece(0), "4/0 5,1");
+    EXPECT_FALSE(paused());
+    joined = false;
+    tap(kPad1, PadControl::Left);
+    EXPECT_EQ(piece(0), "4/0 4,1");
+}
