@@ -3,8 +3,6 @@
 #include <QDir>
 #include <QFileSystemWatcher>
 #include <QTimer>
-#include <QWidget>
-#include <QWindow>
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 #include <cstdio>
@@ -28,7 +26,7 @@ constexpr Shake kGameOverShake{0xA000, 0xA000, 400};
 
 } // namespace
 
-PadDevices::PadDevices(Gamepads& pads, QObject* parent)
+PadDevices::PadDevices(PadSink& pads, QObject* parent)
     : QObject(parent), pads_(pads), pollTimer_(new QTimer(this)), settleTimer_(new QTimer(this)) {
     pollTimer_->setTimerType(Qt::PreciseTimer);
     pollTimer_->setInterval(kPollMs);
@@ -39,7 +37,7 @@ PadDevices::PadDevices(Gamepads& pads, QObject* parent)
             settleTimer_->stop();
         poll();
     });
-    pads_.setRumble([this](Gamepads::PadId id, PadRumble why) { rumble(id, why); });
+    pads_.setRumble([this](int32_t id, PadRumble why) { rumble(id, why); });
 }
 
 PadDevices::~PadDevices() {
@@ -76,32 +74,11 @@ bool PadDevices::start() {
         watcher_ = new QFileSystemWatcher({QStringLiteral("/dev/input")}, this);
         connect(watcher_, &QFileSystemWatcher::directoryChanged, this, &PadDevices::devicesChanged);
     }
-    emit startedNow();
     // The pads that are there already (their news may also be queued).
     for (int i = 0; i < SDL_NumJoysticks(); ++i)
         deviceAdded(i);
     poll();
     return true;
-}
-
-void PadDevices::startWhenShown(QWidget* window) {
-    QWindow* handle = window->windowHandle();
-    if (!handle || handle->isExposed()) {
-        QTimer::singleShot(0, this, [this] { start(); });
-        return;
-    }
-    handle->installEventFilter(this);
-}
-
-bool PadDevices::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Expose) {
-        if (auto* handle = qobject_cast<QWindow*>(watched); handle && handle->isExposed()) {
-            handle->removeEventFilter(this);
-            // After this first frame is drawn.
-            QTimer::singleShot(0, this, [this] { start(); });
-        }
-    }
-    return QObject::eventFilter(watched, event);
 }
 
 void PadDevices::devicesChanged() {
@@ -143,19 +120,19 @@ void PadDevices::poll() {
             const int32_t id = e.cbutton.which;
             switch (e.cbutton.button) {
             case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
-                pads_.Button(id, PadControl::Left, down);
+                pads_.button(id, PadControl::Left, down);
                 break;
             case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
-                pads_.Button(id, PadControl::Right, down);
+                pads_.button(id, PadControl::Right, down);
                 break;
             case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
-                pads_.Button(id, PadControl::Down, down);
+                pads_.button(id, PadControl::Down, down);
                 break;
             case SDL_CONTROLLER_BUTTON_A:
-                pads_.Button(id, PadControl::Turn, down);
+                pads_.button(id, PadControl::Turn, down);
                 break;
             case SDL_CONTROLLER_BUTTON_START:
-                pads_.Button(id, PadControl::Start, down);
+                pads_.button(id, PadControl::Start, down);
                 break;
             default:
                 break;
@@ -168,7 +145,7 @@ void PadDevices::poll() {
                 e.caxis.axis == SDL_CONTROLLER_AXIS_LEFTY) {
                 auto it = open_.find(e.caxis.which);
                 if (it != open_.end()) {
-                    pads_.Stick(e.caxis.which,
+                    pads_.stick(e.caxis.which,
                                 SDL_GameControllerGetAxis(it->second, SDL_CONTROLLER_AXIS_LEFTX),
                                 SDL_GameControllerGetAxis(it->second, SDL_CONTROLLER_AXIS_LEFTY));
                     acted = true;
@@ -219,7 +196,7 @@ void PadDevices::deviceAdded(int deviceIndex) {
     }
     const char* padName = SDL_GameControllerName(controller);
     open_[id] = controller;
-    pads_.Connected(id, padName ? padName : name.toStdString());
+    pads_.connected(id, padName ? padName : name.toStdString());
 }
 
 void PadDevices::deviceRemoved(int32_t id) {
@@ -228,10 +205,10 @@ void PadDevices::deviceRemoved(int32_t id) {
         return;
     SDL_GameControllerClose(it->second);
     open_.erase(it);
-    pads_.Disconnected(id);
+    pads_.disconnected(id);
 }
 
-void PadDevices::rumble(Gamepads::PadId id, PadRumble why) {
+void PadDevices::rumble(int32_t id, PadRumble why) {
     auto it = open_.find(id);
     if (it == open_.end())
         return;

@@ -4,7 +4,7 @@
 // the game's Gamepads, and their rumble. Only SDL's game-controller part is
 // started, and nothing is read while no pad is connected: the program
 // watches /dev/input for new devices instead.
-#include "driver/Gamepads.h"
+#include "qt/PadService.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -31,15 +31,12 @@ public:
     static constexpr int kIdlePollMs = 60;
     static constexpr int kActiveAfterUseMs = 2000;
 
-    explicit PadDevices(Gamepads& pads, QObject* parent = nullptr);
+    explicit PadDevices(PadSink& pads, QObject* parent = nullptr);
     ~PadDevices() override;
 
     // Starts SDL's game controllers and takes the pads already there;
     // false (with a line in the log) when SDL cannot start.
     bool start();
-    // Starts once window has first been shown on the screen (at once if it
-    // is already), so that SDL adds nothing to the program's start-up.
-    void startWhenShown(QWidget* window);
     bool started() const { return started_; }
     // Runs after the game handled what the pads did (the window syncs).
     void setAfterEvent(std::function<void()> f) { afterEvent_ = std::move(f); }
@@ -61,20 +58,13 @@ public:
     void devicesChanged();
     int connected() const { return static_cast<int>(open_.size()); }
 
-signals:
-    // SDL has started (virtual pads can be attached from now on).
-    void startedNow();
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void deviceAdded(int deviceIndex);
     void deviceRemoved(int32_t id);
-    void rumble(Gamepads::PadId id, PadRumble why);
+    void rumble(int32_t id, PadRumble why);
     void note(const QString& line);
 
-    Gamepads& pads_;
+    PadSink& pads_;
     bool started_ = false;
     bool inPoll_ = false;
     std::map<int32_t, _SDL_GameController*> open_;

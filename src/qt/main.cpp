@@ -7,8 +7,8 @@
 #include "qt/Looks.h"
 #include "qt/MainWindow.h" // the game, too
 #include "qt/NetworkPlay.h"
-#include "qt/PadDevices.h"
-#include "qt/PadScript.h"
+#include "qt/GamepadsSink.h"
+#include "qt/PadService.h"
 #include "qt/QtDialogs.h"
 #include "qt/QtSound.h"
 #include "qt/QtTimerHost.h"
@@ -104,7 +104,8 @@ int main(int argc, char** argv) {
     // Gamepads: the game's rules for them, the devices through SDL (started
     // once the window shows), and their window.
     tessarin::Gamepads pads(game);
-    tessarin::qt::PadDevices padDevices(pads);
+    tessarin::qt::GamepadsSink padSink(pads);
+    tessarin::qt::PadLoader padDevices(padSink);
     padDevices.setAfterEvent([&window] { window.afterEvent(); });
     padDevices.setBusy([&game] { return game.Playing; });
     std::unique_ptr<tessarin::qt::GamepadsWindow> padsWindow;
@@ -112,8 +113,6 @@ int main(int argc, char** argv) {
         if (padsWindow)
             padsWindow->refresh();
     });
-    tessarin::qt::PadScript padScript;
-    padScript.setPlugged([&padDevices] { padDevices.devicesChanged(); });
     // A network game joined from here: the pads play the joiner's side.
     pads.setDivert([&network](tessarin::KeyAction action) {
         if (!network.joined() || !network.joinView())
@@ -144,8 +143,6 @@ int main(int argc, char** argv) {
     window.afterEvent();
     if (game.Ended)
         return 0;
-    QObject::connect(&padDevices, &tessarin::qt::PadDevices::startedNow, &padScript,
-                     [&padScript] { padScript.open(); });
     padDevices.startWhenShown(&window);
     return app.exec();
 }

@@ -39,6 +39,7 @@ done
 # Every file in its place, nothing else; owned by root, with plain modes.
 {
     echo "-rwxr-xr-x ./usr/games/tessarin"
+    echo "-rw-r--r-- ./usr/lib/games/tessarin/libtessarin-pads.so"
     for s in about appear add take speed move rotate chord message Ding; do
         echo "-rw-r--r-- ./usr/share/games/tessarin/sounds/$s.wav"
     done

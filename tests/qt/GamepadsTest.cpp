@@ -6,6 +6,7 @@
 #include "driver/Gamepads.h"
 
 #include "Rig.h"
+#include "qt/GamepadsSink.h"
 #include "qt/GamepadsWindow.h"
 #include "qt/PadDevices.h"
 
@@ -24,7 +25,8 @@ struct PadRig {
     GameRig rig;
     Shown window{rig.game};
     Gamepads pads{rig.game};
-    PadDevices devices{pads};
+    GamepadsSink sink{pads};
+    PadDevices devices{sink};
     QStringList log;
     int afterEvents = 0;
 
