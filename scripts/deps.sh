@@ -6,6 +6,8 @@ set -euo pipefail
 
 need=(cmake g++ make pkg-config ccache
       qt6-base-dev qt6-multimedia-dev libqt6multimedia6
+      # gamepads
+      libsdl2-dev
       libgtest-dev libgmock-dev googletest
       xvfb xdotool x11-utils xauth libx11-dev fonts-dejavu-core fonts-liberation2 imagemagick
       # the Debian package (scripts/package.sh) and its test

@@ -24,6 +24,9 @@
 //   --host-keys LIST  keys (KEYSYM,KEYSYM,...) of another player at the host's
 //                     window: one of them, at random, before each timed key
 //   --seed N          for that random choice (default 1)
+//   --pad FIFO        the timed presses are pad 1's D-pad left and right,
+//                     written to the program's pad script (TESSARIN_PAD_SCRIPT)
+//                     instead of keys; each is let go just before the next
 //   --row             one line of figures for scripts (below)
 //   --log FILE        each key: number, ms since the start, what came of it,
 //                     ms it took
@@ -146,7 +149,7 @@ struct Options {
     std::vector<std::string> hostKeys;
     long keys = 200, everyMs = 40, timeoutMs = 500, restartMs = 1000, seed = 1;
     bool row = false;
-    std::string dump, log;
+    std::string dump, log, pad;
 };
 
 [[noreturn]] void usage() {
@@ -156,7 +159,8 @@ struct Options {
                  "                 [--keys-to WINDOW] [--host WINDOW] [--host-keys K,K,...] "
                  "[--restart MS] "
                  "[--seed N]\n"
-                 "                 [--row] [--log FILE] [--dump DIR] WINDOW X Y WIDTH HEIGHT\n");
+                 "                 [--row] [--log FILE] [--dump DIR] [--pad FIFO] WINDOW X Y WIDTH "
+                 "HEIGHT\n");
     std::exit(2);
 }
 
@@ -212,7 +216,9 @@ Options parse(int argc, char** argv) {
                     o.hostKeys.emplace_back(v.substr(from, comma - from));
                 from = comma + 1;
             }
-        } else if (a == "--log")
+        } else if (a == "--pad")
+            o.pad = value();
+        else if (a == "--log")
             o.log = value();
         else if (a == "--dump")
             o.dump = value();
@@ -624,6 +630,9 @@ int main(int argc, char** argv) {
     FILE* log = nullptr;
     if (!o.log.empty() && !(log = std::fopen(o.log.c_str(), "w")))
         fail("cannot write " + o.log);
+    FILE* pad = nullptr;
+    if (!o.pad.empty() && !(pad = std::fopen(o.pad.c_str(), "w")))
+        fail("cannot write the pad script " + o.pad);
     const auto start = Clock::now();
     std::mt19937 random(static_cast<std::mt19937::result_type>(o.seed));
     std::vector<double> times;
@@ -684,11 +693,21 @@ int main(int argc, char** argv) {
         const std::vector<uint32_t> beforePicture = grabber.read();
         const Columns before(beforePicture, o.width);
         const Key& key = i % 2 ? right : left;
-        x.press(key, true);
-        x.sync();
-        const auto pressed = Clock::now();
-        x.press(key, false);
-        XFlush(x.display());
+        Clock::time_point pressed;
+        if (pad) {
+            const char* direction = i % 2 ? "right" : "left";
+            if (i > 0)
+                std::fprintf(pad, "1 release %s\n", i % 2 ? "left" : "right");
+            std::fprintf(pad, "1 press %s\n", direction);
+            std::fflush(pad);
+            pressed = Clock::now();
+        } else {
+            x.press(key, true);
+            x.sync();
+            pressed = Clock::now();
+            x.press(key, false);
+            XFlush(x.display());
+        }
         bool changed = false;
         Answer answer = Answer::Nothing;
         Clock::time_point seen;

@@ -100,6 +100,7 @@ void Tessarin::tmrDelete_Timer(int16_t Index) {
         if (o.BlinkTimer())
             o.BlinkTimer()->setEnabled(false);
         Fields[other]->AddLines(DeliveredRows, n);
+        ++Deliveries[Index];
     }
     SquareSet& clearing = *Squares[ClearingPlayer];
     if (!clearing.IsAddTool())

@@ -87,7 +87,9 @@ MenuTree::MenuTree() {
         item("mnuOption", "&Option", {},
              {item("mnuSound", "&Sound", "Ctrl+S"), item("mnuPreview", "&Preview"),
               separator("mnuSep3"), item("mnuGameA", "Game &A"), item("mnuGameB", "Game &B"),
-              separator("mnuSep4"), item("mnuCustom", "&Custom ...")}));
+              separator("mnuSep4"), item("mnuCustom", "&Custom ..."),
+              // Which gamepad plays whom: the front end runs this itself.
+              separator("mnuSepPads"), item("mnuGamepads", "&Gamepads...")}));
     Bar.push_back(item(
         "mnuHelp", "&Help", {},
         {item("mnuHow", "&How to Play?"), separator("mnuSep5"), item("mnuAbout", "&About...")}));

@@ -134,6 +134,10 @@ public:
     // the keyboard.
     void RemotePlayerLeft(const std::string& text);
 
+    // ---- A game in play pauses (if it runs) while the player is told text
+    // (driver/Gamepads.cpp: a pad pulled out).
+    void PauseAndTell(const std::string& text);
+
     // ---- Public operations
     void PreToCur(int16_t Index);
     int16_t MakeShape(int16_t ShapeNum, int16_t CannotBe);
@@ -159,6 +163,9 @@ public:
     int16_t ClearingPlayer = 0;
     RowArray DeliveredRows;
     int16_t Winner = 0;
+    // How often each player's rows have gone to the opponent (the pads
+    // shake then).
+    std::array<int, kPlayers> Deliveries{};
     std::string Player1Name = "Player1";
     std::string Player2Name = "Player2";
     // Player 2's seat, and the computer that plays there while it has the

@@ -593,6 +593,11 @@ void JoinView::keyPressEvent(QKeyEvent* event) {
     session_->sendAction(ActionFor(keys_, code));
 }
 
+void JoinView::padAction(KeyAction action) {
+    if (session_ && action != KeyAction::None)
+        session_->sendAction(action);
+}
+
 void JoinView::closeEvent(QCloseEvent* event) {
     event->accept();
     if (session_)

@@ -107,6 +107,8 @@ public:
     // A copy of a window the host's game shows, until this player closes it.
     void showWindow(const net::Shown& shown);
     void setSession(net::JoinSession* session) { session_ = session; }
+    // A gamepad's action on this machine: it plays this player's side.
+    void padAction(KeyAction action);
 
     // The copies of the host's windows, once made (tests).
     QWidget* messageWindow() const;

@@ -1,10 +1,14 @@
 // Tessarin, the Qt program: the game's services on Qt and its main window.
+#include "driver/Gamepads.h"
 #include "platform/Random.h"
 #include "platform/Version.h"
 #include "qt/CommandLine.h"
+#include "qt/GamepadsWindow.h"
 #include "qt/Looks.h"
 #include "qt/MainWindow.h" // the game, too
 #include "qt/NetworkPlay.h"
+#include "qt/GamepadsSink.h"
+#include "qt/PadService.h"
 #include "qt/QtDialogs.h"
 #include "qt/QtSound.h"
 #include "qt/QtTimerHost.h"
@@ -97,12 +101,48 @@ int main(int argc, char** argv) {
     });
     window.setEndRequest([&dialogs] { dialogs.EndProgram(); });
     tessarin::qt::NetworkPlay network(game, window, scale);
-    window.setCommandHook([&network](const std::string& name) { return network.command(name); });
-    window.setAfterEventHook([&network] { network.afterEvent(); });
+    // Gamepads: the game's rules for them, the devices through SDL (started
+    // once the window shows), and their window.
+    tessarin::Gamepads pads(game);
+    tessarin::qt::GamepadsSink padSink(pads);
+    tessarin::qt::PadLoader padDevices(padSink);
+    padDevices.setAfterEvent([&window] { window.afterEvent(); });
+    padDevices.setBusy([&game] { return game.Playing; });
+    std::unique_ptr<tessarin::qt::GamepadsWindow> padsWindow;
+    pads.setChanged([&padsWindow] {
+        if (padsWindow)
+            padsWindow->refresh();
+    });
+    // A network game joined from here: the pads play the joiner's side.
+    pads.setDivert([&network](tessarin::KeyAction action) {
+        if (!network.joined() || !network.joinView())
+            return false;
+        network.joinView()->padAction(action);
+        return true;
+    });
+    window.setCommandHook([&](const std::string& name) {
+        if (name == "mnuGamepads") {
+            if (!padsWindow)
+                padsWindow = std::make_unique<tessarin::qt::GamepadsWindow>(pads, &window);
+            padsWindow->refresh();
+            padsWindow->show();
+            padsWindow->raise();
+            padsWindow->activateWindow();
+            return true;
+        }
+        return network.command(name);
+    });
+    window.setAfterEventHook([&] {
+        network.afterEvent();
+        pads.AfterEvent();
+        if (padsWindow)
+            padsWindow->followGame();
+    });
 
     game.Form_Load();
     window.afterEvent();
     if (game.Ended)
         return 0;
+    padDevices.startWhenShown(&window);
     return app.exec();
 }

@@ -13,7 +13,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 prefix="$work/usr"
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" || fail "cmake --install failed"
-for f in bin/tessarin share/applications/org.tessarin.tessarin.desktop \
+for f in bin/tessarin lib/tessarin/libtessarin-pads.so share/applications/org.tessarin.tessarin.desktop \
     share/metainfo/org.tessarin.tessarin.metainfo.xml share/man/man6/tessarin.6.gz \
     share/icons/hicolor/16x16/apps/tessarin.png share/icons/hicolor/48x48/apps/tessarin.png \
     share/icons/hicolor/256x256/apps/tessarin.png; do

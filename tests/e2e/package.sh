@@ -31,7 +31,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ -n "$(field Maintainer)" ] && [ -n "$(field Description)" ] || fail "no Maintainer or Description"
 # Versioned library dependencies come only from dpkg-shlibdeps.
 depends=$(field Depends)
-for lib in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6multimedia6; do
+for lib in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6multimedia6 libsdl2-2.0-0; do
     [[ ", $depends," =~ ", $lib (>= "[^\)]+")," ]] || fail "Depends lacks $lib (>= ...): $depends"
 done
 [[ ", $depends," == *", qt6-qpa-plugins,"* ]] || fail "Depends lacks the window system plug-in"
@@ -39,6 +39,7 @@ done
 # Every file in its place, nothing else; owned by root, with plain modes.
 {
     echo "-rwxr-xr-x ./usr/games/tessarin"
+    echo "-rw-r--r-- ./usr/lib/games/tessarin/libtessarin-pads.so"
     for s in about appear add take speed move rotate chord message Ding; do
         echo "-rw-r--r-- ./usr/share/games/tessarin/sounds/$s.wav"
     done

@@ -5,6 +5,7 @@
 #include "Rig.h"
 #include "qt/AboutWindow.h"
 #include "qt/CustomWindow.h"
+#include "qt/GamepadsWindow.h"
 #include "qt/HelpWindow.h"
 #include "qt/InputWindow.h"
 #include "qt/Looks.h"
@@ -263,6 +264,20 @@ TEST(Texts, EveryCaptionLabelAndButtonShowsWholeInEveryWindowAtScalesOneToFour) 
             walk, [&] { return d.aboutWindow(); }, "About",
             [&] { close(d.aboutWindow()->okButton()); });
         w.action("mnuAbout")->trigger();
+
+        // The Gamepads window: none, then two pads with long names.
+        {
+            Gamepads pads(game);
+            GamepadsWindow pw(pads, &w);
+            pw.show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&pw));
+            walk.window(&pw, "Gamepads, none");
+            pads.Connected(1, "Xbox Series X Controller");
+            pads.Connected(2, "PS5 DualSense Wireless Controller");
+            pads.Connected(3, "8BitDo Pro 2");
+            pw.refresh();
+            walk.window(&pw, "Gamepads, three");
+        }
 
         d.ShowHelp();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(d.helpWindow()));

@@ -1,0 +1,152 @@
+#!/usr/bin/env bash
+# End-to-end: two gamepads play a Duel to its end in the real program on a
+# real X display (Xvfb). The pads are SDL's virtual pads, attached inside
+# the program and driven through the pipe named by TESSARIN_PAD_SCRIPT (no
+# /dev/uinput needed); the program reads them as it reads real ones.
+#   pads_on_x.sh PATH/TO/tessarin
+# Duel is chosen with keys; then only the pads play: Start of pad 1 begins
+# the game, pad 1 takes its piece to the left wall and pad 2 to the right
+# (checked on the screen), both drop pieces until the duel ends with its
+# message; pad 2 pulled out during the next game pauses it with a message.
+set -euo pipefail
+
+# shellcheck source=../../scripts/xvfb.sh
+source "$(dirname "$0")/../../scripts/xvfb.sh"
+
+game=$(readlink -f "$1")
+work=$(mktemp -d)
+xvfb_at_exit 'rm -rf "$work"'
+fail() {
+    echo "FAIL: $*" >&2
+    [ -f "$work/game.log" ] && sed 's/^/game: /' "$work/game.log" >&2
+    [ -f "$work/shot.png" ] && cp "$work/shot.png" /tmp/tessarin-pads-fail.png
+    exit 1
+}
+step() { echo "-- $*"; }
+
+xvfb_start || fail "Xvfb did not start"
+cd "$work"
+mkfifo "$work/pads"
+TESSARIN_PAD_SCRIPT="$work/pads" "$game" >"$work/game.log" 2>&1 &
+game_pid=$!
+xvfb_track "$game_pid"
+# Held open for writing for the whole run.
+exec 7<>"$work/pads"
+pad() { echo "$*" >&7; }
+# A press the poll sees: down, a moment, up. (A virtual pad has no queue of
+# its own: between two reads it must be held, and outside a game the
+# program reads its pads only every 60 ms.)
+tap() {
+    pad "$1 press $2"
+    if [ "$2" = start ]; then sleep 0.15; else sleep 0.03; fi
+    pad "$1 release $2"
+    sleep 0.03
+}
+
+window_named() { xvfb_windows "$1" "$game_pid"; }
+main_window() {
+    local w
+    for w in $(window_named '^Tessarin'); do
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        [ "$WIDTH" = 265 ] && [ "$HEIGHT" = 126 ] && continue
+        echo "$w"
+        return 0
+    done
+    return 1
+}
+message_window() {
+    local w
+    for w in $(xvfb_windows '' "$game_pid"); do
+        eval "$(xdotool getwindowgeometry --shell "$w")"
+        [ "$WIDTH" = 265 ] && [ "$HEIGHT" = 126 ] && { echo "$w"; return 0; }
+    done
+    return 1
+}
+focus() { xdotool windowfocus --sync "$1"; }
+key() { xdotool key --clearmodifiers "$@"; }
+shoot() { import -window root "$work/shot.png"; }
+pixel() {
+    local w=$1 x=$2 y=$3
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    convert "$work/shot.png" -format '%[hex:p{'$((X + x))','$((Y + y))'}]' info: | cut -c1-6
+}
+cell() {
+    local w=$1 clientHeight=$2 left=$3 top=$4 cx=$5 cy=$6
+    eval "$(xdotool getwindowgeometry --shell "$w")"
+    local bar=$((HEIGHT - clientHeight))
+    local px=$(( (left * 2 + 15) / 30 + 2 + 16 * cx + 8 ))
+    local py=$(( bar + (top * 2 + 15) / 30 + 2 + 16 * cy + 8 ))
+    pixel "$w" "$px" "$py"
+}
+is_black() { [ "$1" = "000000" ]; }
+
+step "start-up, two pads plugged in"
+xvfb_until 20 window_named '^Tessarin$' || fail "the main window did not appear"
+# The pads come once SDL has started, after the window shows.
+sleep 0.5
+pad "plug Virtual Pad One"
+pad "plug Virtual Pad Two"
+
+step "Duel, started by pad 1's Start"
+main=$(main_window)
+focus "$main"
+key ctrl+d
+xvfb_until 10 window_named '^Input Name--Player1$' || fail "no name window for player 1"
+key Return
+xvfb_until 10 window_named '^Input Name--Player2$' || fail "no name window for player 2"
+key Return
+xvfb_until 10 window_named '^Tessarin \(Duel\)$' || fail "Duel did not come up"
+main=$(main_window)
+tap 1 start
+# Pad 1 takes its piece to the left wall, pad 2 to the right; both drop.
+for _ in 1 2 3 4 5; do
+    tap 1 left
+    tap 2 right
+done
+tap 1 down
+tap 2 down
+walls_show() {
+    shoot
+    local y left=0 right=0
+    for y in 14 15 16 17; do
+        is_black "$(cell "$main" 363 510 510 0 "$y")" || left=1
+        is_black "$(cell "$main" 363 6060 510 10 "$y")" || right=1
+    done
+    is_black "$(cell "$main" 363 510 510 10 17)" && is_black "$(cell "$main" 363 6060 510 0 17)" &&
+        [ $left = 1 ] && [ $right = 1 ]
+}
+xvfb_until 5 walls_show || fail "the pads' pieces did not reach their walls"
+
+step "both pads drop pieces until the duel ends"
+end=$((SECONDS + 60))
+until message_window >/dev/null 2>&1; do
+    [ $SECONDS -lt $end ] || fail "the duel did not end"
+    tap 1 a
+    tap 1 down
+    tap 2 down
+done
+msg=$(message_window)
+focus "$msg"
+key Return
+message_gone() { ! message_window; }
+xvfb_until 5 message_gone || fail "Enter did not close the duel's message"
+
+step "pad 2 pulled out mid-game pauses it"
+# The curtain runs out; then Start of pad 2 begins the next duel.
+sleep 1.5
+tap 2 start
+sleep 0.3
+pad "2 unplug"
+# The message box has the program's name for its title.
+told() { [ -n "$(window_named '^Tessarin$')" ]; }
+xvfb_until 5 told || fail "no message when pad 2 was pulled out"
+grep -q "not understood" "$work/game.log" && fail "the program did not understand a pad command"
+
+step "Exit"
+key Return
+sleep 0.3
+focus "$(main_window)"
+key ctrl+x
+ended() { ! kill -0 "$game_pid"; }
+xvfb_until 10 ended || fail "Exit did not end the program"
+echo "end-to-end: 1 passed, 0 failed"
