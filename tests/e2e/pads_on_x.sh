@@ -43,41 +43,8 @@ tap() {
     sleep 0.03
 }
 
-window_named() { xvfb_windows "$1" "$game_pid"; }
-main_window() {
-    local w
-    for w in $(window_named '^Tessarin'); do
-        eval "$(xdotool getwindowgeometry --shell "$w")"
-        [ "$WIDTH" = 265 ] && [ "$HEIGHT" = 126 ] && continue
-        echo "$w"
-        return 0
-    done
-    return 1
-}
-message_window() {
-    local w
-    for w in $(xvfb_windows '' "$game_pid"); do
-        eval "$(xdotool getwindowgeometry --shell "$w")"
-        [ "$WIDTH" = 265 ] && [ "$HEIGHT" = 126 ] && { echo "$w"; return 0; }
-    done
-    return 1
-}
-focus() { xdotool windowfocus --sync "$1"; }
-key() { xdotool key --clearmodifiers "$@"; }
-shoot() { import -window root "$work/shot.png"; }
-pixel() {
-    local w=$1 x=$2 y=$3
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    convert "$work/shot.png" -format '%[hex:p{'$((X + x))','$((Y + y))'}]' info: | cut -c1-6
-}
-cell() {
-    local w=$1 clientHeight=$2 left=$3 top=$4 cx=$5 cy=$6
-    eval "$(xdotool getwindowgeometry --shell "$w")"
-    local bar=$((HEIGHT - clientHeight))
-    local px=$(( (left * 2 + 15) / 30 + 2 + 16 * cx + 8 ))
-    local py=$(( bar + (top * 2 + 15) / 30 + 2 + 16 * cy + 8 ))
-    pixel "$w" "$px" "$py"
-}
+# shellcheck source=cells.sh
+source "$(dirname "$0")/cells.sh"
 is_black() { [ "$1" = "000000" ]; }
 
 step "start-up, two pads plugged in"

@@ -28,29 +28,6 @@ cd "$work"
 game_pid=$!
 xvfb_track "$game_pid"
 
-window_named() { xvfb_windows "$1" "$game_pid"; }
-main_window() {
-    local w
-    for w in $(window_named '^Tessarin'); do
-        eval "$(xdotool getwindowgeometry --shell "$w")"
-        [ "$WIDTH" = 265 ] && [ "$HEIGHT" = 126 ] && continue
-        echo "$w"
-        return 0
-    done
-    return 1
-}
-# The message window: a visible window of the game of the message window's
-# size (3975 x 1890 twips); having no caption of its own, it shows the
-# program's name.
-message_window() {
-    local w
-    for w in $(xvfb_windows '' "$game_pid"); do
-        eval "$(xdotool getwindowgeometry --shell "$w")"
-        [ "$WIDTH" = 265 ] && [ "$HEIGHT" = 126 ] && { echo "$w"; return 0; }
-    done
-    return 1
-}
-focus() { xdotool windowfocus --sync "$1"; }
 # shellcheck source=cells.sh
 source "$(dirname "$0")/cells.sh"
 
