@@ -42,3 +42,18 @@ cell() {
     local y=$((Y + HEIGHT - client + (top * 2 + 15) / 30 + 2 + 16 * cy + 8))
     convert "$work/shot.png" -format "%[hex:p{$x,$y}]" info: | cut -c1-6
 }
+
+is_black() { [ "$1" = "000000" ]; }
+# Whether the Duel in window $main shows player 1's piece at the left wall
+# of its field and player 2's at the right wall of theirs, in the bottom
+# rows (in a new screenshot).
+walls_show() {
+    shoot
+    local y left=0 right=0
+    for y in 14 15 16 17; do
+        is_black "$(cell "$main" 363 510 510 0 "$y")" || left=1
+        is_black "$(cell "$main" 363 6060 510 10 "$y")" || right=1
+    done
+    is_black "$(cell "$main" 363 510 510 10 17)" && is_black "$(cell "$main" 363 6060 510 0 17)" &&
+        [ $left = 1 ] && [ $right = 1 ]
+}

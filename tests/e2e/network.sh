@@ -317,3 +317,12 @@ summary() {
     echo "$1: $passed passed, ${#failed[@]} failed"
     [ ${#failed[@]} = 0 ]
 }
+
+# The joiner joins the host that now waits, the duel starts, the joiner's
+# move shows in both windows, and both programs end well.
+join_play_and_finish() {
+    join_and_name "$joiner"
+    start_duel
+    joiner_moves_left "$joiner"
+    finish "$joiner"
+}

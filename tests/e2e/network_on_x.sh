@@ -43,10 +43,7 @@ host_leaves() {
     told_and_answered "$joiner" "The host has left the game." 1
     step "a new join"
     host_game "$host" 2
-    join_and_name "$joiner"
-    start_duel
-    joiner_moves_left "$joiner"
-    finish "$joiner"
+    join_play_and_finish
 }
 
 host_exits() {
@@ -58,10 +55,7 @@ host_exits() {
     start host2
     host=$started
     host_game "$host" 1
-    join_and_name "$joiner"
-    start_duel
-    joiner_moves_left "$joiner"
-    finish "$joiner"
+    join_play_and_finish
 }
 
 joiner_leaves() {
@@ -70,10 +64,7 @@ joiner_leaves() {
     joiner_closes "$joiner"
     step "the host hosts again; the joiner joins again"
     host_game "$host" 2
-    join_and_name "$joiner"
-    start_duel
-    joiner_moves_left "$joiner"
-    finish "$joiner"
+    join_play_and_finish
 }
 
 joiner_killed() {
@@ -88,10 +79,7 @@ joiner_killed() {
     host_game "$host" 2
     start joiner2
     joiner=$started
-    join_and_name "$joiner"
-    start_duel
-    joiner_moves_left "$joiner"
-    finish "$joiner"
+    join_play_and_finish
 }
 
 connection_cut() {
@@ -104,10 +92,7 @@ connection_cut() {
     start host2
     host=$started
     host_game "$host" 1
-    join_and_name "$joiner"
-    start_duel
-    joiner_moves_left "$joiner"
-    finish "$joiner"
+    join_play_and_finish
 }
 
 run_case host_leaves "the host leaves while the joiner's window is up"

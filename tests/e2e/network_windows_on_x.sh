@@ -83,10 +83,7 @@ leave_during_name() {
     alive "$host" || fail "the host ended"
     step "the host hosts again; the joiner joins again"
     host_game "$host" 2
-    join_and_name "$joiner"
-    start_duel
-    joiner_moves_left "$joiner"
-    finish "$joiner"
+    join_play_and_finish
 }
 
 game_over() {

@@ -45,7 +45,6 @@ tap() {
 
 # shellcheck source=cells.sh
 source "$(dirname "$0")/cells.sh"
-is_black() { [ "$1" = "000000" ]; }
 
 step "start-up, two pads plugged in"
 xvfb_until 20 window_named '^Tessarin$' || fail "the main window did not appear"
@@ -72,16 +71,6 @@ for _ in 1 2 3 4 5; do
 done
 tap 1 down
 tap 2 down
-walls_show() {
-    shoot
-    local y left=0 right=0
-    for y in 14 15 16 17; do
-        is_black "$(cell "$main" 363 510 510 0 "$y")" || left=1
-        is_black "$(cell "$main" 363 6060 510 10 "$y")" || right=1
-    done
-    is_black "$(cell "$main" 363 510 510 10 17)" && is_black "$(cell "$main" 363 6060 510 0 17)" &&
-        [ $left = 1 ] && [ $right = 1 ]
-}
 xvfb_until 5 walls_show || fail "the pads' pieces did not reach their walls"
 
 step "both pads drop pieces until the duel ends"
