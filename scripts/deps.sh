@@ -8,6 +8,8 @@ need=(cmake g++ make pkg-config ccache
       qt6-base-dev qt6-multimedia-dev libqt6multimedia6
       # gamepads
       libsdl2-dev
+      # internet play: the router's port mapping, and TLS
+      libminiupnpc-dev libnatpmp-dev libssl-dev
       libgtest-dev libgmock-dev googletest
       xvfb xdotool x11-utils xauth libx11-dev fonts-dejavu-core fonts-liberation2 imagemagick
       # the Debian package (scripts/package.sh) and its test
