@@ -10,16 +10,7 @@
 #include <map>
 
 using namespace tessarin;
-
-namespace {
-
-struct PieceSeen {
-    int16_t shape, direction, x, y;
-    bool active;
-    bool operator==(const PieceSeen&) const = default;
-};
-
-} // namespace
+using test::PieceSeen;
 
 class ComputerSeat : public GameFixture {
 protected:
@@ -38,10 +29,7 @@ protected:
                      (after.x != p2.x || after.direction != p2.direction || after.y > p2.y + 1);
         });
     }
-    PieceSeen seen(int i) {
-        const SquareSet* s = game->Squares[i].get();
-        return s ? PieceSeen{s->Shape(), s->Direction(), s->x(), s->y(), s->Active()} : PieceSeen{};
-    }
+    PieceSeen seen(int i) { return test::Seen(game->Squares[i].get()); }
     void seat(int16_t kind) { game->Click("mnuSeat", kind); }
 
     // Player 1 at the keyboard: a computer player of the test's own, or

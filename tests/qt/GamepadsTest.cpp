@@ -9,6 +9,7 @@
 #include "qt/GamepadsSink.h"
 #include "qt/GamepadsWindow.h"
 #include "qt/PadDevices.h"
+#include "support/Pieces.h"
 
 #include <QLabel>
 #include <QMessageBox>
@@ -51,17 +52,7 @@ struct PadRig {
     }
     // An O at column x of player i's field.
     void place(int i, int16_t x) {
-        SquareSet& p = *rig.game.Squares[i];
-        p.Hide(true);
-        p.setShape(4);
-        p.setDirection(0);
-        p.setBlink(false);
-        p.setx(x);
-        p.sety(2);
-        p.setColor(4);
-        p.setActive(true);
-        p.AssignSetInfo(rig.game.ShapeInfo.block(4));
-        p.Show(true);
+        tessarin::test::PutPiece(*rig.game.Squares[i], rig.game.ShapeInfo, 4, 0, x, 2, false);
     }
     int x(int i) { return rig.game.Squares[i]->x(); }
     void tap(VirtualPad& pad, int button) {

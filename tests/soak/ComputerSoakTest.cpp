@@ -4,33 +4,19 @@
 // event: the computer plays exactly while it may, never under a dialog and
 // never for player 1, goes by its name, and the fields stay sound.
 
+#include "Soak.h"
 #include "bot/Bot.h"
+#include "support/Pieces.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace tessarin {
 namespace {
 
-int64_t fromEnv(const char* name, int64_t fallback) {
-    const char* env = std::getenv(name);
-    return env ? std::max<int64_t>(0, std::strtoll(env, nullptr, 10)) : fallback;
-}
-
-struct PieceSeen {
-    const SquareSet* object = nullptr;
-    int16_t shape = 0, direction = 0, x = 0, y = 0;
-    bool active = false;
-    bool operator==(const PieceSeen&) const = default;
-};
-
-PieceSeen seen(const Tessarin& g, int i) {
-    const SquareSet* s = g.Squares[static_cast<size_t>(i)].get();
-    return s ? PieceSeen{s, s->Shape(), s->Direction(), s->x(), s->y(), s->Active()} : PieceSeen{};
-}
+using soak::fromEnv;
+using test::PieceSeen;
 
 struct Checker {
     explicit Checker(bot::BotGame& bot) : bot_(bot) {}
@@ -40,7 +26,7 @@ struct Checker {
         if (g.Ended || failures.size() >= 10)
             return;
         event_ = e;
-        const PieceSeen p1 = seen(g, 0), p2 = seen(g, 1);
+        const PieceSeen p1 = test::Seen(g.Squares[0].get()), p2 = test::Seen(g.Squares[1].get());
         if (e.name == "tmrComputer") {
             ++computerTicks;
             if (!(p1 == lastP1_))
@@ -64,26 +50,14 @@ struct Checker {
             fail("player 2 is called " + g.Player2Name);
         if (g.Player2Seat.computer() != (g.Computer != nullptr))
             fail("the computer is there without the seat, or not there with it");
-        for (int i = 0; i < 2; ++i)
-            checkMap(g.Fields[static_cast<size_t>(i)].get());
-    }
-
-    void checkMap(const Canvas* c) {
-        for (int16_t x = 0; c && x <= c->Columns(); ++x)
-            for (int16_t y = 0; y <= c->Rows(); ++y) {
-                const int16_t v = c->GetMapUnit(x, y);
-                const bool spare = x == c->Columns() || y == c->Rows();
-                if (spare ? v != Canvas::kEmpty : !((v >= 0 && v <= 6) || v == Canvas::kEmpty))
-                    return fail("cell (" + std::to_string(x) + "," + std::to_string(y) +
-                                ") holds code " + std::to_string(v));
-            }
+        for (const auto& c : g.Fields)
+            if (const std::string bad = soak::badCell(c.get()); !bad.empty())
+                fail(bad);
     }
 
     void fail(const std::string& what) {
-        std::ostringstream o;
-        o << context << ", t=" << bot_.now() << " ms, after " << event_.name << "(" << event_.index
-          << ", depth " << event_.depth << "): " << what;
-        failures.push_back(o.str());
+        failures.push_back(soak::str(context, ", t=", bot_.now(), " ms, after ", event_.name, "(",
+                                     event_.index, ", depth ", event_.depth, "): ", what));
     }
 
     std::vector<std::string> failures;

@@ -6,21 +6,16 @@
 // its dead zone never moves a piece; a pad pulled out of a running game
 // pauses it; and each player has one pad at most.
 
+#include "Soak.h"
 #include "bot/Bot.h"
 #include "driver/Gamepads.h"
 
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
 
 namespace tessarin {
 namespace {
-
-int64_t runsFromEnv() {
-    const char* env = std::getenv("TESSARIN_PAD_SOAK_RUNS");
-    return env ? std::max<int64_t>(1, std::strtoll(env, nullptr, 10)) : 150;
-}
 
 struct PieceAt {
     int16_t x = 0, direction = 0, shape = 0;
@@ -147,14 +142,9 @@ private:
     }
 
     void checkFields() {
-        const Tessarin& g = bot.game();
-        for (const auto& c : g.Fields)
-            for (int16_t x = 0; c && x < c->Columns(); ++x)
-                for (int16_t y = 0; y < c->Rows(); ++y) {
-                    const int16_t v = c->GetMapUnit(x, y);
-                    if (!((v >= 0 && v <= 6) || v == Canvas::kEmpty))
-                        return fail("a cell holds code " + std::to_string(v));
-                }
+        for (const auto& c : bot.game().Fields)
+            if (const std::string bad = soak::badCell(c.get()); !bad.empty())
+                return fail(bad);
     }
 
     void fail(const std::string& what) {
@@ -172,7 +162,7 @@ private:
 } // namespace
 
 TEST(PadSoak, RandomPadsPressesHoldsWobblesAndUnplugsKeepTheGameSound) {
-    const int64_t runs = runsFromEnv();
+    const int64_t runs = soak::fromEnv("TESSARIN_PAD_SOAK_RUNS", 150, 1);
     int wobbles = 0, unplugs = 0, presses = 0;
     for (int64_t n = 0; n < runs; ++n) {
         PadRun run(static_cast<uint64_t>(1000 + n));

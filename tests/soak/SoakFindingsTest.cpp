@@ -1,6 +1,7 @@
 // Faults the soak found in the game, each pinned down on its own.
 
 #include "bot/Bot.h"
+#include "support/Pieces.h"
 
 #include <gtest/gtest.h>
 
@@ -31,18 +32,7 @@ struct Game {
     }
     // Sets up player i's piece by hand and shows it.
     SquareSet& place(int i, int16_t shape, int16_t direction, int16_t x, int16_t y, bool blink) {
-        SquareSet& s = *g.Squares[i];
-        s.Hide(true);
-        s.setShape(shape);
-        s.setDirection(direction);
-        s.setBlink(blink);
-        s.setx(x);
-        s.sety(y);
-        s.setColor(static_cast<int16_t>(shape % 7));
-        s.setActive(true);
-        s.AssignSetInfo(g.ShapeInfo.block(shape));
-        s.Show(true);
-        return s;
+        return test::PutPiece(*g.Squares[i], g.ShapeInfo, shape, direction, x, y, blink);
     }
     void key(int p, int16_t PlayerKeys::*k) { g.Form_KeyDown(g.Controls.Keys[p].*k, 0); }
     bot::BotGame bot{nobodyPlays()};

@@ -8,26 +8,16 @@
 
 #include <array>
 #include <cstdio>
-#include <cstdlib>
 #include <gtest/gtest.h>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace tessarin {
 namespace {
 
-template <class... Parts> std::string str(const Parts&... parts) {
-    std::ostringstream o;
-    (o << ... << parts);
-    return o.str();
-}
-
-int64_t fromEnv(const char* name, int64_t fallback) {
-    const char* env = std::getenv(name);
-    return env ? std::max<int64_t>(0, std::strtoll(env, nullptr, 10)) : fallback;
-}
+using soak::fromEnv;
+using soak::str;
 
 // Each soak test takes about ten seconds on two cores, under the sanitizers
 // about fifteen.
@@ -67,10 +57,10 @@ struct Checker {
         curtain_ = curtain_ || (inGame_ && g.tmrGameOver->Enabled());
         if (inGame_ && curtain_ && !g.tmrGameOver->Enabled() && !g.Playing)
             inGame_ = false;
-        for (int i = 0; i < 2; ++i) {
-            checkMap(g.Fields[i].get(), "field");
-            checkMap(g.PreviewFields[i].get(), "preview");
-        }
+        for (int i = 0; i < 2; ++i)
+            for (const Canvas* c : {g.Fields[i].get(), g.PreviewFields[i].get()})
+                if (const std::string bad = soak::badCell(c); !bad.empty())
+                    fail((c == g.Fields[i].get() ? "field: " : "preview: ") + bad);
         for (int i = 0; g.Playing && i < (g.Mode == Tessarin::kStandard ? 1 : 2); ++i) {
             checkPiece(g.Squares[i].get(), "falling piece");
             checkPiece(g.Previews[i].get(), "next piece");
@@ -94,17 +84,6 @@ struct Checker {
     void fail(const std::string& what) {
         failures.push_back(str(context, ", t=", bot_.now(), " ms, after ", event_.name, "(",
                                event_.index, ", depth ", event_.depth, "): ", what));
-    }
-
-    // Only codes 0 ... 6 and 8; the spare column and row stay empty.
-    void checkMap(const Canvas* c, const char* what) {
-        for (int16_t x = 0; c && x <= c->Columns(); ++x)
-            for (int16_t y = 0; y <= c->Rows(); ++y) {
-                const int16_t v = c->GetMapUnit(x, y);
-                const bool spare = x == c->Columns() || y == c->Rows();
-                if (spare ? v != Canvas::kEmpty : !((v >= 0 && v <= 6) || v == Canvas::kEmpty))
-                    return fail(str(what, ": cell (", x, ",", y, ") holds code ", v));
-            }
     }
 
     // A piece on show is in its canvas's map: its cells hold its colour.

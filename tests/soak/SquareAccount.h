@@ -20,12 +20,12 @@
 // field as the map and the account have it; TESSARIN_SOAK_TRACE=1 prints
 // every event the account looks at.
 
+#include "Soak.h"
 #include "bot/Bot.h"
 
 #include <array>
 #include <cstdio>
 #include <cstdlib>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -145,12 +145,6 @@ private:
                     at(x, rows - 1 - k) = rowsIn[static_cast<size_t>(k)][static_cast<size_t>(x)];
         }
     };
-
-    template <class... Parts> static std::string str(const Parts&... parts) {
-        std::ostringstream o;
-        (o << ... << parts);
-        return o.str();
-    }
 
     void fail(const std::string& what) {
         if (failures.size() >= 10)

@@ -8,6 +8,7 @@
 #include "platform/Random.h"
 #include "platform/Sound.h"
 #include "platform/VirtualTimerHost.h"
+#include "support/Pieces.h"
 #include "support/ScriptedDialogs.h"
 #include "support/ScriptedRandom.h"
 #include "support/TempFolder.h"
@@ -100,20 +101,8 @@ protected:
             random.push((direction + 0.5) / 4);
     }
 
-    // Puts `p` on its canvas as its owner does (the direction may make a
-    // special piece blink, so the blink wanted comes after it).
     void place(SquareSet& p, int16_t shape, int16_t direction, int16_t x, int16_t y, bool blink) {
-        if (p.Active())
-            p.Hide(true);
-        p.setShape(shape);
-        p.setDirection(direction);
-        p.setBlink(blink);
-        p.setx(x);
-        p.sety(y);
-        p.setColor(static_cast<int16_t>(shape % 7));
-        p.setActive(true);
-        p.AssignSetInfo(game->ShapeInfo.block(shape));
-        p.Show(true);
+        test::PutPiece(p, game->ShapeInfo, shape, direction, x, y, blink);
     }
     void setPiece(int i, int16_t shape, int16_t direction, int16_t x, int16_t y,
                   bool blink = false) {
