@@ -23,9 +23,11 @@
 #include "Soak.h"
 #include "bot/Bot.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -78,11 +80,9 @@ private:
             return (shape == kDominoShape || shape == kStraightThreeShape) && blink;
         }
         bool falling() const { return active && (inMap || covering); }
+        std::span<const std::pair<int, int>> squares() const { return {cells.data(), size_t(n)}; }
         bool has(int cx, int cy) const {
-            for (int q = 0; q < n; ++q)
-                if (cells[static_cast<size_t>(q)] == std::pair{cx, cy})
-                    return true;
-            return false;
+            return std::ranges::count(squares(), std::pair{cx, cy}) > 0;
         }
         bool same(const Piece& o) const { return object && object == o.object && shape == o.shape; }
     };
@@ -94,17 +94,20 @@ private:
         int16_t lines = 0, fullCount = 0;
         std::array<int16_t, 5> fullRows{};
 
-        int16_t& at(int x, int y) { return settled[static_cast<size_t>(x * rows + y)]; }
-        int16_t at(int x, int y) const { return settled[static_cast<size_t>(x * rows + y)]; }
-        bool rowEmpty(int y) const {
-            for (int x = 0; x < columns; ++x)
-                if (at(x, y) != Canvas::kEmpty)
-                    return false;
-            return true;
+        // The map's settled squares and counters, as they are now.
+        void keep(std::vector<int16_t> observed) {
+            settled = std::move(observed);
+            lines = canvas->Lines();
+            fullCount = canvas->FullLines();
+            fullRows = canvas->FullLineRows();
         }
-        bool rowFull(int y) const {
+        int16_t& at(int x, int y) { return settled[x * rows + y]; }
+        int16_t at(int x, int y) const { return settled[x * rows + y]; }
+        bool inside(int x, int y) const { return x >= 0 && y >= 0 && x < columns && y < rows; }
+        bool rowEmpty(int y) const { return rowAll(y, false); }
+        bool rowAll(int y, bool taken) const {
             for (int x = 0; x < columns; ++x)
-                if (at(x, y) == Canvas::kEmpty)
+                if ((at(x, y) != Canvas::kEmpty) != taken)
                     return false;
             return true;
         }
@@ -119,7 +122,7 @@ private:
         int clearFullRows() {
             int count = 0;
             for (int y = rows - 1; y >= 0 && !rowEmpty(y);) {
-                if (!rowFull(y)) {
+                if (!rowAll(y, true)) {
                     --y;
                     continue;
                 }
@@ -142,7 +145,7 @@ private:
                 copyRow(j, j - n);
             for (int k = 0; k < n; ++k)
                 for (int x = 0; x < columns; ++x)
-                    at(x, rows - 1 - k) = rowsIn[static_cast<size_t>(k)][static_cast<size_t>(x)];
+                    at(x, rows - 1 - k) = rowsIn[k][x];
         }
     };
 
@@ -151,7 +154,7 @@ private:
             return;
         std::string pieces;
         for (int p = 0; p < 2; ++p) {
-            const Piece& a = pieces_[static_cast<size_t>(p)];
+            const Piece& a = pieces_[p];
             const Piece b = look(bot_.game().Squares[p].get());
             pieces += str("\n  player ", p + 1, " before: ", describe(a), "; now: ", describe(b));
         }
@@ -189,7 +192,7 @@ private:
         p.canvas = s->TheCanvas();
         p.n = std::clamp<int>(ShapeSquareCount(s->Shape()), 0, 5);
         for (int q = 0; q < p.n; ++q)
-            p.cells[static_cast<size_t>(q)] = {s->cellX(q), s->cellY(q)};
+            p.cells[q] = {s->cellX(q), s->cellY(q)};
         if (!p.canvas || idle_) // between games no piece is in play
             return p;
         const Canvas& c = *p.canvas;
@@ -199,16 +202,18 @@ private:
         // (Cells in rows the curtain has passed are simply gone.)
         p.inMap = p.visible && p.n > 0;
         for (int q = 0; q < p.n && p.inMap; ++q) {
-            const auto [x, y] = p.cells[static_cast<size_t>(q)];
-            p.inMap = inside(x, y) &&
-                      (passed(y) ||
-                       c.GetMapUnit(static_cast<int16_t>(x), static_cast<int16_t>(y)) == p.color);
+            const auto [x, y] = p.cells[q];
+            p.inMap = inside(x, y) && (passed(y) || unit(c, x, y) == p.color);
         }
         if (p.sinking() && inside(p.x, p.y) && !passed(p.y)) {
             const int16_t v = c.GetMapUnit(p.x, p.y);
             p.covering = p.active && (p.visible ? v == p.color : v == p.saved);
         }
         return p;
+    }
+
+    static int16_t unit(const Canvas& c, int x, int y) {
+        return c.GetMapUnit(static_cast<int16_t>(x), static_cast<int16_t>(y));
     }
 
     // Rows the curtain has emptied; nothing in them is a falling piece's
@@ -222,25 +227,19 @@ private:
     // a sinking square replaced by what it keeps.
     std::vector<int16_t> observed(const Field& m, const std::array<Piece, 2>& pieces) const {
         const Canvas& c = *m.canvas;
-        std::vector<int16_t> o(static_cast<size_t>(m.columns * m.rows));
+        std::vector<int16_t> o(m.columns * m.rows);
         for (int x = 0; x < m.columns; ++x)
             for (int y = 0; y < m.rows; ++y)
-                o[static_cast<size_t>(x * m.rows + y)] =
-                    c.GetMapUnit(static_cast<int16_t>(x), static_cast<int16_t>(y));
+                o[x * m.rows + y] = unit(c, x, y);
         for (const Piece& p : pieces) {
             if (p.canvas != &c || !p.active)
                 continue;
-            const auto inside = [&](int x, int y) {
-                return x >= 0 && y >= 0 && x < m.columns && y < m.rows;
-            };
-            if (p.covering && inside(p.x, p.y))
-                o[static_cast<size_t>(p.x * m.rows + p.y)] = p.saved;
+            if (p.covering && m.inside(p.x, p.y))
+                o[p.x * m.rows + p.y] = p.saved;
             else if (p.inMap)
-                for (int q = 0; q < p.n; ++q) {
-                    const auto [x, y] = p.cells[static_cast<size_t>(q)];
-                    if (inside(x, y) && !passed(y))
-                        o[static_cast<size_t>(x * m.rows + y)] = Canvas::kEmpty;
-                }
+                for (const auto& [x, y] : p.squares())
+                    if (m.inside(x, y) && !passed(y))
+                        o[x * m.rows + y] = Canvas::kEmpty;
         }
         return o;
     }
@@ -250,30 +249,35 @@ private:
         started_ = true;
         const Tessarin& g = bot_.game();
         for (int i = 0; i < 2; ++i)
-            pieces_[static_cast<size_t>(i)] = look(g.Squares[i].get());
+            pieces_[i] = look(g.Squares[i].get());
         for (int f = 0; f < 2; ++f) {
-            Field& m = fields_[static_cast<size_t>(f)];
-            const Canvas* c = g.Fields[f].get();
-            if (c != m.canvas || g.Mode != mode_) {
-                m = Field{};
-                m.canvas = c;
-                if (c) {
-                    m.columns = c->Columns();
-                    m.rows = c->Rows();
-                }
-            }
-            if (!c)
-                continue;
-            m.settled = observed(m, pieces_);
-            m.lines = c->Lines();
-            m.fullCount = c->FullLines();
-            m.fullRows = c->FullLineRows();
+            Field& m = fields_[f];
+            renew(m, g.Fields[f].get(), g.Mode != mode_);
+            if (m.canvas)
+                m.keep(observed(m, pieces_));
         }
+        remember(g);
+    }
+    void remember(const Tessarin& g) {
         playing_ = g.Playing;
         curtain_ = g.tmrGameOver->Enabled();
         curtainClearing_ = g.CurtainClearing;
         curtainRow_ = g.CurtainRow;
         mode_ = g.Mode;
+    }
+    // A mode command makes new, empty fields (a new one may even take the
+    // place in memory of the old): whether m is one.
+    static bool renew(Field& m, const Canvas* c, bool newMode) {
+        if (c == m.canvas && !newMode)
+            return false;
+        m = Field{};
+        m.canvas = c;
+        if (c) {
+            m.columns = c->Columns();
+            m.rows = c->Rows();
+            m.settled.assign(m.columns * m.rows, Canvas::kEmpty);
+        }
+        return true;
     }
 
     // Moves the model on by what the event may have done since the last
@@ -292,8 +296,7 @@ private:
         // The field of the account a canvas is, or -1 (a new one).
         int fieldOf(const Canvas* c) const {
             for (int f = 0; f < 2; ++f)
-                if (c && model[static_cast<size_t>(f)].canvas == c &&
-                    !fresh[static_cast<size_t>(f)])
+                if (c && model[f].canvas == c && !fresh[f])
                     return f;
             return -1;
         }
@@ -310,14 +313,14 @@ private:
             idle_ = true;
         Step st{g, e, {}, fields_};
         for (int i = 0; i < 2; ++i)
-            st.now[static_cast<size_t>(i)] = look(g.Squares[i].get());
-        takeNewFields(st);
+            st.now[i] = look(g.Squares[i].get());
+        for (int f = 0; f < 2; ++f)
+            st.fresh[f] = renew(st.model[f], g.Fields[f].get(), g.Mode != mode_);
         st.duel = g.Mode == Tessarin::kDuel;
         st.curtainTick = e.kind == bot::Event::Kind::Timer && e.name == "tmrGameOver";
         const bool clearEnds = e.kind == bot::Event::Kind::Timer && e.name == "tmrDelete";
         if (st.duel && clearEnds && e.index >= 0 && e.index < 2 && !st.fresh[0] && !st.fresh[1] &&
-            g.Fields[e.index]->Lines() > fields_[static_cast<size_t>(e.index)].lines &&
-            fields_[static_cast<size_t>(e.index)].fullCount >= 2)
+            g.Fields[e.index]->Lines() > fields_[e.index].lines && fields_[e.index].fullCount >= 2)
             st.delivering = e.index;
 
         // New Game: the fields were empty, and squares come only in the
@@ -332,13 +335,12 @@ private:
             // below it, or adds one on top of its column.
             if (e.kind == bot::Event::Kind::Key && playing_)
                 for (int p = 0; p < 2; ++p)
-                    useTool(p, e.index, st.now, st.model,
-                            [&st](const Canvas* c) { return st.fieldOf(c); });
+                    useTool(p, e.index, st);
             accountClears(st);
             // The curtain empties, from the top, every row it has passed.
             if (st.curtainTick && curtain_ && curtainClearing_)
                 for (int f = 0; f < (st.duel ? 2 : 1); ++f) {
-                    Field& m = st.model[static_cast<size_t>(f)];
+                    Field& m = st.model[f];
                     for (int y = 0; m.canvas && y <= curtainRow_ && y < m.rows; ++y)
                         for (int x = 0; x < m.columns; ++x)
                             m.at(x, y) = Canvas::kEmpty;
@@ -349,43 +351,19 @@ private:
             std::string line = str(context, " event ", events, " ", eventName(), " playing ",
                                    g.Playing, " curtain ", g.CurtainClearing, "/", g.CurtainRow);
             for (int p = 0; p < 2; ++p)
-                line += str(" | p", p + 1, ": ", describe(st.now[static_cast<size_t>(p)]));
+                line += str(" | p", p + 1, ": ", describe(st.now[p]));
             std::fprintf(stderr, "%s\n", line.c_str());
         }
         checkPieces(st.now);
         pieces_ = st.now;
         compareWithMaps(st);
         checkEmptyAfterCurtain(g);
-        playing_ = g.Playing;
-        curtain_ = g.tmrGameOver->Enabled();
-        curtainClearing_ = g.CurtainClearing;
-        curtainRow_ = g.CurtainRow;
-        mode_ = g.Mode;
-    }
-
-    // A mode command makes new, empty fields (a new one may even take the
-    // place in memory of the old).
-    void takeNewFields(Step& st) {
-        const bool newMode = st.g.Mode != mode_;
-        for (int f = 0; f < 2; ++f) {
-            Field& m = st.model[static_cast<size_t>(f)];
-            const Canvas* c = st.g.Fields[f].get();
-            if (c != m.canvas || newMode) {
-                st.fresh[static_cast<size_t>(f)] = true;
-                m = Field{};
-                m.canvas = c;
-                if (c) {
-                    m.columns = c->Columns();
-                    m.rows = c->Rows();
-                    m.settled.assign(static_cast<size_t>(m.columns * m.rows), Canvas::kEmpty);
-                }
-            }
-        }
+        remember(g);
     }
 
     void checkNewGame(Step& st) {
         for (int f = 0; f < 2; ++f) {
-            Field& m = st.model[static_cast<size_t>(f)];
+            Field& m = st.model[f];
             if (!m.canvas)
                 continue;
             for (int16_t v : m.settled)
@@ -396,7 +374,7 @@ private:
             const std::vector<int16_t> o = observed(m, st.now);
             for (int x = 0; x < m.columns; ++x)
                 for (int y = 0; y < m.rows; ++y) {
-                    const int16_t v = o[static_cast<size_t>(x * m.rows + y)];
+                    const int16_t v = o[x * m.rows + y];
                     if (v != Canvas::kEmpty && y < m.rows - st.g.Level)
                         fail(str("field ", f + 1, ": a square at (", x, ",", y,
                                  ") above the starting level ", st.g.Level));
@@ -410,8 +388,8 @@ private:
     // it; one that blinked off leaves nothing.
     void accountLandings(Step& st) {
         for (int p = 0; p < 2; ++p) {
-            const Piece& was = pieces_[static_cast<size_t>(p)];
-            const Piece& is = st.now[static_cast<size_t>(p)];
+            const Piece& was = pieces_[p];
+            const Piece& is = st.now[p];
             const int f = st.fieldOf(was.canvas);
             if (!was.falling() || f < 0)
                 continue;
@@ -426,34 +404,32 @@ private:
             if (gone && (was.tool() || (st.delivering >= 0 && f == 1 - st.delivering && same)))
                 continue;
             const Piece& at = same ? is : was;
-            Field& m = st.model[static_cast<size_t>(f)];
-            for (int q = 0; q < at.n; ++q) {
-                const auto [x, y] = at.cells[static_cast<size_t>(q)];
-                if (x >= 0 && y >= 0 && x < m.columns && y < m.rows)
+            Field& m = st.model[f];
+            for (const auto& [x, y] : at.squares())
+                if (m.inside(x, y))
                     m.at(x, y) = was.color;
-            }
         }
     }
 
     // Row clears, and in Duel the rows they deliver.
     void accountClears(Step& st) {
         for (int f = 0; f < 2; ++f) {
-            Field& m = st.model[static_cast<size_t>(f)];
-            if (!m.canvas || st.fresh[static_cast<size_t>(f)])
+            Field& m = st.model[f];
+            if (!m.canvas || st.fresh[f])
                 continue;
-            const int rose = st.g.Fields[f]->Lines() - fields_[static_cast<size_t>(f)].lines;
+            const int rose = st.g.Fields[f]->Lines() - fields_[f].lines;
             if (rose <= 0)
                 continue;
             std::vector<std::vector<int16_t>> sent;
             if (f == st.delivering) {
-                const Field& start = fields_[static_cast<size_t>(f)];
-                const Piece& clearing = pieces_[static_cast<size_t>(f)];
+                const Field& start = fields_[f];
+                const Piece& clearing = pieces_[f];
                 for (int k = 0; k < start.fullCount; ++k) {
-                    std::vector<int16_t> r(static_cast<size_t>(m.columns), Canvas::kEmpty);
-                    const int y = start.fullRows[static_cast<size_t>(k)];
+                    std::vector<int16_t> r(m.columns, Canvas::kEmpty);
+                    const int y = start.fullRows[k];
                     for (int x = 0; x < m.columns && y >= 0 && y < m.rows; ++x)
                         if (!clearing.has(x, y))
-                            r[static_cast<size_t>(x)] = m.at(x, y);
+                            r[x] = m.at(x, y);
                     sent.push_back(r);
                 }
             }
@@ -468,15 +444,12 @@ private:
             if (!sent.empty()) {
                 // The opponent's falling piece is dropped first, also one
                 // the curtain has begun to pass over.
-                Field& o = st.model[static_cast<size_t>(1 - f)];
-                const Piece& dropped = pieces_[static_cast<size_t>(1 - f)];
+                Field& o = st.model[1 - f];
+                const Piece& dropped = pieces_[1 - f];
                 if (dropped.active && !dropped.falling())
-                    for (int q = 0; q < dropped.n; ++q) {
-                        const auto [x, y] = dropped.cells[static_cast<size_t>(q)];
-                        if (x >= 0 && y >= 0 && x < o.columns && y < o.rows &&
-                            o.at(x, y) == dropped.color)
+                    for (const auto& [x, y] : dropped.squares())
+                        if (o.inside(x, y) && o.at(x, y) == dropped.color)
                             o.at(x, y) = dropped.sinking() ? dropped.saved : Canvas::kEmpty;
-                    }
                 o.addRows(sent);
                 ++deliveriesChecked;
             }
@@ -488,10 +461,10 @@ private:
     void compareWithMaps(Step& st) {
         const Tessarin& g = st.g;
         for (int f = 0; f < 2; ++f) {
-            Field& m = st.model[static_cast<size_t>(f)];
+            Field& m = st.model[f];
             if (!m.canvas)
                 continue;
-            fields_[static_cast<size_t>(f)] = m;
+            fields_[f] = m;
             const std::vector<int16_t> o = observed(m, st.now);
             // A clear that ends under the curtain may put squares back into
             // rows it has passed (a piece lifted and put back, rows pushed
@@ -499,7 +472,7 @@ private:
             if (!st.curtainTick && g.tmrGameOver->Enabled() && g.CurtainClearing)
                 for (int x = 0; x < m.columns; ++x)
                     for (int y = 0; y < g.CurtainRow && y < m.rows; ++y)
-                        m.at(x, y) = o[static_cast<size_t>(x * m.rows + y)];
+                        m.at(x, y) = o[x * m.rows + y];
             for (size_t k = 0; k < o.size(); ++k)
                 if (o[k] != m.settled[k]) {
                     const int x = static_cast<int>(k) / m.rows, y = static_cast<int>(k) % m.rows;
@@ -510,12 +483,7 @@ private:
                              "\n  map, account:", picture(o, m)));
                     break;
                 }
-            Field& kept = fields_[static_cast<size_t>(f)];
-            kept.settled = o;
-            const Canvas& c = *m.canvas;
-            kept.lines = c.Lines();
-            kept.fullCount = c.FullLines();
-            kept.fullRows = c.FullLineRows();
+            fields_[f].keep(o);
         }
     }
 
@@ -527,8 +495,7 @@ private:
             if (const Canvas* c = g.Fields[f].get())
                 for (int x = 0; x < c->Columns(); ++x)
                     for (int y = 0; y < c->Rows(); ++y)
-                        if (c->GetMapUnit(static_cast<int16_t>(x), static_cast<int16_t>(y)) !=
-                            Canvas::kEmpty) {
+                        if (unit(*c, x, y) != Canvas::kEmpty) {
                             fail(str("field ", f + 1, " holds a square at (", x, ",", y,
                                      ") after the curtain"));
                             x = c->Columns();
@@ -546,7 +513,7 @@ private:
         for (int y = 0; y < m.rows; ++y) {
             out += "\n  ";
             for (int x = 0; x < m.columns; ++x)
-                out += code(o[static_cast<size_t>(x * m.rows + y)]);
+                out += code(o[x * m.rows + y]);
             out += "  ";
             for (int x = 0; x < m.columns; ++x)
                 out += code(m.at(x, y));
@@ -554,21 +521,18 @@ private:
         return out;
     }
 
-    template <class FieldOf>
-    void useTool(int p, int code, const std::array<Piece, 2>& now, std::array<Field, 2>& model,
-                 const FieldOf& fieldOf) {
+    void useTool(int p, int code, Step& st) {
         const Tessarin& g = bot_.game();
-        const Piece& was = pieces_[static_cast<size_t>(p)];
-        if (!was.active || !was.tool() || !now[static_cast<size_t>(p)].same(was))
+        const Piece& was = pieces_[p];
+        if (!was.active || !was.tool() || !st.now[p].same(was))
             return;
         const bool standard = g.Mode == Tessarin::kStandard;
-        if (code != g.Controls.Keys[static_cast<size_t>(p)].Rotate &&
-            !(standard && code == g.Controls.Keys[1].Rotate))
+        if (code != g.Controls.Keys[p].Rotate && !(standard && code == g.Controls.Keys[1].Rotate))
             return;
-        const int f = fieldOf(was.canvas);
-        if (f < 0 || was.x < 0 || was.x >= model[static_cast<size_t>(f)].columns)
+        const int f = st.fieldOf(was.canvas);
+        if (f < 0 || was.x < 0 || was.x >= st.model[f].columns)
             return;
-        Field& m = model[static_cast<size_t>(f)];
+        Field& m = st.model[f];
         const int top = std::max(was.y + 2, 0);
         int r = top;
         while (r <= m.rows - 1 && m.at(was.x, r) == Canvas::kEmpty)
@@ -580,7 +544,7 @@ private:
         } else if (r - 1 >= top) {
             // Not into the partner's falling piece (a sinking square only
             // lies over its cell).
-            const Piece& partner = pieces_[static_cast<size_t>(1 - p)];
+            const Piece& partner = pieces_[1 - p];
             if (!(partner.active && !partner.sinking() && partner.canvas == was.canvas &&
                   partner.has(was.x, r - 1)))
                 m.at(was.x, r - 1) = was.color;
@@ -594,23 +558,16 @@ private:
     }
     // Whether one of the piece's cells holds a square in the model.
     static bool coversSquare(const Piece& p, const Field& m) {
-        for (int q = 0; q < p.n; ++q) {
-            const auto [x, y] = p.cells[static_cast<size_t>(q)];
-            if (x >= 0 && y >= 0 && x < m.columns && y < m.rows && m.at(x, y) != Canvas::kEmpty)
-                return true;
-        }
-        return false;
+        return std::ranges::any_of(p.squares(), [&m](auto c) {
+            return m.inside(c.first, c.second) && m.at(c.first, c.second) != Canvas::kEmpty;
+        });
     }
     // Whether the partner has a square right below one of the piece's.
     static bool over(const Piece& p, const Piece& partner) {
         if (!partner.active || partner.canvas != p.canvas)
             return false;
-        for (int q = 0; q < p.n; ++q) {
-            const auto [x, y] = p.cells[static_cast<size_t>(q)];
-            if (partner.has(x, y + 1))
-                return true;
-        }
-        return false;
+        return std::ranges::any_of(p.squares(),
+                                   [&](auto c) { return partner.has(c.first, c.second + 1); });
     }
 
     void checkPieces(const std::array<Piece, 2>& now) {
@@ -621,11 +578,9 @@ private:
             if (!offPhase(p) || idle_)
                 continue;
             const Canvas& c = *p.canvas;
-            for (int q = 0; q < p.n; ++q) {
-                const auto [x, y] = p.cells[static_cast<size_t>(q)];
+            for (const auto& [x, y] : p.squares()) {
                 if (x >= 0 && y >= 0 && x < c.Columns() && y < c.Rows() && !passed(y) &&
-                    c.GetMapUnit(static_cast<int16_t>(x), static_cast<int16_t>(y)) !=
-                        Canvas::kEmpty)
+                    unit(c, x, y) != Canvas::kEmpty)
                     return fail(str("a square lies in cell (", x, ",", y,
                                     ") of a piece in its off phase, which will wipe it out"));
             }
@@ -634,10 +589,10 @@ private:
         // it neither vanishes there nor acts on it.
         if (g.Mode == Tessarin::kCooperation)
             for (int p = 0; p < 2; ++p) {
-                const Piece& was = pieces_[static_cast<size_t>(p)];
-                const Piece& is = now[static_cast<size_t>(p)];
-                const Piece& partnerWas = pieces_[static_cast<size_t>(1 - p)];
-                const Piece& partnerIs = now[static_cast<size_t>(1 - p)];
+                const Piece& was = pieces_[p];
+                const Piece& is = now[p];
+                const Piece& partnerWas = pieces_[1 - p];
+                const Piece& partnerIs = now[1 - p];
                 if (!was.tool() || !was.active || !over(was, partnerWas))
                     continue;
                 ++toolsOverPartner;
@@ -648,22 +603,19 @@ private:
         const Piece& a = now[0];
         const Piece& b = now[1];
         if (a.falling() && b.falling() && a.canvas == b.canvas)
-            for (int q = 0; q < a.n; ++q) {
-                const auto [x, y] = a.cells[static_cast<size_t>(q)];
+            for (const auto& [x, y] : a.squares())
                 if (b.has(x, y) && a.inMap && b.inMap)
                     return fail(str("the falling pieces overlap at (", x, ",", y, ")"));
-            }
         // In Cooperation the sinking square stops above the partner's
         // falling piece, however it goes down.
         if (g.Mode == Tessarin::kCooperation)
             for (int p = 0; p < 2; ++p) {
-                const Piece& was = pieces_[static_cast<size_t>(p)];
-                const Piece& is = now[static_cast<size_t>(p)];
-                const Piece& partner = pieces_[static_cast<size_t>(1 - p)];
+                const Piece& was = pieces_[p];
+                const Piece& is = now[p];
+                const Piece& partner = pieces_[1 - p];
                 if (!was.sinking() || !was.active || !is.same(was) || !partner.active)
                     continue;
-                for (int q = 0; q < partner.n; ++q) {
-                    const auto [x, y] = partner.cells[static_cast<size_t>(q)];
+                for (const auto& [x, y] : partner.squares()) {
                     if (x == was.x && y > was.y && y <= is.y)
                         return fail(str("the sinking square went from row ", was.y, " to ", is.y,
                                         " through the partner's falling piece"));
@@ -678,11 +630,10 @@ private:
             if (!p.active || !p.visible || !p.inMap || !p.canvas || !p.canvas->PicOutput())
                 continue;
             const Canvas& c = *p.canvas;
-            for (int q = 0; q < p.n; ++q) {
-                const auto [x, y] = p.cells[static_cast<size_t>(q)];
+            for (const auto& [x, y] : p.squares()) {
                 bool blinking = false;
                 for (int k = 0; c.Delete() && k < c.FullLines(); ++k)
-                    blinking = blinking || c.FullLineRows()[static_cast<size_t>(k)] == y;
+                    blinking = blinking || c.FullLineRows()[k] == y;
                 if (blinking)
                     continue;
                 const Surface& image = g.Images.colour(p.color);
