@@ -5,6 +5,7 @@
 
 #include "SquareAccount.h"
 #include "bot/Bot.h"
+#include "player/Planner.h"
 
 #include <array>
 #include <cstdio>
@@ -196,16 +197,8 @@ bool blinkingPieceInPlay(const Tessarin& g) {
 }
 
 const char* modeName(int16_t mode) {
-    switch (mode) {
-    case Tessarin::kStandard:
-        return "Standard";
-    case Tessarin::kDuel:
-        return "Duel";
-    case Tessarin::kCooperation:
-        return "Cooperation";
-    default:
-        return "no mode";
-    }
+    static const char* const kNames[] = {"Standard", "Cooperation", "Duel"};
+    return mode >= 0 && mode < 3 ? kNames[mode] : "no mode";
 }
 
 // What the runs of a soak add up to.
@@ -287,6 +280,7 @@ struct ProgramRun {
         tally_.offPhaseDrops += account.offPhaseDrops;
         tally_.toolsOverPartner += account.toolsOverPartner;
     }
+
     static bot::BotOptions optionsFor(uint64_t seed) {
         bot::BotOptions o;
         o.seed = seed;
@@ -485,37 +479,15 @@ struct ProgramRun {
         // falling piece lifted), with one square added at (ax, ay): whether
         // the rows it removes drop a square into the tool placed at (x, y).
         const auto dropsInto = [&](int x, int y, int ax, int ay) {
-            std::vector<char> m(static_cast<size_t>(columns * rows));
-            const auto at = [&](int cx, int cy) -> char& {
-                return m[static_cast<size_t>(cy * columns + cx)];
-            };
+            Board b(columns, rows);
             for (int cx = 0; cx < columns; ++cx)
                 for (int cy = 0; cy < rows; ++cy)
-                    at(cx, cy) = settled(cx, cy) || (cx == ax && cy == ay);
-            const auto rowIs = [&](int cy, char v) {
-                for (int cx = 0; cx < columns; ++cx)
-                    if (at(cx, cy) != v)
-                        return false;
-                return true;
-            };
-            bool removed = false;
-            for (int cy = rows - 1; cy >= 0 && !rowIs(cy, 0);) {
-                if (!rowIs(cy, 1)) {
-                    --cy;
-                    continue;
-                }
-                removed = true;
-                int j = cy;
-                for (; j >= 1 && !rowIs(j - 1, 0); --j)
-                    for (int cx = 0; cx < columns; ++cx)
-                        at(cx, j) = at(cx, j - 1);
-                for (int cx = 0; cx < columns; ++cx)
-                    at(cx, j) = 0;
-            }
+                    b.set(cx, cy, settled(cx, cy) || (cx == ax && cy == ay));
+            const bool removed = b.clearFullRows() > 0;
             for (int q = 0; removed && q < n; ++q) {
                 const int cx = x + s.SetInfo().dx(s.Direction(), q);
                 const int cy = y + s.SetInfo().dy(s.Direction(), q);
-                if (cx >= 0 && cy >= 0 && cx < columns && cy < rows && at(cx, cy))
+                if (cx >= 0 && cy >= 0 && cx < columns && cy < rows && b.taken(cx, cy))
                     return true;
             }
             return false;
