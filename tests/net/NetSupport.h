@@ -66,6 +66,41 @@ inline std::string Field(const std::string& text) {
     return static_cast<char>(text.size()) + text;
 }
 
+// A host's window, and the records table it shows and a message.
+inline ViewState SampleView() {
+    ViewState v;
+    v.Window = {"Tessarin (Duel)", 9435, 6105, true};
+    Label l = placedLabel("lblGame", "Zoë wins", -15, 3030, 465, 255);
+    l.ForeColor = 0x0000FF;
+    l.ForeSystem = SystemColour::None;
+    l.Align = Alignment::Center;
+    l.Border = l.AutoSize = l.Transparent = true;
+    l.TheFont = {"Times New Roman", 8.25, true, true};
+    v.Labels = {l, placedLabel("Label1", "", 0, 0)};
+    const std::vector<uint8_t> cells = {8, 8, 8, 8, 0, 0, 0, 8, 8, 0, 7, 8, 8, 8, 6, 5};
+    // Kind, number, left, top, width, height, border, visible, rank, columns, rows, cells.
+    v.Surfaces = {SurfaceView{1, 1, 4710, 510, 1020, 1020, 2, true, 0, 4, 4, cells}};
+    return v;
+}
+
+inline std::vector<Shown> SampleShown() {
+    Label cell = placedLabel("lblCell", "Zoë", 1350, 255, 1200, 255);
+    cell.TheFont.Italic = true;
+    Shown results{Shown::Kind::Results,
+                  {"Record", 7440, 2275, true},
+                  placedLabel("Command1", "&Ok", 3202, 1600, 1035, 375),
+                  {placedLabel("lblSide", "Standard A", 0, 255, 1350, 255)},
+                  {placedLabel("lblHeader", " Name1", 1350, 0, 1200, 255)},
+                  std::vector<Label>(kMaxShownCells, cell)};
+    Shown message{Shown::Kind::Message,
+                  {"", 4065, 2295, true},
+                  placedLabel("Label1", "Dana Wins!", 120, 720, 3495, 375),
+                  {},
+                  {},
+                  {}};
+    return {results, message};
+}
+
 // Virtual time and a set of pipes that are pumped after every timer event.
 class Network {
 public:

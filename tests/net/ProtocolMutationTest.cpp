@@ -47,19 +47,9 @@ protected:
             host.sendView(CaptureView(*game));
             pipe.pump();
         }
-        // The copies of a message and of a results table.
-        host.sendShown(Shown{Shown::Kind::Message,
-                             {"", 4065, 2295, true},
-                             placedLabel("Label1", "Ann Wins!", 120, 720, 3495, 375),
-                             {},
-                             {},
-                             {}});
-        host.sendShown(Shown{Shown::Kind::Results,
-                             {"Duel Result", 5000, 2000, true},
-                             placedLabel("Command1", "&Ok", 1900, 1000, 1035, 375),
-                             {placedLabel("lblSide", "Ann", 0, 255, 1350, 255)},
-                             {placedLabel("lblHeader", " Wins", 1350, 0, 1200, 255)},
-                             {placedLabel("lblCell", "1", 1350, 255, 1200, 255)}});
+        // The copies of a results table and of a message.
+        for (const Shown& shown : net::test::SampleShown())
+            host.sendShown(shown);
         pipe.pump();
         host.stop();
         pipe.pump();

@@ -12,45 +12,12 @@
 using namespace tessarin::net;
 using tessarin::net::test::Field;
 using tessarin::net::test::Frame;
+using tessarin::net::test::SampleShown;
+using tessarin::net::test::SampleView;
 using Kind = DecodeError::Kind;
 using namespace std::string_literals;
 
 namespace {
-
-ViewState SampleView() {
-    ViewState v;
-    v.Window = {"Tessarin (Duel)", 9435, 6105, true};
-    tessarin::Label l = tessarin::placedLabel("lblGame", "Zoë wins", -15, 3030, 465, 255);
-    l.ForeColor = 0x0000FF;
-    l.ForeSystem = tessarin::SystemColour::None;
-    l.Align = tessarin::Alignment::Center;
-    l.Border = l.AutoSize = l.Transparent = true;
-    l.TheFont = {"Times New Roman", 8.25, true, true};
-    v.Labels = {l, tessarin::placedLabel("Label1", "", 0, 0)};
-    const std::vector<uint8_t> cells = {8, 8, 8, 8, 0, 0, 0, 8, 8, 0, 7, 8, 8, 8, 6, 5};
-    // Kind, number, left, top, width, height, border, visible, rank, columns, rows, cells.
-    v.Surfaces = {SurfaceView{1, 1, 4710, 510, 1020, 1020, 2, true, 0, 4, 4, cells}};
-    return v;
-}
-
-// The records table as the host's window shows it, and a message.
-std::vector<Shown> SampleShown() {
-    tessarin::Label cell = tessarin::placedLabel("lblCell", "Zoë", 1350, 255, 1200, 255);
-    cell.TheFont.Italic = true;
-    Shown results{Shown::Kind::Results,
-                  {"Record", 7440, 2275, true},
-                  tessarin::placedLabel("Command1", "&Ok", 3202, 1600, 1035, 375),
-                  {tessarin::placedLabel("lblSide", "Standard A", 0, 255, 1350, 255)},
-                  {tessarin::placedLabel("lblHeader", " Name1", 1350, 0, 1200, 255)},
-                  std::vector<tessarin::Label>(kMaxShownCells, cell)};
-    Shown message{Shown::Kind::Message,
-                  {"", 4065, 2295, true},
-                  tessarin::placedLabel("Label1", "Dana Wins!", 120, 720, 3495, 375),
-                  {},
-                  {},
-                  {}};
-    return {results, message};
-}
 
 std::vector<Message> SampleMessages() {
     ViewDelta delta = *Diff(ViewState{}, SampleView());

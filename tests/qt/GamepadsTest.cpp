@@ -97,10 +97,7 @@ TEST(Gamepads, TwoPadsPlayADuelTogetherWithTheKeyboardAndNoPressIsLost) {
     QTest::keyClick(&r.window, Qt::Key_1, Qt::KeypadModifier);
     EXPECT_EQ(r.x(0), 4);
     EXPECT_EQ(r.x(1), 7);
-    // The stick: a resting wobble does nothing, a push moves once.
-    second.axis(SDL_CONTROLLER_AXIS_LEFTX, -9000);
-    r.devices.poll();
-    EXPECT_EQ(r.x(1), 7);
+    // The stick: a push moves once (its dead zone is the driver's).
     second.axis(SDL_CONTROLLER_AXIS_LEFTX, -32768);
     r.devices.poll();
     second.axis(SDL_CONTROLLER_AXIS_LEFTX, 0);
@@ -153,8 +150,12 @@ TEST(Gamepads, APadPluggedInMidGamePlaysAndOnePulledOutPausesTheGameWithAMessage
     EXPECT_FALSE(r.game().tmrMain[0]->Enabled());
     r.tap(again, SDL_CONTROLLER_BUTTON_START);
     EXPECT_TRUE(r.game().tmrMain[0]->Enabled());
-    // The last pad gone, nothing is read any more.
+    // The game over shakes the pads (the driver's tests tell when); the
+    // last pad gone, nothing is read any more.
+    r.pads.AfterEvent();
     r.game().Click("mnuStop");
+    r.pads.AfterEvent();
+    EXPECT_EQ(again.rumbles(), 1);
     again.unplug();
     second.unplug();
     r.devices.poll();
@@ -175,25 +176,6 @@ TEST(Gamepads, AJoystickWithoutAMappingIsIgnoredWithALineInTheLog) {
     EXPECT_TRUE(r.log[0].contains("Mystery Stick") &&
                 r.log[0].contains("SDL_GAMECONTROLLERCONFIG"));
     EXPECT_FALSE(r.devices.polling());
-}
-
-TEST(Gamepads, PadsRumbleAtTheGameOverOnlyWhileTheSoundIsOn) {
-    PadRig r;
-    ASSERT_TRUE(r.devices.start());
-    VirtualPad first("First Pad");
-    r.devices.poll();
-    r.duel();
-    r.pads.AfterEvent();
-    r.game().Click("mnuStop");
-    r.pads.AfterEvent();
-    EXPECT_EQ(first.rumbles(), 1);
-    r.game().Click("mnuSound");
-    ASSERT_FALSE(r.game().Sound);
-    r.game().Click("mnuNewGame");
-    r.pads.AfterEvent();
-    r.game().Click("mnuStop");
-    r.pads.AfterEvent();
-    EXPECT_EQ(first.rumbles(), 1);
 }
 
 TEST(Gamepads, TheWindowShowsEachPadsNameAndPlayerAndSwapsThemBetweenGames) {

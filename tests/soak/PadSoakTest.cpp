@@ -9,6 +9,7 @@
 #include "Soak.h"
 #include "bot/Bot.h"
 #include "driver/Gamepads.h"
+#include "support/Pieces.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -17,16 +18,8 @@
 namespace tessarin {
 namespace {
 
-struct PieceAt {
-    int16_t x = 0, direction = 0, shape = 0;
-    bool operator==(const PieceAt&) const = default;
-};
-
-std::vector<PieceAt> pieces(const Tessarin& g) {
-    std::vector<PieceAt> out;
-    for (const auto& s : g.Squares)
-        out.push_back(s ? PieceAt{s->x(), s->Direction(), s->Shape()} : PieceAt{});
-    return out;
+std::array<test::PieceSeen, 2> pieces(const Tessarin& g) {
+    return {test::Seen(g.Squares[0].get()), test::Seen(g.Squares[1].get())};
 }
 
 class PadRun {
@@ -105,7 +98,7 @@ private:
             }
             // Trembling inside the dead zone: no piece may move.
             const int reach = Gamepads::kStickPress - 1;
-            const std::vector<PieceAt> before = pieces(g);
+            const auto before = pieces(g);
             pads->Stick(pad.id, r.below(2 * reach + 1) - reach, r.below(2 * reach + 1) - reach);
             ++wobbles;
             if (pieces(g) != before)
