@@ -193,6 +193,7 @@ TEST(MainWindow, APlayerChoosesEachModeAndPlaysAGameThroughTheRealWindowsAtTwice
 // and the computer at three strengths, exactly one checked. Chosen with the
 // mouse in the open submenu, the computer takes player 2's name and keys:
 // only player 1's name is asked, and the keypad no longer moves player 2.
+// (How it plays is the driver's tests' concern.)
 TEST(MainWindow, TwoPlayersLetsTheComputerTakePlayer2sSeat) {
     GameRig rig;
     Tessarin& game = rig.game;
@@ -232,16 +233,6 @@ TEST(MainWindow, TwoPlayersLetsTheComputerTakePlayer2sSeat) {
     QTest::keyClick(&w, Qt::Key_A);
     EXPECT_EQ(game.Squares[1]->x(), x2);
     EXPECT_EQ(game.Squares[0]->x(), x1 - 1);
-
-    // The computer plays player 2: its pieces land away from the columns
-    // they come in over (3 to 6).
-    rig.timers.advance(30000);
-    const Canvas& field = *game.Fields[1];
-    int aside = 0;
-    for (int16_t x : {0, 1, 2, 7, 8, 9, 10})
-        for (int16_t y = 0; y < field.Rows(); ++y)
-            aside += field.GetMapUnit(x, y) != Canvas::kEmpty;
-    EXPECT_GT(aside, 0);
 }
 
 // The turn pictures show which way the piece turns: the arc leaves its gap

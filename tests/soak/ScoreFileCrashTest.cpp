@@ -2,12 +2,12 @@
 
 #include "bot/Bot.h"
 #include "scorefile/ScoreFile.h"
+#include "support/TempFolder.h"
 
 #include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <random>
@@ -18,22 +18,13 @@
 namespace tessarin {
 namespace {
 
-namespace fs = std::filesystem;
+using testing::ReadBytes;
+using testing::TempFolder;
 
-struct Folder {
-    Folder() { EXPECT_TRUE(::mkdtemp(path.data())); }
-    ~Folder() { fs::remove_all(path, ec); }
-    long temporaries() const {
-        return std::count_if(fs::directory_iterator(path), fs::directory_iterator(),
-                             [](const auto& e) { return e.path().extension() == ".tmp"; });
-    }
-    std::string path = (fs::temp_directory_path() / "tessarin-crash-XXXXXX").string();
-    std::error_code ec;
-};
-
-std::string bytesOf(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+long temporaries(const TempFolder& folder) {
+    const auto names = folder.entries();
+    return std::count_if(names.begin(), names.end(),
+                         [](const std::string& n) { return n.ends_with(".tmp"); });
 }
 
 // Version k of the records: every slot says k.
@@ -47,8 +38,8 @@ Records version(int k) {
 // the parent kills it at some moment of a later save. Each time the file
 // must be the last version told or the one after it, whole.
 TEST(ScoreFileCrash, KilledSavesLeaveTheOldOrTheNewFileWhole) {
-    Folder folder;
-    ScoreFile file(folder.path);
+    TempFolder folder;
+    ScoreFile file(folder.path());
     using Clock = std::chrono::steady_clock;
     const auto start = Clock::now();
     for (int k = 0; k < 10; ++k)
@@ -82,7 +73,7 @@ TEST(ScoreFileCrash, KilledSavesLeaveTheOldOrTheNewFileWhole) {
         for (int k; ::read(fds[0], &k, sizeof k) == sizeof k;)
             told = k;
         ::close(fds[0]);
-        const std::string found = bytesOf(file.Path());
+        const std::string found = ReadBytes(file.Path());
         EXPECT_TRUE(found == ScoreFileBytes(version(told)) ||
                     found == ScoreFileBytes(version(told + 1)))
             << "kill " << kill << ": the file is not version " << told << " or the next";
@@ -91,8 +82,8 @@ TEST(ScoreFileCrash, KilledSavesLeaveTheOldOrTheNewFileWhole) {
     // The next start reads the last version and clears the killed savers' temporaries.
     Records read;
     ASSERT_TRUE(file.ReadScoreFile(read));
-    EXPECT_EQ(ScoreFileBytes(read), bytesOf(file.Path()));
-    EXPECT_EQ(folder.temporaries(), 0);
+    EXPECT_EQ(ScoreFileBytes(read), ReadBytes(file.Path()));
+    EXPECT_EQ(temporaries(folder), 0);
 }
 
 // Writes past the file size limit fail with EFBIG (SIGXFSZ ignored), as on
@@ -100,16 +91,16 @@ TEST(ScoreFileCrash, KilledSavesLeaveTheOldOrTheNewFileWhole) {
 TEST(ScoreFileCrash, FullDiskKeepsTheOldFileAndTellsThePlayer) {
     for (const bool wellFormed : {true, false}) {
         SCOPED_TRACE(wellFormed ? "well-formed file" : "damaged file");
-        Folder folder;
-        ScoreFile file(folder.path);
+        TempFolder folder;
+        ScoreFile file(folder.path());
         if (wellFormed)
             ASSERT_TRUE(file.WriteScoreFile(version(1)));
         else
             std::ofstream(file.Path(), std::ios::binary) << "StandardAFinalScore=12/\r\n";
-        const std::string before = bytesOf(file.Path());
+        const std::string before = ReadBytes(file.Path());
         bot::BotOptions options;
         options.strategy = {bot::Strategy::None, bot::Strategy::None};
-        options.workingFolder = folder.path;
+        options.workingFolder = folder.path();
         bot::BotGame game(options);
         game.chooseMode(Tessarin::kStandard);
         game.click("mnuNewGame");
@@ -121,7 +112,7 @@ TEST(ScoreFileCrash, FullDiskKeepsTheOldFileAndTellsThePlayer) {
         const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
         ::setrlimit(RLIMIT_FSIZE, &little);
         std::string reason;
-        const bool saved = ScoreFile(folder.path).WriteScoreFile(version(2), &reason);
+        const bool saved = ScoreFile(folder.path()).WriteScoreFile(version(2), &reason);
         game.click("mnuStop");
         ::setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, oldHandler);
@@ -132,9 +123,9 @@ TEST(ScoreFileCrash, FullDiskKeepsTheOldFileAndTellsThePlayer) {
         EXPECT_EQ(game.dialogs().counts.systemMessages, 1);
         EXPECT_NE(game.game().LastScoreFileError.find(efbig), std::string::npos)
             << game.game().LastScoreFileError;
-        EXPECT_EQ(bytesOf(file.Path()), before);
-        EXPECT_EQ(folder.temporaries(), 0);
-        EXPECT_TRUE(wellFormed || bytesOf(file.BackupPath()) == before) << "no backup";
+        EXPECT_EQ(ReadBytes(file.Path()), before);
+        EXPECT_EQ(temporaries(folder), 0);
+        EXPECT_TRUE(wellFormed || ReadBytes(file.BackupPath()) == before) << "no backup";
     }
 }
 

@@ -171,6 +171,10 @@ protected:
         return -1;
     }
     int drawnOn(int f, int x, int y) { return drawn(*game->picCanvas[f], x, y); }
+    static bool samePixels(const Surface& a, const Surface& b) {
+        return a.PixelWidth() == b.PixelWidth() && a.PixelHeight() == b.PixelHeight() &&
+               std::equal(a.data(), a.data() + a.PixelWidth() * a.PixelHeight(), b.data());
+    }
 
     // The dialogs shown so far, " | " between: a message's text, a records or
     // duel results window's caption, "system: " and a system message's text.
