@@ -20,12 +20,10 @@ namespace {
 using soak::fromEnv;
 using soak::str;
 
-// Each soak test takes about ten seconds on two cores, under the sanitizers
-// about fifteen.
-// The short runs that end by closing the window: per hundred games.
+// About ten seconds a soak test on two cores, fifteen under the sanitizers.
 #ifdef __SANITIZE_ADDRESS__
 constexpr int kGames = 400;
-constexpr int kClosingRunsPer100 = 75;
+constexpr int kClosingRunsPer100 = 75; // short runs ended by a close, per 100 games
 #else
 constexpr int kGames = 1000;
 constexpr int kClosingRunsPer100 = 50;
@@ -238,9 +236,8 @@ struct Tally {
     }
 };
 
-// One run of the program, from start-up until its window is closed, played
-// by the bot and checked after every event. The window is closed from
-// inside a dialog with the chance closeChance gives for it.
+// One run of the program, played by the bot and checked after every event,
+// until its window is closed (from inside a dialog as closeChance says).
 struct ProgramRun {
     ProgramRun(uint64_t seed, bot::BotRandom& random, Tally& tally,
                std::function<double(const std::string& window)> closeChance)
@@ -295,10 +292,8 @@ struct ProgramRun {
         ++tally_.closedFrom[std::string("top level in ") + modeName(bot.game().Mode)];
         bot.close();
     }
-    // Sets the next game up through the menus as a player would: the mode,
-    // the variant, level, speed, sometimes the keys dialog's ways down and
-    // turning senses; and how the bots play it.
-    // With `again`, the variant, level and speed stay as they were.
+    // Sets the next game up through the menus as a player would, and how the
+    // bots play it; `again` keeps the variant, level and speed.
     void setUp(int16_t mode, bool shortGame, bool again = false) {
         for (int k = r.below(3); k > 0 && open(); --k)
             randomCommand(bot, r);
@@ -322,14 +317,10 @@ struct ProgramRun {
         }
         bot.dialogs().customOk = r.chance(0.3);
     }
-    // Plays the game to the end of its curtain (or the end of the program).
-    // Pauses, stops, menu commands and, with closeChance per step, the
-    // closing of the window come in between. Some two-player games are
-    // stopped while rows blink (at once when the other field is full to the
-    // top, as when a duel is lost), some games while a sinking square is
-    // inside the stack.
-    // A game followed by another in the same mode may leave it a sinking
-    // square stopped inside the stack (`leaveSinking`).
+    // Plays the game to the end of its curtain (or of the program), with
+    // pauses, stops, menu commands and closes (closeChance per step) between.
+    // Some two-player games are stopped while rows blink, some games (with
+    // `leaveSinking`) while a sinking square is inside the stack.
     void play(bool shortGame, double closeChance, bool leaveSinking = false) {
         const Tessarin& g = bot.game();
         const bool stopWhileBlinking = g.Mode != Tessarin::kStandard && r.chance(0.3);
@@ -341,8 +332,7 @@ struct ProgramRun {
             bot.click("mnuCustom");
         }
         // In some Cooperation games a player steers each sinking square and
-        // each tool over the partner's falling piece and presses Down.
-        // (Not where nobody is to press keys.)
+        // tool over the partner's falling piece and presses Down.
         const bool chasePartner = g.Mode == Tessarin::kCooperation && g.GameType == "B" &&
                                   bot.options().strategy[0] != bot::Strategy::None && r.chance(0.5);
         // In some other games of one field the players tuck their tools
@@ -359,8 +349,7 @@ struct ProgramRun {
         const int64_t start = bot.now();
         int64_t markedAt = -1;
         bool paused = false;
-        // The player's own moves come every 20 ms to 1.5 s; watching for a
-        // moment to stop, the soak looks every 10 ms in between.
+        // Moves every 20 ms to 1.5 s; the watching soak looks every 10 ms.
         int64_t nextMove = bot.now() + 20 + r.below(1500);
         while (bot.running() && ok()) {
             const bool watch =
@@ -370,8 +359,7 @@ struct ProgramRun {
                 steerOverPartner();
             if (tuckTools)
                 for (int p = 0; p < (g.Mode == Tessarin::kStandard ? 1 : 2); ++p) {
-                    // The bot leaves the keys of a player with a tool to the
-                    // tucking.
+                    // The bot leaves a player's tool to the tucking.
                     const SquareSet* s = g.Squares[p].get();
                     const bool tool = g.Playing && s && s->Active() && s->IsTool();
                     bot.options().strategy[static_cast<size_t>(p)] =
@@ -436,10 +424,9 @@ struct ProgramRun {
         }
     }
 
-    // Steers player p's tool, square by square, to the nearest place right
-    // under a settled square, preferably where the rows that go next drop
-    // squares into it; there the add tool, in its off phase, is triggered.
-    // (Down is pressed only where it moves one row.)
+    // Steers player p's tool to the nearest place right under a settled
+    // square, best where the rows that go next drop squares into it; there
+    // the add tool, in its off phase, is triggered.
     void tuckTool(int p) {
         const Tessarin& g = bot.game();
         const SquareSet& s = *g.Squares[p];
@@ -475,9 +462,8 @@ struct ProgramRun {
         };
         // The tools stand upright: rows y - 1 (the add tool) to y + 1.
         const int top = s.IsAddTool() ? -1 : 0;
-        // The settled squares as a clear would find them (the partner's
-        // falling piece lifted), with one square added at (ax, ay): whether
-        // the rows it removes drop a square into the tool placed at (x, y).
+        // Whether the rows a clear removes (the partner's piece lifted, a
+        // square added at (ax, ay)) drop a square into the tool at (x, y).
         const auto dropsInto = [&](int x, int y, int ax, int ay) {
             Board b(columns, rows);
             for (int cx = 0; cx < columns; ++cx)
@@ -494,9 +480,8 @@ struct ProgramRun {
         };
         // The partner's rows about to go.
         const bool partnerClears = partner && c.Delete() && g.ClearingPlayer == 1 - p;
-        // 1 right under a settled square; 2 where the rows that go (the
-        // partner's, or those the add tool's square completes) drop squares
-        // into the tool.
+        // 1 right under a settled square; 2 where the rows that go drop
+        // squares into the tool.
         const auto wanted = [&](int x, int y) {
             if (y + top - 1 < 0 || !settled(x, y + top - 1))
                 return 0;
@@ -511,9 +496,8 @@ struct ProgramRun {
             }
             return 1;
         };
-        // Breadth first over the places the keys and the fall reach; each
-        // place remembers the first move towards it. The nearest of the most
-        // wanted places is the goal.
+        // Breadth first over the places the keys and the fall reach, each
+        // with its first move; the nearest of the most wanted is the goal.
         enum Move { kHere, kLeft, kRight, kDown };
         if (s.y() < -1 || s.y() > rows || s.x() < 0 || s.x() >= columns)
             return;
@@ -662,10 +646,9 @@ TEST(Soak, GamesInEveryModeKeepFieldsLabelsAndMenusConsistent) {
     }
 }
 
-// Short runs of the program, each ended by closing its window at a random
-// moment: between events, or from inside whatever dialog is open, in every
-// mode; most often while a blinking piece is in play, when a fall tick may
-// have lent a piece to the map.
+// Short runs, each ended by closing the window at a random moment, from
+// any dialog too, in every mode; most often while a blinking piece is in
+// play, when a fall tick may have lent a piece to the map.
 TEST(Soak, ClosingTheWindowAtAnyMoment) {
     const int runs =
         static_cast<int>(fromEnv("TESSARIN_SOAK_GAMES", kGames) * kClosingRunsPer100 / 100);

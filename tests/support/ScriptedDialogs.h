@@ -25,11 +25,6 @@ public:
             return *this;
         }
         void always(Step step) { always_ = std::move(step); }
-        void clear() {
-            queue_.clear();
-            always_ = nullptr;
-        }
-        std::size_t pending() const { return queue_.size(); }
         Step next() {
             if (queue_.empty())
                 return always_;

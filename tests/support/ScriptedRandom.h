@@ -20,8 +20,6 @@ public:
     void push(std::initializer_list<double> values) {
         queue_.insert(queue_.end(), values.begin(), values.end());
     }
-    void clear() { queue_.clear(); }
-    void setFallback(double u) { fallback_ = u; }
     // Draws from `source` whenever the queue is empty (nullptr: the
     // fallback value again).
     void fallBackTo(RandomSource* source) { source_ = source; }
