@@ -12,14 +12,6 @@ protected:
         fillRows(0, 16, {1, 2}, {5});
         setPiece(0, 0, 0, 5, 15);
     }
-    // Cooperation, paused: the test runs the ticks.
-    void pausedCooperation(bool gameB = false) {
-        choose(Tessarin::kCooperation);
-        if (gameB)
-            game->Click("mnuGameB");
-        newGame();
-        game->Click("mnuPause");
-    }
     // Player 1's O completes row 17 of the shared field, which is cleared.
     void clearRow17() {
         fillRows(0, 17, {2}, {4, 5});
@@ -114,9 +106,7 @@ TEST_F(LineClear, CooperationPartnerFallsOnAndNoGhostSquaresRemain) {
 // a whole blink. A sinking single square dropped by delivered rows gives
 // back the square it covered.
 TEST_F(LineClear, InterruptedBlinkAndDroppedSinkingSquareLeaveNoTrace) {
-    choose(Tessarin::kCooperation);
-    game->Click("mnuGameB");
-    newGame();
+    startB(Tessarin::kCooperation);
     fillRows(0, 16, {1, 2}, {0});
     setPiece(0, 4, 0, 1, 17); // the O fills the holes of both rows
     setPiece(1, 9, 1, 12, 2, true);
@@ -234,7 +224,7 @@ TEST_F(GameOver, ClosingFromAWindowOpenedInAFallTickTouchesNothingReleased) {
         SCOPED_TRACE(fromRecords ? "records window" : "message");
         dialogs.calls.clear();
         restart();
-        pausedCooperation(true);
+        startB(Tessarin::kCooperation, true);
         setPiece(1, 8, 1, 12, 5, true);
         game->tmrBlink_Timer(1); // player 2's take tool blinks off
         ASSERT_FALSE(game->Squares[1]->Visible());
@@ -319,9 +309,7 @@ TEST_F(GameOver, DuelEndingWhileRowsBlink) {
 // draw did not make it blink, wrote it as a square of nobody's at its first
 // step.
 TEST_F(GameOver, ASinkingSquareStartsWithNothingUnderIt) {
-    choose(Tessarin::kStandard);
-    game->Click("mnuGameB");
-    newGame();
+    startB(Tessarin::kStandard);
     put(0, 5, 5, 6);
     setPiece(0, 7, 0, 5, 4, true);
     advance(700); // into the settled square
@@ -341,7 +329,7 @@ TEST_F(GameOver, ASinkingSquareStartsWithNothingUnderIt) {
 // A clear ends while the partner's blinking piece is off: the piece stays
 // off, out of the map, and the next blink tick shows it.
 TEST_F(LineClear, CooperationPartnerBlinkingOffStaysOffThroughAClear) {
-    pausedCooperation(true);
+    startB(Tessarin::kCooperation, true);
     setPiece(1, 8, 1, 12, 3, true);
     game->tmrBlink_Timer(1); // off
     clearRow17();
@@ -363,7 +351,7 @@ TEST_F(LineClear, TheSquareASinkingSquareCoversDropsWithItsRow) {
     for (const bool off : {false, true}) {
         SCOPED_TRACE(off ? "off" : "on");
         restart();
-        pausedCooperation(true);
+        startB(Tessarin::kCooperation, true);
         fillRows(0, 16, {6}, {4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
         put(0, 0, 15, 6);
         put(0, 10, 15, 3);
@@ -393,7 +381,8 @@ TEST_F(LineClear, CooperationPartnerBesideOrUnderDroppingRowsIsDrawnAfterTheClea
     for (const bool overhang : {false, true}) {
         SCOPED_TRACE(overhang ? "under an overhang" : "beside");
         restart();
-        pausedCooperation();
+        start(Tessarin::kCooperation);
+        game->Click("mnuPause");
         fillRows(0, 16, {int16_t(overhang ? 6 : 3)}, {4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
         if (overhang) {
             put(0, 0, 15, 6);
@@ -420,7 +409,7 @@ TEST_F(LineClear, CooperationPartnerBesideOrUnderDroppingRowsIsDrawnAfterTheClea
 TEST_F(LineClear, AToolInItsOffPhaseGoesDownWithTheRowsThatDropIntoIt) {
     // The partner's clear: player 2's take tool in rows 14 and 15, under a
     // square at (12, 13).
-    pausedCooperation(true);
+    startB(Tessarin::kCooperation, true);
     fillRows(0, 16, {6}, {4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14});
     put(0, 0, 15, 6);
     put(0, 0, 14, 6);

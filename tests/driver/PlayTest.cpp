@@ -86,9 +86,7 @@ TEST_F(Keyboard, BothKeySetsSteerTheOnePieceInStandardWhilePlaying) {
 }
 
 TEST_F(Keyboard, ToolsAndStepByStepDown) {
-    choose(Tessarin::kStandard);
-    game->Click("mnuGameB");
-    newGame();
+    startB(Tessarin::kStandard);
     fillRows(0, 16, {1, 2}, {5});
     field(0).setLines(19);
     // The add tool fills the lowest hole of its column; full rows go at once,
@@ -131,10 +129,7 @@ TEST_F(Keyboard, ToolsAndStepByStepDown) {
 // phase. The add tool, lifted while the rows it completed went, was left
 // undrawn where the dropping rows were drawn over it.
 TEST_F(Keyboard, BlinkingPiecesStayAsTheyAreSeen) {
-    choose(Tessarin::kStandard);
-    game->Click("mnuGameB");
-    newGame();
-    game->Click("mnuPause");
+    startB(Tessarin::kStandard, true);
     setPiece(0, 8, 1, 0, 5, true); // a take tool at the left wall
     game->tmrBlink_Timer(0);       // off
     press(keys(0).Left);
@@ -157,10 +152,7 @@ TEST_F(Keyboard, BlinkingPiecesStayAsTheyAreSeen) {
 // cells went in under it, and was gone once the piece was put back. Now
 // nothing is added there.
 TEST_F(Keyboard, TheAddToolAddsNothingIntoThePartnersPiece) {
-    choose(Tessarin::kCooperation);
-    game->Click("mnuGameB");
-    newGame();
-    game->Click("mnuPause");
+    startB(Tessarin::kCooperation, true);
     fillRows(0, 17, {6}, {0});
     setPiece(0, 4, 0, 8, 16);      // player 1's O on the stack, still falling
     setPiece(1, 9, 1, 8, 3, true); // player 2's add tool above it
@@ -178,10 +170,7 @@ TEST_F(Keyboard, TheAddToolAddsNothingIntoThePartnersPiece) {
 // and it vanished. Now it waits, whatever way it goes down, and falls on
 // once the partner has moved away.
 TEST_F(Keyboard, AToolOnThePartnersFallingPieceWaits) {
-    choose(Tessarin::kCooperation);
-    game->Click("mnuGameB");
-    newGame();
-    game->Click("mnuPause");
+    startB(Tessarin::kCooperation, true);
     fillRows(0, 17, {6}, {0});
     for (const int speedMode : {0, 1}) {
         SCOPED_TRACE(speedMode);

@@ -1,24 +1,19 @@
 #pragma once
 
 // Keeps account of every square on the playing fields while the bot plays:
-// from one event to the next, the squares that lie in a field's map (those
-// of the falling pieces aside) change only as a landing, a row clear,
-// delivered rows, a starting level, the curtain and the two tools account
-// for. The account is a model of each field's settled squares, moved on by
-// those rules, and compared with the map after every event and before every
+// a model of each field's settled squares, moved on only by what landings,
+// row clears, delivered rows, a starting level, the curtain and the two
+// tools do, and compared with the map after every event and before every
 // event nested in a dialog. Also: the falling pieces do not overlap, a
 // shown piece is drawn, a blinking piece in its off phase lies over no
-// settled square (rows that drop into its cells push it down as they would
-// were it on), and in Cooperation a sinking square never passes the
+// settled square, and in Cooperation a sinking square never passes the
 // partner's falling piece nor does a tool vanish on it.
 //
-// What counts as settled: the map without the cells of the falling pieces
-// that are in it (active, shown, every cell of their colour), where a
-// sinking square stands for the cell it covers (its SavedCell); rows the
-// curtain has passed hold nothing of any piece, and between the end of a
-// curtain and the next New Game no piece is in play. A failure tells the
-// field as the map and the account have it; TESSARIN_SOAK_TRACE=1 prints
-// every event the account looks at.
+// Settled: the map without the cells of the falling pieces in it (active,
+// shown, every cell of their colour), a sinking square standing for the
+// cell it covers. Rows the curtain has passed hold nothing of any piece;
+// from the curtain's end to New Game no piece is in play.
+// TESSARIN_SOAK_TRACE=1 prints every event the account looks at.
 
 #include "Soak.h"
 #include "bot/Bot.h"
@@ -280,8 +275,6 @@ private:
         return true;
     }
 
-    // Moves the model on by what the event may have done since the last
-    // look, compares, and looks again.
     // What one event is checked with: the game after it, the pieces as
     // they are now, and the account's fields as the event changes them.
     struct Step {
@@ -302,6 +295,8 @@ private:
         }
     };
 
+    // Moves the model on by what the event may have done since the last
+    // look, compares, and looks again.
     void settle() {
         const Tessarin& g = bot_.game();
         if (g.Ended || !started_ || !failures.empty())

@@ -74,6 +74,15 @@ protected:
         newGame();
     }
     void newGame() { game->Click("mnuNewGame"); }
+    // A new game of the mode in Game B (the blinking pieces), paused if asked:
+    // the test runs the ticks.
+    void startB(int16_t mode, bool paused = false) {
+        choose(mode);
+        game->Click("mnuGameB");
+        newGame();
+        if (paused)
+            game->Click("mnuPause");
+    }
 
     void advance(int64_t ms) { timers.advance(ms); }
     // Runs time tick by tick until `done` holds; false if not within limitMs.
