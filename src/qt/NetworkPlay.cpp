@@ -59,19 +59,20 @@ std::vector<Reach> ownAddresses(const std::optional<QString>& external) {
     enum { Internet, Network, InternetV6, Computer, Left };
     std::vector<std::pair<int, Reach>> found;
     if (external)
-        found.push_back({Internet, {*external, QStringLiteral("internet")}});
+        found.push_back({Internet * 2, {*external, QStringLiteral("internet")}});
     for (QHostAddress a : QNetworkInterface::allAddresses()) {
         a.setScopeId({});
+        const bool v4 = a.protocol() == QAbstractSocket::IPv4Protocol;
         int rank = Left;
         if (a.isLoopback()) {
-            rank = Computer;
+            rank = v4 ? Computer : Left; // one loopback is enough
         } else if (a.isLinkLocal()) {
             rank = Left;
-        } else if (a.protocol() == QAbstractSocket::IPv4Protocol) {
-            const quint32 v4 = a.toIPv4Address();
+        } else if (v4) {
+            const quint32 bits = a.toIPv4Address();
             // 10/8, 172.16/12, 192.168/16, and the providers' shared 100.64/10.
-            const bool local = v4 >> 24 == 10 || v4 >> 20 == (172u << 4 | 1) ||
-                               v4 >> 16 == (192u << 8 | 168) || v4 >> 22 == (100u << 2 | 1);
+            const bool local = bits >> 24 == 10 || bits >> 20 == (172u << 4 | 1) ||
+                               bits >> 16 == (192u << 8 | 168) || bits >> 22 == (100u << 2 | 1);
             rank = local ? Network : Internet;
         } else if (a.protocol() == QAbstractSocket::IPv6Protocol) {
             rank = a.isUniqueLocalUnicast() ? Network : a.isGlobal() ? InternetV6 : Left;
@@ -82,8 +83,9 @@ std::vector<Reach> ownAddresses(const std::optional<QString>& external) {
         const bool again = std::any_of(found.begin(), found.end(),
                                        [&](const auto& f) { return f.second.address == text; });
         if (rank != Left && !again)
-            found.push_back({rank, {text, QString::fromLatin1(marks[rank])}});
+            found.push_back({rank * 2 + (v4 ? 0 : 1), {text, QString::fromLatin1(marks[rank])}});
     }
+    // By rank, IPv4 first within one.
     std::stable_sort(found.begin(), found.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     std::vector<Reach> out;
@@ -284,16 +286,12 @@ void NetworkPlay::setHostKey(const std::string& hex, const QString& shown) {
 QString NetworkPlay::hostLink() const {
     if (!host_)
         return {};
+    // The first address listed: the router's, else this machine's own.
     const std::vector<Reach> all = ownAddresses(externalAddress_);
-    auto pick = std::find_if(all.begin(), all.end(), [&](const Reach& r) {
-        return externalAddress_ ? r.address == *externalAddress_
-                                : r.mark == QLatin1String("this network");
-    });
-    if (pick == all.end())
-        pick = all.begin();
-    if (pick == all.end())
+    if (all.empty())
         return {};
-    net::JoinLink link{pick->address.toStdString(), port(), host_->session().joinCode(), {}};
+    net::JoinLink link{all.front().address.toStdString(), port(), host_->session().joinCode(),
+                       {}};
     if (hostKeyHex_.size() == net::kKeyHexLength)
         link.KeyHex = hostKeyHex_;
     return q(net::PrintJoinLink(link));

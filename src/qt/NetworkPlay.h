@@ -77,8 +77,9 @@ public:
     // and the link carries none.
     void setHostKey(const std::string& hex, const QString& shown);
     // The link a friend joins with (Copy link in the host's window): the
-    // router's external address when known, else the first address of this
-    // network; empty when not hosting.
+    // router's external address when known, else the first of this
+    // machine's (a public IPv4 one, else one of this network); empty when
+    // not hosting.
     QString hostLink() const;
 
     // For tests and tools: hosting starts without the dialog (false, with
