@@ -100,13 +100,27 @@ QString q(const std::string& s) {
 
 // A label for texts that come from a player or from the network: shown as
 // they are, never read as markup.
-QLabel* plainLabel(const QString& text = {}) {
-    auto* label = new QLabel(text);
-    label->setTextFormat(Qt::PlainText);
+// A little room on the left: letters such as J reach left of where they
+// start, and a label draws nothing outside itself.
+QLabel* withInkRoom(QLabel* label) {
+    label->setContentsMargins(QFontMetrics(label->font()).averageCharWidth() / 3, 0, 0, 0);
     return label;
 }
 
-// The two network windows: the fields, a line of text below them, and the
+QLabel* plainLabel(const QString& text = {}) {
+    auto* label = new QLabel(text);
+    label->setTextFormat(Qt::PlainText);
+    return withInkRoom(label);
+}
+
+// A row of a window's form: its label, with an access letter for field.
+void addRow(QFormLayout* form, const QString& text, QWidget* field) {
+    auto* label = withInkRoom(new QLabel(text));
+    label->setBuddy(field);
+    form->addRow(label, field);
+}
+
+// The join window: the fields, a line of text below them, and the
 // buttons at the bottom right.
 void arrange(QDialog& dlg, QFormLayout* form, QLabel* text, QPushButton* go, QPushButton* cancel) {
     auto* buttons = new QHBoxLayout;
@@ -124,6 +138,7 @@ void arrange(QDialog& dlg, QFormLayout* form, QLabel* text, QPushButton* go, QPu
 void sizeForTexts(QLabel* label, const QStringList& texts, int width) {
     label->setWordWrap(true);
     label->setFixedWidth(width);
+    width -= label->contentsMargins().left() + label->contentsMargins().right();
     const QFontMetrics fm(label->font());
     int height = fm.lineSpacing();
     for (const QString& t : texts)
@@ -290,8 +305,7 @@ QString NetworkPlay::hostLink() const {
     const std::vector<Reach> all = ownAddresses(externalAddress_);
     if (all.empty())
         return {};
-    net::JoinLink link{all.front().address.toStdString(), port(), host_->session().joinCode(),
-                       {}};
+    net::JoinLink link{all.front().address.toStdString(), port(), host_->session().joinCode(), {}};
     if (hostKeyHex_.size() == net::kKeyHexLength)
         link.KeyHex = hostKeyHex_;
     return q(net::PrintJoinLink(link));
@@ -320,6 +334,7 @@ struct HostDetails {
                                                  "of these addresses and the join code:")));
         addresses->setContentsMargins(fontWidth() * 2, 0, 0, 0);
         addresses->setHorizontalSpacing(fontWidth() * 3);
+        addresses->setColumnStretch(2, 1);
         all->addLayout(addresses);
         all->addWidget(code);
         all->addWidget(key);
@@ -379,8 +394,8 @@ void NetworkPlay::hostDialog() {
     modes->addWidget(duel);
     modes->addWidget(coop);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Game:"), modes);
-    form->addRow(QStringLiteral("&Port:"), port);
+    form->addRow(withInkRoom(new QLabel(QStringLiteral("Game:"))), modes);
+    addRow(form, QStringLiteral("&Port:"), port);
     HostDetails details;
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(copy);
@@ -516,11 +531,11 @@ JoinWindow makeJoinWindow(QDialog& dlg, const std::string& name) {
     w.status->setObjectName(QStringLiteral("joinStatus"));
     w.join->setDefault(true);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Link:"), w.link);
-    form->addRow(QStringLiteral("Host &address:"), w.address);
-    form->addRow(QStringLiteral("&Port:"), w.port);
-    form->addRow(QStringLiteral("Join &code:"), w.code);
-    form->addRow(QStringLiteral("Your &name:"), w.name);
+    addRow(form, QStringLiteral("&Link:"), w.link);
+    addRow(form, QStringLiteral("Host &address:"), w.address);
+    addRow(form, QStringLiteral("&Port:"), w.port);
+    addRow(form, QStringLiteral("Join &code:"), w.code);
+    addRow(form, QStringLiteral("Your &name:"), w.name);
     arrange(dlg, form, w.status, w.join, w.cancel);
     // Sized once for whatever it may come to say.
     QStringList statuses{kBadCode, kConnecting};
@@ -595,6 +610,7 @@ void NetworkPlay::joinDialog(const QString& link) {
     if (!link.isEmpty()) {
         // Only the name is left to ask.
         w.link->setText(link);
+        w.link->setCursorPosition(0);
         w.name->setFocus();
         w.name->selectAll();
     }
