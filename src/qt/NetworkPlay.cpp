@@ -98,8 +98,6 @@ QString q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
-// A label for texts that come from a player or from the network: shown as
-// they are, never read as markup.
 // A little room on the left: letters such as J reach left of where they
 // start, and a label draws nothing outside itself.
 QLabel* withInkRoom(QLabel* label) {
@@ -107,6 +105,8 @@ QLabel* withInkRoom(QLabel* label) {
     return label;
 }
 
+// A label for texts that come from a player or from the network: shown as
+// they are, never read as markup.
 QLabel* plainLabel(const QString& text = {}) {
     auto* label = new QLabel(text);
     label->setTextFormat(Qt::PlainText);
@@ -364,7 +364,8 @@ struct HostDetails {
         // Tall enough for whatever the router said, at the width it has.
         router->setMinimumHeight(
             QFontMetrics(router->font())
-                .boundingRect(QRect(0, 0, router->width(), 100000), Qt::TextWordWrap, routerText)
+                .boundingRect(QRect(0, 0, router->contentsRect().width(), 100000), Qt::TextWordWrap,
+                              routerText)
                 .height());
         box->show();
     }
@@ -539,7 +540,8 @@ JoinWindow makeJoinWindow(QDialog& dlg, const std::string& name) {
     arrange(dlg, form, w.status, w.join, w.cancel);
     // Sized once for whatever it may come to say.
     QStringList statuses{kBadCode, kConnecting};
-    for (const char* link : {"tessarin://-/", "tessarin://[::1]/?key=", "tessarin:x"})
+    for (const char* link : {"tessarin:x", "tessarin://-/", "tessarin://1::2/", "tessarin://a:0/",
+                             "tessarin://a/I", "tessarin://a/K7QM2X?key=", "tessarin://a/?v=2"})
         statuses << q(net::ParseJoinLink(link).Error);
     for (const char* address : {"", "-", "a:0"})
         statuses << q(net::ParseHostPort(address).Error);

