@@ -228,6 +228,7 @@ network_duel() {
     joiner=$pid
     keys_to "$win" alt+g t j
     w=$(wait_window "$joiner" '^Join a Network Game$' "the joiner's window for joining")
+    keys_to "$w" Tab # past the Link field
     type_to "$w" 127.0.0.1
     keys_to "$w" Tab ctrl+a
     type_to "$w" "$port"

@@ -10,7 +10,8 @@
 # - what a network Duel costs the host (bench/NetworkBench.cpp);
 # - the score-file fuzzer (clang build in build/fuzz) for S seconds
 #   (default 60) from the seed corpus bench/fuzz/corpus, and the network
-#   protocol's fuzzer as long from the captured streams in bench/fuzz/protocol;
+#   protocol's fuzzer as long from the captured streams in bench/fuzz/protocol,
+#   and the join link's as long from the links in bench/fuzz/link;
 # - the program measurements under Xvfb (bench/program.sh): the floor (an
 #   empty Qt main window with a menu bar) and, with --game, the game itself
 #   against it;
@@ -59,8 +60,8 @@ done | tee "$out/latency.txt"
 echo "== score file fuzzing (${fuzz_seconds} s)"
 cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTESSARIN_BENCH=ON -DTESSARIN_GUI=OFF -DTESSARIN_TESTS=OFF >/dev/null
-cmake --build build/fuzz -j "$jobs" --target score_file_fuzz protocol_fuzz
-mkdir -p build/fuzz/corpus build/fuzz/protocol-corpus
+cmake --build build/fuzz -j "$jobs" --target score_file_fuzz protocol_fuzz join_link_fuzz
+mkdir -p build/fuzz/corpus build/fuzz/protocol-corpus build/fuzz/link-corpus
 fuzz_status=0
 (cd build/fuzz && bench/score_file_fuzz -max_total_time="$fuzz_seconds" -print_final_stats=1 \
     corpus "$top/bench/fuzz/corpus") >"$out/fuzz.txt" 2>&1 || fuzz_status=$?
@@ -70,6 +71,11 @@ protocol_status=0
 (cd build/fuzz && bench/protocol_fuzz -max_total_time="$fuzz_seconds" -print_final_stats=1 \
     protocol-corpus "$top/bench/fuzz/protocol") >"$out/protocol-fuzz.txt" 2>&1 || protocol_status=$?
 tail -8 "$out/protocol-fuzz.txt"
+echo "== join link fuzzing (${fuzz_seconds} s)"
+link_status=0
+(cd build/fuzz && bench/join_link_fuzz -max_total_time="$fuzz_seconds" -print_final_stats=1 \
+    link-corpus "$top/bench/fuzz/link") >"$out/link-fuzz.txt" 2>&1 || link_status=$?
+tail -8 "$out/link-fuzz.txt"
 
 echo "== program measurements"
 game_args=()
@@ -185,6 +191,19 @@ stat() { awk -v k="$1" '$1 == k":" { print $2 }' "${2:-$out/fuzz.txt}" | tail -1
             "new units found, no failure."
     else
         echo "**The fuzzer failed (status $protocol_status)**; see \`$out/protocol-fuzz.txt\`."
+    fi
+    echo
+    echo "## Join link fuzzing"
+    echo
+    if [ "$link_status" = 0 ]; then
+        p=$out/link-fuzz.txt
+        echo "libFuzzer (clang, AddressSanitizer and UndefinedBehaviorSanitizer) ran for" \
+            "$fuzz_seconds s from the links in \`bench/fuzz/link\`: any bytes as a join link" \
+            "and as the Join window's address: $(stat stat::number_of_executed_units "$p") inputs," \
+            "$(stat stat::average_exec_per_sec "$p") per second, $(stat stat::new_units_added "$p")" \
+            "new units found, no failure."
+    else
+        echo "**The fuzzer failed (status $link_status)**; see \`$out/link-fuzz.txt\`."
     fi
     echo
     echo "## Program (Xvfb)"

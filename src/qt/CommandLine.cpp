@@ -114,6 +114,10 @@ Options parseCommandLine(const QStringList& arguments) {
         QStringLiteral("Keep the records in your own data folder (as the desktop menu "
                        "starts the game) instead of the current folder."));
     parser.addOption(userDataOption);
+    parser.addPositionalArgument(
+        QStringLiteral("LINK"),
+        QStringLiteral("A join link (tessarin://...): the game opens the Join window with it."),
+        QStringLiteral("[LINK]"));
     // Options are taken with one dash or two, as Qt takes its own
     // (-platform, -style and the like), which go on to the application.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -143,6 +147,13 @@ Options parseCommandLine(const QStringList& arguments) {
         }
     }
     options.userData = parser.isSet(userDataOption);
+    for (const QString& argument : parser.positionalArguments()) {
+        if (options.link.isEmpty() &&
+            argument.startsWith(QLatin1String("tessarin:"), Qt::CaseInsensitive))
+            options.link = argument;
+        else
+            std::fprintf(stderr, "tessarin: argument %s ignored\n", qPrintable(argument.left(80)));
+    }
     return options;
 }
 

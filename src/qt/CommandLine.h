@@ -18,6 +18,10 @@ QStringList unknownOptions(const QStringList& arguments);
 struct Options {
     int scale = 0;         // 1 to 4; 0: the screen's density decides
     bool userData = false; // the records in the player's data folder
+    // A join link (an argument beginning with "tessarin:", as the desktop
+    // hands a clicked link over), read later by the Join window; empty
+    // when none was given.
+    QString link;
     // Set when the program ends at once with this status (after --help,
     // --version or a wrong value, answered on the standard streams).
     std::optional<int> exitNow;

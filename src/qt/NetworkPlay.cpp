@@ -14,9 +14,12 @@
 #include "qt/SurfaceWidget.h"
 #include "qt/TcpLink.h"
 
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QFormLayout>
+#include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHostAddress>
 #include <QKeyEvent>
@@ -42,20 +45,64 @@ namespace tessarin::qt {
 
 namespace {
 
-// The addresses a friend can reach this machine at: every IPv4 address of
-// an interface that is up, the loopback last.
-QStringList ownAddresses() {
-    QStringList out, loopback;
-    for (const QHostAddress& a : QNetworkInterface::allAddresses()) {
-        if (a.protocol() != QAbstractSocket::IPv4Protocol)
-            continue;
-        (a.isLoopback() ? loopback : out).append(a.toString());
+// An address a friend can reach this machine at, with what it is.
+struct Reach {
+    QString address; // numeric, without brackets
+    QString mark;
+};
+
+// The router's address on the internet first, then this machine's: public
+// IPv4, this network's (private IPv4, IPv6 unique-local), global IPv6, the
+// loopback last. Link-local addresses are left out: a friend cannot give
+// them to a program without naming the interface.
+std::vector<Reach> ownAddresses(const std::optional<QString>& external) {
+    enum { Internet, Network, InternetV6, Computer, Left };
+    std::vector<std::pair<int, Reach>> found;
+    if (external)
+        found.push_back({Internet * 2, {*external, QStringLiteral("internet")}});
+    for (QHostAddress a : QNetworkInterface::allAddresses()) {
+        a.setScopeId({});
+        const bool v4 = a.protocol() == QAbstractSocket::IPv4Protocol;
+        int rank = Left;
+        if (a.isLoopback()) {
+            rank = v4 ? Computer : Left; // one loopback is enough
+        } else if (a.isLinkLocal()) {
+            rank = Left;
+        } else if (v4) {
+            const quint32 bits = a.toIPv4Address();
+            // 10/8, 172.16/12, 192.168/16, and the providers' shared 100.64/10.
+            const bool local = bits >> 24 == 10 || bits >> 20 == (172u << 4 | 1) ||
+                               bits >> 16 == (192u << 8 | 168) || bits >> 22 == (100u << 2 | 1);
+            rank = local ? Network : Internet;
+        } else if (a.protocol() == QAbstractSocket::IPv6Protocol) {
+            rank = a.isUniqueLocalUnicast() ? Network : a.isGlobal() ? InternetV6 : Left;
+        }
+        static const char* const marks[] = {"internet", "this network", "internet (IPv6)",
+                                            "this computer"};
+        const QString text = a.toString();
+        const bool again = std::any_of(found.begin(), found.end(),
+                                       [&](const auto& f) { return f.second.address == text; });
+        if (rank != Left && !again)
+            found.push_back({rank * 2 + (v4 ? 0 : 1), {text, QString::fromLatin1(marks[rank])}});
     }
-    return out + loopback;
+    // By rank, IPv4 first within one.
+    std::stable_sort(found.begin(), found.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<Reach> out;
+    for (auto& f : found)
+        out.push_back(std::move(f.second));
+    return out;
 }
 
 QString q(const std::string& s) {
     return QString::fromStdString(s);
+}
+
+// A little room on the left: letters such as J reach left of where they
+// start, and a label draws nothing outside itself.
+QLabel* withInkRoom(QLabel* label) {
+    label->setContentsMargins(QFontMetrics(label->font()).averageCharWidth() / 3, 0, 0, 0);
+    return label;
 }
 
 // A label for texts that come from a player or from the network: shown as
@@ -63,10 +110,17 @@ QString q(const std::string& s) {
 QLabel* plainLabel(const QString& text = {}) {
     auto* label = new QLabel(text);
     label->setTextFormat(Qt::PlainText);
-    return label;
+    return withInkRoom(label);
 }
 
-// The two network windows: the fields, a line of text below them, and the
+// A row of a window's form: its label, with an access letter for field.
+void addRow(QFormLayout* form, const QString& text, QWidget* field) {
+    auto* label = withInkRoom(new QLabel(text));
+    label->setBuddy(field);
+    form->addRow(label, field);
+}
+
+// The join window: the fields, a line of text below them, and the
 // buttons at the bottom right.
 void arrange(QDialog& dlg, QFormLayout* form, QLabel* text, QPushButton* go, QPushButton* cancel) {
     auto* buttons = new QHBoxLayout;
@@ -84,6 +138,7 @@ void arrange(QDialog& dlg, QFormLayout* form, QLabel* text, QPushButton* go, QPu
 void sizeForTexts(QLabel* label, const QStringList& texts, int width) {
     label->setWordWrap(true);
     label->setFixedWidth(width);
+    width -= label->contentsMargins().left() + label->contentsMargins().right();
     const QFontMetrics fm(label->font());
     int height = fm.lineSpacing();
     for (const QString& t : texts)
@@ -227,6 +282,97 @@ void NetworkPlay::askEndHosting() {
     window_.afterEvent();
 }
 
+void NetworkPlay::setRouterStatus(const QString& text,
+                                  const std::optional<QString>& externalAddress) {
+    routerText_ = text.left(1000);
+    externalAddress_.reset();
+    // Only an address goes in the list and the link.
+    if (externalAddress && net::IsIPv4Address(externalAddress->toStdString()))
+        externalAddress_ = externalAddress;
+    emit hostInfoChanged();
+}
+
+void NetworkPlay::setHostKey(const std::string& hex, const QString& shown) {
+    hostKeyHex_ = hex;
+    hostKeyText_ = shown;
+    emit hostInfoChanged();
+}
+
+QString NetworkPlay::hostLink() const {
+    if (!host_)
+        return {};
+    // The first address listed: the router's, else this machine's own.
+    const std::vector<Reach> all = ownAddresses(externalAddress_);
+    if (all.empty())
+        return {};
+    net::JoinLink link{all.front().address.toStdString(), port(), host_->session().joinCode(), {}};
+    if (hostKeyHex_.size() == net::kKeyHexLength)
+        link.KeyHex = hostKeyHex_;
+    return q(net::PrintJoinLink(link));
+}
+
+namespace {
+
+// The host's window once it listens: the addresses, each with what it is,
+// the join code, the key, and what the router said.
+struct HostDetails {
+    QWidget* box = new QWidget;
+    QGridLayout* addresses = new QGridLayout;
+    QLabel* code = plainLabel();
+    QLabel* key = plainLabel();
+    QLabel* router = plainLabel();
+
+    HostDetails() {
+        box->setObjectName(QStringLiteral("hostDetails"));
+        key->setObjectName(QStringLiteral("hostKey"));
+        router->setObjectName(QStringLiteral("hostRouter"));
+        router->setWordWrap(true);
+        router->setFixedWidth(QFontMetrics(router->font()).averageCharWidth() * 56);
+        auto* all = new QVBoxLayout(box);
+        all->setContentsMargins(0, 0, 0, 0);
+        all->addWidget(plainLabel(QStringLiteral("Give your friend the link (Copy link), or one "
+                                                 "of these addresses and the join code:")));
+        addresses->setContentsMargins(fontWidth() * 2, 0, 0, 0);
+        addresses->setHorizontalSpacing(fontWidth() * 3);
+        addresses->setColumnStretch(2, 1);
+        all->addLayout(addresses);
+        all->addWidget(code);
+        all->addWidget(key);
+        all->addWidget(router);
+        box->hide();
+    }
+    int fontWidth() const { return QFontMetrics(box->font()).averageCharWidth(); }
+
+    void show(const std::vector<Reach>& reach, quint16 port, const std::string& joinCode,
+              const QString& keyText, const QString& routerText) {
+        while (QLayoutItem* item = addresses->takeAt(0)) {
+            delete item->widget();
+            delete item;
+        }
+        int row = 0;
+        for (const Reach& r : reach) {
+            auto* address = plainLabel(q(net::PrintHostPort(r.address.toStdString(), port)));
+            address->setTextInteractionFlags(Qt::TextSelectableByMouse);
+            addresses->addWidget(address, row, 0);
+            addresses->addWidget(plainLabel(r.mark), row++, 1);
+        }
+        code->setText(QStringLiteral("Join code: %1").arg(q(net::ShownJoinCode(joinCode))));
+        code->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        key->setText(QStringLiteral("Key: %1").arg(keyText));
+        key->setVisible(!keyText.isEmpty());
+        router->setText(routerText);
+        // Tall enough for whatever the router said, at the width it has.
+        router->setMinimumHeight(
+            QFontMetrics(router->font())
+                .boundingRect(QRect(0, 0, router->contentsRect().width(), 100000), Qt::TextWordWrap,
+                              routerText)
+                .height());
+        box->show();
+    }
+};
+
+} // namespace
+
 void NetworkPlay::hostDialog() {
     QDialog dlg(&window_);
     dlg.setWindowTitle(QStringLiteral("Host a Network Game"));
@@ -239,19 +385,44 @@ void NetworkPlay::hostDialog() {
     auto* info = plainLabel(QStringLiteral("Choose the game and the port, then Start."));
     info->setObjectName(QStringLiteral("hostInfo"));
     info->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* copy = new QPushButton(QStringLiteral("Copy &link"));
     auto* start = new QPushButton(QStringLiteral("&Start"));
     auto* cancel = new QPushButton(QStringLiteral("Cancel"));
+    copy->setObjectName(QStringLiteral("hostCopy"));
+    copy->hide();
     start->setDefault(true);
     auto* modes = new QHBoxLayout;
     modes->addWidget(duel);
     modes->addWidget(coop);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Game:"), modes);
-    form->addRow(QStringLiteral("&Port:"), port);
-    arrange(dlg, form, info, start, cancel);
+    form->addRow(withInkRoom(new QLabel(QStringLiteral("Game:"))), modes);
+    addRow(form, QStringLiteral("&Port:"), port);
+    HostDetails details;
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(copy);
+    buttons->addStretch();
+    buttons->addWidget(start);
+    buttons->addWidget(cancel);
+    auto* all = new QVBoxLayout(&dlg);
+    all->addLayout(form);
+    all->addWidget(details.box);
+    all->addWidget(info);
+    all->addLayout(buttons);
+    all->setSizeConstraint(QLayout::SetFixedSize); // grows and shrinks with what it shows
 
+    const auto showDetails = [&] {
+        if (!host_)
+            return;
+        details.show(ownAddresses(externalAddress_), this->port(), host_->session().joinCode(),
+                     hostKeyText_,
+                     routerText_.isEmpty()
+                         ? QStringLiteral("Asking your router to open port %1...").arg(this->port())
+                         : routerText_);
+    };
     port->setFocus();
     connect(cancel, &QPushButton::clicked, &dlg, &QDialog::reject);
+    connect(copy, &QPushButton::clicked, &dlg,
+            [this] { QGuiApplication::clipboard()->setText(hostLink()); });
     connect(start, &QPushButton::clicked, &dlg, [&] {
         const int16_t mode = coop->isChecked() ? Tessarin::kCooperation : Tessarin::kDuel;
         QString why;
@@ -262,14 +433,15 @@ void NetworkPlay::hostDialog() {
         duel->setEnabled(false);
         coop->setEnabled(false);
         port->setEnabled(false);
-        start->setEnabled(false);
-        info->setText(QStringLiteral("Give your friend one of these addresses, the port and the "
-                                     "join code:\n\n%1\nPort: %2\nJoin code: %3\n\n"
-                                     "Waiting for player 2...")
-                          .arg(ownAddresses().join(QLatin1Char('\n')))
-                          .arg(port->value())
-                          .arg(q(host_->session().joinCode())));
+        start->hide();
+        copy->show();
+        copy->setDefault(true);
+        copy->setFocus();
+        info->setText(QStringLiteral("Waiting for player 2..."));
+        showDetails();
+        std::fprintf(stderr, "tessarin: join link %s\n", qPrintable(hostLink()));
     });
+    const auto changed = connect(this, &NetworkPlay::hostInfoChanged, &dlg, showDetails);
     const auto joined = connect(this, &NetworkPlay::hostJoined, &dlg, &QDialog::accept);
     // The latest few tries turned away, under what the window says: a
     // stream of strangers does not grow it without end.
@@ -286,6 +458,7 @@ void NetworkPlay::hostDialog() {
     // Player 2 came and went before the game was set up (they were told).
     const auto ended = connect(this, &NetworkPlay::hostEnded, &dlg, &QDialog::reject);
     const int result = dlg.exec();
+    disconnect(changed);
     disconnect(joined);
     disconnect(notice);
     disconnect(ended);
@@ -297,17 +470,33 @@ void NetworkPlay::hostDialog() {
 }
 
 void NetworkPlay::startJoin(net::JoinSession::Events events, const QString& address, quint16 port,
-                            const std::string& code, const std::string& name) {
+                            const std::string& code, const std::string& name,
+                            std::optional<std::string> keyHex) {
+    // The host's key from a link, for the encrypted connection to check.
+    joinKeyHex_ = std::move(keyHex);
     auto* socket = new QTcpSocket;
     socket->connectToHost(address, port);
     join_ = std::make_unique<net::JoinSession>(
         game_.services().timers, std::make_unique<TcpLink>(socket), code, name, std::move(events));
 }
 
+void NetworkPlay::joinLink(const QString& link) {
+    const net::Parsed<net::JoinLink> parsed = net::ParseJoinLink(link.left(4096).toStdString());
+    if (!parsed.Value) {
+        std::fprintf(stderr, "tessarin: %s\n", parsed.Error.c_str()); // for the player's log
+        game_.services().dialogs.SystemMessage(parsed.Error, "Tessarin");
+        window_.afterEvent();
+        return;
+    }
+    if (!host_ && !join_ && !game_.Playing)
+        joinDialog(link);
+}
+
 namespace {
 
 // The join window's fields, its status line and its buttons.
 struct JoinWindow {
+    QLineEdit* link;
     QLineEdit* address;
     QSpinBox* port;
     QLineEdit* code;
@@ -319,18 +508,21 @@ struct JoinWindow {
 
 const QString kBadCode =
     QStringLiteral("A join code is six letters and digits, without I, O, 0 or 1.");
-const QString kNoAddress = QStringLiteral("Type the host's address.");
 const QString kConnecting = QStringLiteral("Connecting...");
 
 JoinWindow makeJoinWindow(QDialog& dlg, const std::string& name) {
     dlg.setWindowTitle(QStringLiteral("Join a Network Game"));
     JoinWindow w{new QLineEdit,
+                 new QLineEdit,
                  new QSpinBox,
                  new QLineEdit,
                  new QLineEdit(q(name)),
                  plainLabel(),
                  new QPushButton(QStringLiteral("&Join")),
                  new QPushButton(QStringLiteral("Cancel"))};
+    w.link->setObjectName(QStringLiteral("joinLink"));
+    w.link->setPlaceholderText(QStringLiteral("tessarin://..."));
+    w.link->setMaxLength(static_cast<int>(net::kMaxJoinLinkLength) * 2);
     w.address->setObjectName(QStringLiteral("joinAddress"));
     w.port->setObjectName(QStringLiteral("joinPort"));
     w.port->setRange(1, 65535);
@@ -340,47 +532,90 @@ JoinWindow makeJoinWindow(QDialog& dlg, const std::string& name) {
     w.status->setObjectName(QStringLiteral("joinStatus"));
     w.join->setDefault(true);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Host &address:"), w.address);
-    form->addRow(QStringLiteral("&Port:"), w.port);
-    form->addRow(QStringLiteral("Join &code:"), w.code);
-    form->addRow(QStringLiteral("Your &name:"), w.name);
+    addRow(form, QStringLiteral("&Link:"), w.link);
+    addRow(form, QStringLiteral("Host &address:"), w.address);
+    addRow(form, QStringLiteral("&Port:"), w.port);
+    addRow(form, QStringLiteral("Join &code:"), w.code);
+    addRow(form, QStringLiteral("Your &name:"), w.name);
     arrange(dlg, form, w.status, w.join, w.cancel);
     // Sized once for whatever it may come to say.
-    QStringList statuses{kBadCode, kNoAddress, kConnecting};
+    QStringList statuses{kBadCode, kConnecting};
+    for (const char* link : {"tessarin:x", "tessarin://-/", "tessarin://1::2/", "tessarin://a:0/",
+                             "tessarin://a/I", "tessarin://a/K7QM2X?key=", "tessarin://a/?v=2"})
+        statuses << q(net::ParseJoinLink(link).Error);
+    for (const char* address : {"", "-", "a:0"})
+        statuses << q(net::ParseHostPort(address).Error);
     using R = net::JoinSession::EndReason;
     for (R r : {R::CouldNotConnect, R::WrongCode, R::Busy, R::TryLater, R::VersionMismatch,
                 R::HostLeft, R::HostSilent, R::Disconnected, R::BadMessage})
         statuses << q(net::EndText(r, "a message out of place (type 99)"));
     sizeForTexts(w.status, statuses, QFontMetrics(w.status->font()).averageCharWidth() * 48);
+    w.link->setMinimumWidth(w.status->width());
     return w;
 }
 
 } // namespace
 
-void NetworkPlay::joinDialog() {
+void NetworkPlay::joinDialog(const QString& link) {
     QDialog dlg(&window_);
     // Player 1's name when it was set here, else the account's.
     const JoinWindow w =
         makeJoinWindow(dlg, game_.Player1Name != "Player1" ? game_.Player1Name : AccountName());
+    // The link as last read: the fields below are filled from it, and its
+    // key goes with the join while they still say what it says.
+    std::optional<net::JoinLink> linked;
+    connect(w.link, &QLineEdit::textChanged, &dlg, [&](const QString& text) {
+        const net::Parsed<net::JoinLink> parsed = net::ParseJoinLink(text.toStdString());
+        linked = parsed.Value;
+        if (!linked) {
+            w.status->setText(text.trimmed().isEmpty() ? QString() : q(parsed.Error));
+            return;
+        }
+        w.status->clear();
+        w.address->setText(q(linked->Host));
+        w.port->setValue(linked->Port);
+        w.code->setText(q(net::ShownJoinCode(linked->Code)));
+    });
     connect(w.cancel, &QPushButton::clicked, &dlg, &QDialog::reject);
     connect(w.join, &QPushButton::clicked, &dlg, [&] {
+        if (!w.link->text().trimmed().isEmpty() && !linked) {
+            w.status->setText(q(net::ParseJoinLink(w.link->text().toStdString()).Error));
+            w.link->setFocus();
+            return;
+        }
         // A code that cannot be right is said at once, not by the host.
-        if (!net::IsJoinCode(net::NormalizeJoinCode(w.code->text().toStdString()))) {
+        const std::string code = net::NormalizeJoinCode(w.code->text().toStdString());
+        if (!net::IsJoinCode(code)) {
             w.status->setText(kBadCode);
             w.code->setFocus();
             return;
         }
-        if (w.address->text().trimmed().isEmpty()) {
-            w.status->setText(kNoAddress);
+        const net::Parsed<net::HostPort> address =
+            net::ParseHostPort(w.address->text().toStdString());
+        if (!address.Value) {
+            w.status->setText(q(address.Error));
             w.address->setFocus();
             return;
         }
+        if (address.Value->Port)
+            w.port->setValue(*address.Value->Port);
+        const auto port = static_cast<quint16>(w.port->value());
+        std::optional<std::string> key;
+        if (linked && linked->Host == address.Value->Host && linked->Port == port &&
+            linked->Code == code)
+            key = linked->KeyHex;
         w.join->setEnabled(false);
         w.status->setText(kConnecting);
-        startJoin(joinEvents(&dlg, w.status, w.join), w.address->text().trimmed(),
-                  static_cast<quint16>(w.port->value()), w.code->text().toStdString(),
-                  w.name->text().toStdString());
+        startJoin(joinEvents(&dlg, w.status, w.join), q(address.Value->Host), port,
+                  w.code->text().toStdString(), w.name->text().toStdString(), std::move(key));
     });
+    if (!link.isEmpty()) {
+        // Only the name is left to ask.
+        w.link->setText(link);
+        w.link->setCursorPosition(0);
+        w.name->setFocus();
+        w.name->selectAll();
+    }
     const int result = dlg.exec();
     if (result != QDialog::Accepted || !join_ || join_->state() == net::JoinSession::State::Ended) {
         if (join_)

@@ -12,12 +12,14 @@
 
 #include "game/PlayerKeys.h"
 #include "net/HostGame.h"
+#include "net/JoinLink.h"
 #include "net/Session.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
 #include <memory>
+#include <optional>
 #include <string>
 
 class QTcpServer;
@@ -36,7 +38,7 @@ namespace tessarin::qt {
 class MainWindow;
 class JoinView;
 
-constexpr quint16 kDefaultPort = 47077;
+constexpr quint16 kDefaultPort = net::kDefaultPort;
 
 // The key a caller's failed tries are counted under: an IPv4 address, or
 // the network part (the first 64 bits) of an IPv6 one, since one machine
@@ -60,12 +62,34 @@ public:
     bool hosting() const { return host_ != nullptr; }
     bool joined() const { return join_ != nullptr; }
 
+    // Opens the Join window filled in from a join link (given on the
+    // command line), asking only the player's name; a link that cannot be
+    // read is said in a message window.
+    void joinLink(const QString& link);
+
+    // What the router says of the port, and the address it has on the
+    // internet when it told one: shown in the host's window, also while it
+    // is open.
+    void setRouterStatus(const QString& text, const std::optional<QString>& externalAddress);
+    // The host's key: its certificate's SHA-256 fingerprint, 64 lowercase
+    // hex digits, for the join link, and the form the window shows
+    // ("3F2A 91C0 7B1E 44D2"). Without one the window shows no key line
+    // and the link carries none.
+    void setHostKey(const std::string& hex, const QString& shown);
+    // The link a friend joins with (Copy link in the host's window): the
+    // router's external address when known, else the first of this
+    // machine's (a public IPv4 one, else one of this network); empty when
+    // not hosting.
+    QString hostLink() const;
+
     // For tests and tools: hosting starts without the dialog (false, with
     // the system's reason in error, when the port cannot be listened on).
     bool startHosting(int16_t mode, quint16 port, QString* error = nullptr);
     const net::HostGame* host() const { return host_.get(); }
     quint16 port() const;
     JoinView* joinView() const { return view_; }
+    // The host's key the last join expects (from a link), if any.
+    const std::optional<std::string>& joinKey() const { return joinKeyHex_; }
 
 signals:
     void hostJoined();
@@ -73,15 +97,18 @@ signals:
     void hostEnded();
     // The joiner's game is over and its window gone (text: why, or empty).
     void joinEnded(const QString& text);
+    // The router's status or the host's key changed.
+    void hostInfoChanged();
 
 private:
     void hostDialog();
     void askEndHosting();
-    void joinDialog();
+    void joinDialog(const QString& link = {});
     net::JoinSession::Events joinEvents(QDialog* dlg, QLabel* status, QPushButton* join);
     void stopHosting();
     void startJoin(net::JoinSession::Events events, const QString& address, quint16 port,
-                   const std::string& code, const std::string& name);
+                   const std::string& code, const std::string& name,
+                   std::optional<std::string> keyHex = std::nullopt);
     void openJoinView();
     void endJoin(const std::string& text);
 
@@ -92,6 +119,12 @@ private:
     std::unique_ptr<QTcpServer> server_;
     std::unique_ptr<net::JoinSession> join_;
     QPointer<JoinView> view_;
+    // What the host's window shows beside the addresses.
+    QString routerText_;
+    std::optional<QString> externalAddress_;
+    std::string hostKeyHex_;
+    QString hostKeyText_;
+    std::optional<std::string> joinKeyHex_;
 };
 
 // The host's window as its views show it, in a window of its own, with

@@ -3,11 +3,11 @@
 #include "platform/Random.h"
 #include "platform/Version.h"
 #include "qt/CommandLine.h"
+#include "qt/GamepadsSink.h"
 #include "qt/GamepadsWindow.h"
 #include "qt/Looks.h"
 #include "qt/MainWindow.h" // the game, too
 #include "qt/NetworkPlay.h"
-#include "qt/GamepadsSink.h"
 #include "qt/PadService.h"
 #include "qt/QtDialogs.h"
 #include "qt/QtSound.h"
@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTimer>
 #include <cstdio>
 #include <filesystem>
 
@@ -144,5 +145,9 @@ int main(int argc, char** argv) {
     if (game.Ended)
         return 0;
     padDevices.startWhenShown(&window);
+    // Started with a join link (clicked, or typed after the program's
+    // name): the Join window, once the event loop runs.
+    if (!options.link.isEmpty())
+        QTimer::singleShot(0, &network, [&network, &options] { network.joinLink(options.link); });
     return app.exec();
 }

@@ -22,7 +22,7 @@ done
 for s in about appear add take speed move rotate chord message Ding; do
     [ -s "$prefix/share/tessarin/sounds/$s.wav" ] || fail "sound $s.wav is not installed"
 done
-grep -qx 'Exec=tessarin --user-data' "$prefix/share/applications/org.tessarin.tessarin.desktop" ||
+grep -qx 'Exec=tessarin --user-data %u' "$prefix/share/applications/org.tessarin.tessarin.desktop" ||
     fail "the desktop entry does not start the game with its data folder"
 
 xvfb_start || fail "Xvfb did not start"

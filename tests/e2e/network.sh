@@ -151,6 +151,7 @@ join_game() {
     w=$(xvfb_wait_window '^Join a Network Game$' 10 "$pid") || fail "no join window"
     code=$(sed -n 's/.*join code \([A-Z0-9-]*\).*/\1/p' "$(log "$host")" | tail -1)
     focus "$w"
+    key Tab # past the Link field, to the address
     xdotool type --delay 20 "127.0.0.1"
     key Tab
     key ctrl+a

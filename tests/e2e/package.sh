@@ -87,8 +87,12 @@ changes=$(zcat "$root/usr/share/doc/tessarin/changelog.gz")
 metainfo="$root/usr/share/metainfo/org.tessarin.tessarin.metainfo.xml"
 grep -q "<release version=\"$version\"" "$metainfo" || fail "the metainfo's release is not $version"
 desktop="$root/usr/share/applications/org.tessarin.tessarin.desktop"
-grep -qx 'Exec=/usr/games/tessarin --user-data' "$desktop" ||
-    fail "the desktop entry does not start the packaged game with its data folder"
+grep -qx 'Exec=/usr/games/tessarin --user-data %u' "$desktop" ||
+    fail "the desktop entry does not start the packaged game with its data folder and a link"
+grep -qx 'MimeType=x-scheme-handler/tessarin;' "$desktop" ||
+    fail "the desktop entry does not take tessarin: links"
+grep -q 'LINK' <<<"$help" || fail "--help does not name the LINK argument"
+grep -q '^\.I LINK' <<<"$page" || fail "the manual page does not explain LINK"
 
 # --- validators, when installed
 if command -v desktop-file-validate >/dev/null; then

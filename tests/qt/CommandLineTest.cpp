@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+using tessarin::qt::parseCommandLine;
 using tessarin::qt::unknownOptions;
 
 namespace {
@@ -34,4 +35,13 @@ TEST(CommandLine, OnlyOptionsNeitherTheGameNorQtKnowsAreNamed) {
     // The value of an option that takes one is not an option; one missing is harmless.
     EXPECT_EQ(unknownOptions(split("--scale --bogus -y")), split("-y"));
     EXPECT_EQ(unknownOptions(split("-style")), QStringList{});
+}
+
+TEST(CommandLine, AJoinLinkIsAnArgumentNotAnOption) {
+    const QString link = QStringLiteral("TESSARIN://[2001:db8::1]:47077/K7Q-M2X?v=1&key=ab");
+    EXPECT_EQ(unknownOptions({"--user-data", link, "--scale", "2"}), QStringList{});
+    const auto options = parseCommandLine({"tessarin", "--user-data", link, "--scale", "2"});
+    EXPECT_EQ(options.link, link); // read, and refused or not, by the Join window
+    EXPECT_TRUE(options.userData && options.scale == 2 && !options.exitNow);
+    EXPECT_EQ(parseCommandLine({"tessarin", "game"}).link, QString());
 }

@@ -11,6 +11,7 @@
 #include "qt/MessageWindow.h"
 #include "qt/RecordsWindow.h"
 
+#include <QClipboard>
 #include <QHostAddress>
 #include <QLabel>
 #include <QLineEdit>
@@ -367,6 +368,105 @@ TEST(NetworkPlay, TheJoinerSeesTheHostsMessageAndResultsWindows) {
     host.peer->send(net::Heartbeat{});
     QCoreApplication::processEvents();
     EXPECT_TRUE(joiner.network.joined());
+}
+
+// ---- The join link
+
+QPushButton* button(QWidget* window, const QString& text) {
+    for (auto* b : window->findChildren<QPushButton*>())
+        if (b->text() == text)
+            return b;
+    ADD_FAILURE() << "no button " << text.toStdString();
+    return nullptr;
+}
+
+TEST(NetworkPlay, AJoinLinkFillsTheJoinWindowAndItsKeyGoesWithTheJoin) {
+    Joiner joiner;
+    FakeHost host;
+    const std::string key(64, 'c');
+    const QString link = QStringLiteral(" tessarin://127.0.0.1:%1/k7q-m2x?v=1&key=%2\n")
+                             .arg(host.server.serverPort())
+                             .arg(QString::fromStdString(key));
+    const auto field = [](const char* name) {
+        return QApplication::activeModalWidget()->findChild<QLineEdit*>(QLatin1String(name));
+    };
+
+    // Pasted into the window opened by hand, then the code changed: the
+    // key belongs to the link's game, not to the one typed.
+    QTimer::singleShot(0, qApp, [&] {
+        field("joinLink")->setText(link);
+        EXPECT_EQ(field("joinAddress")->text(), "127.0.0.1");
+        EXPECT_EQ(QApplication::activeModalWidget()->findChild<QSpinBox*>()->value(),
+                  host.server.serverPort());
+        EXPECT_EQ(field("joinCode")->text(), "K7Q-M2X");
+        field("joinCode")->setText(QStringLiteral("K7QM2Y"));
+        button(QApplication::activeModalWidget(), QStringLiteral("&Join"))->click();
+        EXPECT_EQ(joiner.network.joinKey(), std::nullopt);
+        button(QApplication::activeModalWidget(), QStringLiteral("Cancel"))->click();
+    });
+    joiner.w.action("mnuJoinNet")->trigger();
+    EXPECT_FALSE(joiner.network.joined());
+
+    // From the command line: only the name is asked, and the key goes along.
+    QTimer::singleShot(0, qApp, [&] {
+        EXPECT_EQ(QApplication::activeModalWidget()->focusWidget(), field("joinName"));
+        EXPECT_EQ(field("joinCode")->text(), "K7Q-M2X");
+        QTest::keyClick(field("joinName"), Qt::Key_Return);
+    });
+    joiner.network.joinLink(link);
+    ASSERT_TRUE(joiner.network.joined());
+    EXPECT_EQ(joiner.network.joinKey(), key);
+    ASSERT_TRUE(until([&] { return joiner.network.joinView() != nullptr; }));
+    EXPECT_EQ(host.peer->last<net::Hello>()->Code, "K7QM2X");
+
+    // A link that cannot be read is said, and nothing else happens.
+    Joiner other;
+    other.network.joinLink(QStringLiteral("tessarin://127.0.0.1:0/K7QM2X"));
+    ASSERT_EQ(other.answers.messages.size(), 1u);
+    EXPECT_THAT(other.answers.messages[0], HasSubstr("The port in this link is not right"));
+    EXPECT_FALSE(other.network.joined());
+}
+
+TEST(NetworkPlay, TheHostsWindowCopiesTheLinkOfTheRoutersAddressAndTheKey) {
+    Host host;
+    QTcpServer probe; // a port free for the test
+    ASSERT_TRUE(probe.listen(QHostAddress::Any, 0));
+    const quint16 port = probe.serverPort();
+    probe.close();
+    const std::string key(64, 'e');
+    QTimer::singleShot(0, qApp, [&] {
+        QWidget* dlg = QApplication::activeModalWidget();
+        dlg->findChild<QSpinBox*>()->setValue(port);
+        button(dlg, QStringLiteral("&Start"))->click();
+        auto* copy = button(dlg, QStringLiteral("Copy &link"));
+        ASSERT_TRUE(host.network.hosting() && copy && copy->isVisible());
+        auto* router = dlg->findChild<QLabel*>(QStringLiteral("hostRouter"));
+        auto* keyLine = dlg->findChild<QLabel*>(QStringLiteral("hostKey"));
+        EXPECT_EQ(router->text(),
+                  QStringLiteral("Asking your router to open port %1...").arg(port));
+        EXPECT_FALSE(keyLine->isVisible());
+
+        // The router's word and the key come while the window is open.
+        host.network.setRouterStatus(QStringLiteral("Your router opened port %1.").arg(port),
+                                     QStringLiteral("203.0.113.5"));
+        host.network.setHostKey(key, QStringLiteral("EEEE EEEE EEEE EEEE"));
+        EXPECT_EQ(router->text(), QStringLiteral("Your router opened port %1.").arg(port));
+        EXPECT_TRUE(keyLine->isVisible());
+        EXPECT_EQ(keyLine->text(), "Key: EEEE EEEE EEEE EEEE");
+        QStringList shown;
+        for (auto* l : dlg->findChildren<QLabel*>())
+            shown << l->text();
+        EXPECT_TRUE(shown.contains(QStringLiteral("203.0.113.5:%1").arg(port)));
+
+        copy->click();
+        const auto link = net::ParseJoinLink(QGuiApplication::clipboard()->text().toStdString());
+        ASSERT_TRUE(link.Value) << link.Error;
+        EXPECT_EQ(*link.Value, (net::JoinLink{"203.0.113.5", port,
+                                              host.network.host()->session().joinCode(), key}));
+        dlg->close();
+    });
+    host.w.action("mnuHostNet")->trigger();
+    EXPECT_FALSE(host.network.hosting());
 }
 
 } // namespace

@@ -10,21 +10,25 @@
 #include "qt/InputWindow.h"
 #include "qt/Looks.h"
 #include "qt/MessageWindow.h"
+#include "qt/NetworkPlay.h"
 #include "qt/RecordsWindow.h"
 
 #include <QAction>
 #include <QFontMetricsF>
 #include <QGroupBox>
+#include <QHostAddress>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QStyle>
 #include <QStyleOption>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTcpServer>
 #include <QTextBrowser>
 
 using namespace tessarin;
@@ -51,9 +55,10 @@ public:
     std::vector<std::string> faults;
 
     // The text drawn in font into box with the alignment, as the style
-    // draws its controls' texts.
+    // draws its controls' texts; its ink must lie inside clip (by default
+    // the box).
     void text(const QString& where, const QString& text, const QFont& font, const QRectF& box,
-              Qt::Alignment align) {
+              Qt::Alignment align, const QRectF& clip = {}) {
         const QFontMetricsF fm(font);
         qreal x = box.left();
         if (align & Qt::AlignRight)
@@ -63,7 +68,7 @@ public:
         qreal baseline = box.top() + fm.ascent();
         if (align & Qt::AlignVCenter)
             baseline = box.top() + (box.height() - fm.height()) / 2 + fm.ascent();
-        textAt(where, text, font, {x, baseline}, box);
+        textAt(where, text, font, {x, baseline}, clip.isNull() ? box : clip);
     }
 
     // The text drawn in font with its baseline starting at origin: its ink
@@ -152,12 +157,25 @@ private:
         } else if (auto* e = qobject_cast<QLineEdit*>(w)) {
             text(where, e->text(), e->font(), lineEditTextRect(e),
                  Qt::AlignLeft | Qt::AlignVCenter);
+        } else if (auto* lines = qobject_cast<QLabel*>(w);
+                   lines && (lines->wordWrap() || lines->text().contains('\n'))) {
+            const QRect box = lines->contentsRect();
+            const int flags = static_cast<int>(lines->alignment()) |
+                              (lines->wordWrap() ? static_cast<int>(Qt::TextWordWrap) : 0);
+            const QRect need =
+                QFontMetrics(lines->font())
+                    .boundingRect(box.x(), box.y(), box.width(), 100000, flags, lines->text());
+            if (need.height() > box.height() || need.width() > box.width())
+                fault(where, QString::asprintf("\"%s\" needs %dx%d in %dx%d",
+                                               qPrintable(lines->text().left(40)), need.width(),
+                                               need.height(), box.width(), box.height()));
         } else if (auto* picture = qobject_cast<QLabel*>(w)) {
             const QSizeF size = picture->pixmap().deviceIndependentSize();
             if (size.width() > picture->width() || size.height() > picture->height())
                 fault(where, "picture larger than its box");
-            text(where, picture->text(), picture->font(), picture->contentsRect(),
-                 picture->alignment());
+            // A form's label shows its access letter underlined.
+            text(where, picture->buddy() ? shownText(picture->text()) : picture->text(),
+                 picture->font(), picture->contentsRect(), picture->alignment(), picture->rect());
         } else if (auto* browser = qobject_cast<QTextBrowser*>(w)) {
             if (browser->horizontalScrollBar()->maximum() > 0)
                 fault(where, "the page is wider than its window");
@@ -277,6 +295,33 @@ TEST(Texts, EveryCaptionLabelAndButtonShowsWholeInEveryWindowAtScalesOneToFour) 
             pads.Connected(3, "8BitDo Pro 2");
             pw.refresh();
             walk.window(&pw, "Gamepads, three");
+        }
+
+        // Network play: the host's window before and after Start, with a
+        // long word from the router and the key; the Join window from a link.
+        {
+            NetworkPlay network(game, w, scale);
+            w.setCommandHook([&](const std::string& name) { return network.command(name); });
+            const auto modal = [] { return QApplication::activeModalWidget(); };
+            walkModal(walk, modal, "Host a Network Game", [&] {
+                QWidget* dlg = modal();
+                QTcpServer probe; // a port free for the test
+                ASSERT_TRUE(probe.listen(QHostAddress::Any, 0));
+                dlg->findChild<QSpinBox*>()->setValue(probe.serverPort());
+                probe.close();
+                for (auto* b : dlg->findChildren<QPushButton*>())
+                    if (b->text() == "&Start")
+                        b->click();
+                network.setHostKey(std::string(64, 'a'), "3F2A 91C0 7B1E 44D2");
+                network.setRouterStatus(
+                    QString("Your router is behind another router. ").repeated(8), "203.0.113.5");
+                walk.window(dlg, "hosting");
+                dlg->close();
+            });
+            w.action("mnuHostNet")->trigger();
+            walkModal(walk, modal, "Join a Network Game", [&] { modal()->close(); });
+            network.joinLink("tessarin://[2001:db8::1]:47077/K7Q-M2X");
+            w.setCommandHook({});
         }
 
         d.ShowHelp();
