@@ -19,6 +19,10 @@ network_setup() {
     work=$(mktemp -d)
     xvfb_at_exit 'rm -rf "$work"'
     port=$(($1 + $$ % 400 * 10))
+    # Nothing leaves the machine: no router is asked unless a script starts
+    # its own on the loopback, and the host's key is kept in the run's folder.
+    export TESSARIN_ROUTER=${TESSARIN_ROUTER:-off}
+    export XDG_DATA_HOME=$work/data
     xvfb_start 1280x1024x24 || fail "Xvfb did not start"
 }
 
@@ -36,17 +40,19 @@ fail() {
 declare -A main_window=() # pid: the id of its main window
 declare -A name_of=()     # pid: its folder's name, and its log's
 
-# Starts the program in $work/CASE-$1 (CASE: the case that runs); sets
-# $started to its pid once its main window is there.
+# Starts the program in $work/CASE-$1 (CASE: the case that runs), with the
+# arguments that follow; sets $started to its pid once its main window is
+# there.
 # Tried again when the program could not reach the display: Xvfb now and
 # then closes a new connection at once while other clients come and go.
 start() {
     local name=${case_name:+$case_name-}$1 w tries
+    shift
     mkdir -p "$work/$name"
     for tries in 1 2 3; do
         # Freed memory filled at once, so that a program that reads what
         # it has freed goes wrong here rather than by chance.
-        (cd "$work/$name" && MALLOC_PERTURB_=190 exec "$game" >"$work/$name.log" 2>&1) &
+        (cd "$work/$name" && MALLOC_PERTURB_=190 exec "$game" "$@" >"$work/$name.log" 2>&1) &
         started=$!
         case_pids+=("$started")
         name_of[$started]=$name
