@@ -6,6 +6,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace tessarin;
 using namespace tessarin::net;
@@ -256,3 +257,52 @@ TEST_F(PortMappingTest, HostileAnswersAreBoundedAndStaleOnesIgnored) {
 }
 
 } // namespace
+
+// Real answers damaged every which way: whatever the router says, the
+// window's text stays plain and bounded and only a public address is
+// offered to friends.
+TEST(PortMappingMutationTest, DamagedAnswersStayPlainAndOfferOnlyPublicAddresses) {
+    const RouterReply real[] = {
+        {Result::Done, 0, {}, "203.0.113.5", "3600"},
+        {Result::Done, 0, {}, "2001:db8::17", "120"},
+        {Result::Refused, 718, "ConflictInMappingEntry", {}, {}},
+        {Result::Done, 0, {}, "100.64.1.2", "0"},
+    };
+    std::mt19937 rng(7);
+    for (int round = 0; round < 4000; ++round) {
+        RouterReply r = real[round % 4];
+        std::string* field[] = {&r.reason, &r.externalAddress, &r.lease};
+        for (int n = 1 + static_cast<int>(rng() % 4); n > 0; --n) {
+            std::string& s = *field[rng() % 3];
+            const std::size_t at = s.empty() ? 0 : rng() % s.size();
+            switch (rng() % 4) {
+            case 0:
+                s.insert(at, 1, static_cast<char>(rng()));
+                break;
+            case 1:
+                if (!s.empty())
+                    s.erase(at, 1);
+                break;
+            case 2:
+                if (!s.empty())
+                    s[at] = static_cast<char>(rng());
+                break;
+            default:
+                s.insert(at, std::string(rng() % 300, static_cast<char>(rng())));
+            }
+        }
+        r.code = round % 7 == 0 ? static_cast<int>(rng()) : r.code;
+        VirtualTimerHost timers;
+        ScriptedRouter router;
+        PortMapping mapping(timers, router, nullptr);
+        mapping.start(47077);
+        router.answer(r);
+        timers.advance(3600 * 1000);
+        if (mapping.externalAddress()) {
+            ASSERT_EQ(ScopeOf(*mapping.externalAddress()), AddressScope::Public);
+        }
+        ASSERT_LE(mapping.text().size(), 500u);
+        for (char c : mapping.text())
+            ASSERT_TRUE(c >= 0x20 && c < 0x7F) << mapping.text();
+    }
+}
