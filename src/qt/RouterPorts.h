@@ -27,7 +27,7 @@ struct RouterOptions {
     int answerMs = net::kRouterAnswerMs;
     int discoveryMs = 2000; // how long a UPnP search waits for routers (at least a second)
     int natpmpMs = 2000;    // how long a NAT-PMP question waits, its retries included
-    int exitWaitMs = 1500;  // how long the end waits for the mapping's removal
+    int exitWaitMs = 1000;  // how long the end waits for the mapping's removal
 };
 
 class RouterPorts : public QObject {
