@@ -97,8 +97,8 @@ std::string PlainRouterText(std::string_view text) {
 
 PortMapping::PortMapping(TimerHost& timers, Router& router, std::function<void()> changed,
                          Settings settings)
-    : timers_(timers), router_(router), changed_(std::move(changed)), settings_(settings),
-      renew_(timers), deadline_(timers, 0, std::max(settings.answerMs, 1)) {
+    : router_(router), changed_(std::move(changed)), settings_(settings), renew_(timers),
+      deadline_(timers, 0, std::max(settings.answerMs, 1)) {
     deadline_.setHandler([this](int16_t) {
         if (awaiting_)
             answered(askedWay_, askedLease_, {RouterReply::Result::NoAnswer, 0, {}, {}, {}});

@@ -110,7 +110,6 @@ private:
     void set(State state, std::string text);
     std::string portText() const;
 
-    TimerHost& timers_;
     Router& router_;
     std::function<void()> changed_;
     Settings settings_;
