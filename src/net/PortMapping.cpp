@@ -118,6 +118,8 @@ std::string PortMapping::portText() const {
 }
 
 void PortMapping::set(State state, std::string text) {
+    if (state == state_ && text == text_)
+        return; // a renewal as before
     state_ = state;
     text_ = std::move(text);
     if (changed_)
