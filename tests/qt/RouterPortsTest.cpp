@@ -38,8 +38,13 @@ struct FakeRouter {
 
 class RouterPortsTest : public ::testing::Test {
 protected:
-    void SetUp() override { qputenv("TESSARIN_ROUTER", "127.0.0.1"); }
-    void TearDown() override { qunsetenv("TESSARIN_ROUTER"); }
+    // The fake router's interface, as the environment had it before.
+    void SetUp() override {
+        before = qgetenv("TESSARIN_ROUTER");
+        qputenv("TESSARIN_ROUTER", "127.0.0.1");
+    }
+    void TearDown() override { qputenv("TESSARIN_ROUTER", before); }
+    QByteArray before;
 
     static RouterOptions quick() {
         RouterOptions o;
