@@ -8,10 +8,12 @@
 # - the computer player's strengths against each other, against an idle player 1
 #   and as a partner in Cooperation (bench/StrengthBench.cpp);
 # - what a network Duel costs the host (bench/NetworkBench.cpp);
+# - what asking the router costs the host's window (bench/router.sh);
 # - the score-file fuzzer (clang build in build/fuzz) for S seconds
 #   (default 60) from the seed corpus bench/fuzz/corpus, and the network
 #   protocol's fuzzer as long from the captured streams in bench/fuzz/protocol,
-#   and the join link's as long from the links in bench/fuzz/link;
+#   the join link's as long from the links in bench/fuzz/link, and the
+#   router answers' fuzzer from bench/fuzz/router;
 # - the program measurements under Xvfb (bench/program.sh): the floor (an
 #   empty Qt main window with a menu bar) and, with --game, the game itself
 #   against it;
@@ -41,7 +43,7 @@ echo "== engine benchmarks"
 load=$(cut -d' ' -f1-3 /proc/loadavg)
 cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release -DTESSARIN_BENCH=ON -DTESSARIN_GUI=ON \
     -DTESSARIN_TESTS=OFF >/dev/null
-targets=(engine_bench strength_bench network_bench net_latency bench_floor)
+targets=(engine_bench strength_bench network_bench net_latency bench_floor router_bench fake_router)
 [ "$with_game" = 1 ] && targets+=(tessarin x_latency)
 cmake --build build/bench -j "$jobs" --target "${targets[@]}"
 build/bench/bench/engine_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
@@ -57,11 +59,14 @@ for run in 1 2 3; do
     QT_QPA_PLATFORM=offscreen build/bench/bench/latency/net_latency 300 2>/dev/null
 done | tee "$out/latency.txt"
 
+echo "== the router step at hosting"
+bash bench/router.sh build/bench 5 | tee "$out/router.txt"
+
 echo "== score file fuzzing (${fuzz_seconds} s)"
 cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTESSARIN_BENCH=ON -DTESSARIN_GUI=OFF -DTESSARIN_TESTS=OFF >/dev/null
-cmake --build build/fuzz -j "$jobs" --target score_file_fuzz protocol_fuzz join_link_fuzz
-mkdir -p build/fuzz/corpus build/fuzz/protocol-corpus build/fuzz/link-corpus
+cmake --build build/fuzz -j "$jobs" --target score_file_fuzz protocol_fuzz join_link_fuzz router_fuzz
+mkdir -p build/fuzz/corpus build/fuzz/protocol-corpus build/fuzz/link-corpus build/fuzz/router-corpus
 fuzz_status=0
 (cd build/fuzz && bench/score_file_fuzz -max_total_time="$fuzz_seconds" -print_final_stats=1 \
     corpus "$top/bench/fuzz/corpus") >"$out/fuzz.txt" 2>&1 || fuzz_status=$?
@@ -76,6 +81,11 @@ link_status=0
 (cd build/fuzz && bench/join_link_fuzz -max_total_time="$fuzz_seconds" -print_final_stats=1 \
     link-corpus "$top/bench/fuzz/link") >"$out/link-fuzz.txt" 2>&1 || link_status=$?
 tail -8 "$out/link-fuzz.txt"
+echo "== router answers fuzzing (${fuzz_seconds} s)"
+router_status=0
+(cd build/fuzz && bench/router_fuzz -max_total_time="$fuzz_seconds" -print_final_stats=1 \
+    router-corpus "$top/bench/fuzz/router") >"$out/router-fuzz.txt" 2>&1 || router_status=$?
+tail -8 "$out/router-fuzz.txt"
 
 echo "== program measurements"
 game_args=()
@@ -168,6 +178,21 @@ stat() { awk -v k="$1" '$1 == k":" { print $2 }' "${2:-$out/fuzz.txt}" | tail -1
         echo "\`bash bench/run.sh --game\` (bench/net_program.sh)."
     fi
     echo
+    echo "## Router port at hosting"
+    echo
+    echo "\`bash bench/router.sh build/bench 5\` (bench/router/main.cpp, offscreen Qt): the host's"
+    echo "start as the host window does it, \`NetworkPlay::startHosting\` and then"
+    echo "\`RouterPorts::start\`, 20 starts a run, 5 runs, medians of the runs' medians, with the"
+    echo "fake router \`tools/fake_router --mode silent\` (found by its SSDP search, then never"
+    echo "answers) against the router step switched off (\`TESSARIN_ROUTER=off\`). \"End\" is the"
+    echo "time RouterPorts's destructor takes at the program's end while the router has not"
+    echo "answered: the removal gets exitWaitMs (1 s), then the thread still in a library call"
+    echo "is let go."
+    echo
+    cat "$out/router.txt"
+    echo
+    echo "Goal: the host window appears as fast as without the router step (within a frame)."
+    echo
     echo "## Score file fuzzing"
     echo
     if [ "$fuzz_status" = 0 ]; then
@@ -206,6 +231,20 @@ stat() { awk -v k="$1" '$1 == k":" { print $2 }' "${2:-$out/fuzz.txt}" | tail -1
         echo "**The fuzzer failed (status $link_status)**; see \`$out/link-fuzz.txt\`."
     fi
     echo
+    echo "## Router answers fuzzing"
+    echo
+    if [ "$router_status" = 0 ]; then
+        p=$out/router-fuzz.txt
+        echo "libFuzzer (clang, AddressSanitizer and UndefinedBehaviorSanitizer) ran for" \
+            "$fuzz_seconds s from the seeds in \`bench/fuzz/router\`: any answers of a router" \
+            "through the port mapping, and any address text:" \
+            "$(stat stat::number_of_executed_units "$p") inputs," \
+            "$(stat stat::average_exec_per_sec "$p") per second, $(stat stat::new_units_added "$p")" \
+            "new units found, no failure."
+    else
+        echo "**The fuzzer failed (status $router_status)**; see \`$out/router-fuzz.txt\`."
+    fi
+    echo
     echo "## Program (Xvfb)"
     echo
     cat "$out/program.txt"
@@ -218,4 +257,5 @@ stat() { awk -v k="$1" '$1 == k":" { print $2 }' "${2:-$out/fuzz.txt}" | tail -1
     fi
 } >"$results"
 echo "== wrote $results"
-[ "$fuzz_status" = 0 ] && [ "$protocol_status" = 0 ] && [ "$strength_status" = 0 ]
+[ "$fuzz_status" = 0 ] && [ "$protocol_status" = 0 ] && [ "$link_status" = 0 ] &&
+    [ "$router_status" = 0 ] && [ "$strength_status" = 0 ]

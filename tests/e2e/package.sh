@@ -31,7 +31,8 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ -n "$(field Maintainer)" ] && [ -n "$(field Description)" ] || fail "no Maintainer or Description"
 # Versioned library dependencies come only from dpkg-shlibdeps.
 depends=$(field Depends)
-for lib in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6multimedia6 libsdl2-2.0-0; do
+for lib in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6multimedia6 libsdl2-2.0-0 \
+    libminiupnpc17 libnatpmp1; do
     [[ ", $depends," =~ ", $lib (>= "[^\)]+")," ]] || fail "Depends lacks $lib (>= ...): $depends"
 done
 [[ ", $depends," == *", qt6-qpa-plugins,"* ]] || fail "Depends lacks the window system plug-in"

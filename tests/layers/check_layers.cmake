@@ -35,6 +35,10 @@ foreach(folder IN LISTS folders)
             if(line MATCHES "#[ \t]*include[ \t]*[<\"](Q[A-Za-z]|q[a-z0-9_]+\\.h)" AND NOT folder STREQUAL "qt")
                 list(APPEND problems "src/${rel}: a Qt header below qt/: ${line}")
             endif()
+            # The router's libraries, like the toolkit, only in qt/.
+            if(line MATCHES "#[ \t]*include[ \t]*[<\"](miniupnpc/|natpmp\\.h)" AND NOT folder STREQUAL "qt")
+                list(APPEND problems "src/${rel}: a router library below qt/: ${line}")
+            endif()
             # Any form: "driver/X.h", <driver/X.h>, "../driver/X.h".
             if(line MATCHES "#[ \t]*include[ \t]*[<\"](\\.\\./)*([A-Za-z_]+)/")
                 set(target "${CMAKE_MATCH_2}")
