@@ -3,6 +3,7 @@
 #include "dialogs/DuelResult.h"
 #include "dialogs/Forms.h"
 #include "driver/Tessarin.h"
+#include "net/AddressScope.h"
 #include "net/Capture.h"
 #include "net/Protocol.h"
 #include "net/Text.h"
@@ -11,6 +12,7 @@
 #include "qt/MainWindow.h"
 #include "qt/MessageWindow.h"
 #include "qt/RecordsWindow.h"
+#include "qt/RouterPorts.h"
 #include "qt/SurfaceWidget.h"
 #include "qt/TcpLink.h"
 
@@ -64,18 +66,21 @@ std::vector<Reach> ownAddresses(const std::optional<QString>& external) {
         a.setScopeId({});
         const bool v4 = a.protocol() == QAbstractSocket::IPv4Protocol;
         int rank = Left;
-        if (a.isLoopback()) {
+        switch (net::ScopeOf(a.toString().toStdString()).value_or(net::AddressScope::Other)) {
+        case net::AddressScope::Public:
+            rank = v4 ? Internet : InternetV6;
+            break;
+        case net::AddressScope::Private:
+        case net::AddressScope::Shared:
+        case net::AddressScope::UniqueLocal:
+            rank = Network;
+            break;
+        case net::AddressScope::Loopback:
             rank = v4 ? Computer : Left; // one loopback is enough
-        } else if (a.isLinkLocal()) {
-            rank = Left;
-        } else if (v4) {
-            const quint32 bits = a.toIPv4Address();
-            // 10/8, 172.16/12, 192.168/16, and the providers' shared 100.64/10.
-            const bool local = bits >> 24 == 10 || bits >> 20 == (172u << 4 | 1) ||
-                               bits >> 16 == (192u << 8 | 168) || bits >> 22 == (100u << 2 | 1);
-            rank = local ? Network : Internet;
-        } else if (a.protocol() == QAbstractSocket::IPv6Protocol) {
-            rank = a.isUniqueLocalUnicast() ? Network : a.isGlobal() ? InternetV6 : Left;
+            break;
+        case net::AddressScope::LinkLocal:
+        case net::AddressScope::Other:
+            break;
         }
         static const char* const marks[] = {"internet", "this network", "internet (IPv6)",
                                             "this computer"};
@@ -179,7 +184,10 @@ std::string AccountName() {
 }
 
 NetworkPlay::NetworkPlay(Tessarin& game, MainWindow& window, int scale)
-    : game_(game), window_(window), scale_(scale) {}
+    : game_(game), window_(window), scale_(scale), router_(std::make_unique<RouterPorts>()) {
+    connect(router_.get(), &RouterPorts::changed, this,
+            [this] { setRouterStatus(router_->text(), router_->externalAddress()); });
+}
 
 NetworkPlay::~NetworkPlay() {
     delete view_;
@@ -239,6 +247,8 @@ bool NetworkPlay::startHosting(int16_t mode, quint16 port, QString* error) {
     // For the player's log and for scripts that drive the program.
     std::fprintf(stderr, "tessarin: hosting on port %u, join code %s\n",
                  static_cast<unsigned>(server_->serverPort()), host_->session().joinCode().c_str());
+    router_->start(server_->serverPort());
+    setRouterStatus(router_->text(), router_->externalAddress());
     connect(server_.get(), &QTcpServer::newConnection, this, [this] {
         while (server_ && server_->hasPendingConnections()) {
             QTcpSocket* socket = server_->nextPendingConnection();
@@ -262,6 +272,7 @@ void NetworkPlay::stopHosting() {
     if (server_) {
         server_->close();
         server_.release()->deleteLater(); // may be inside its own signal
+        router_->stop();
     }
     host_.reset();
 }
@@ -361,6 +372,7 @@ struct HostDetails {
         key->setText(QStringLiteral("Key: %1").arg(keyText));
         key->setVisible(!keyText.isEmpty());
         router->setText(routerText);
+        router->setVisible(!routerText.isEmpty()); // the router is not asked
         // Tall enough for whatever the router said, at the width it has.
         router->setMinimumHeight(
             QFontMetrics(router->font())
@@ -414,10 +426,7 @@ void NetworkPlay::hostDialog() {
         if (!host_)
             return;
         details.show(ownAddresses(externalAddress_), this->port(), host_->session().joinCode(),
-                     hostKeyText_,
-                     routerText_.isEmpty()
-                         ? QStringLiteral("Asking your router to open port %1...").arg(this->port())
-                         : routerText_);
+                     hostKeyText_, routerText_);
     };
     port->setFocus();
     connect(cancel, &QPushButton::clicked, &dlg, &QDialog::reject);

@@ -37,6 +37,7 @@ namespace tessarin::qt {
 
 class MainWindow;
 class JoinView;
+class RouterPorts;
 
 constexpr quint16 kDefaultPort = net::kDefaultPort;
 
@@ -117,6 +118,9 @@ private:
     int scale_;
     std::unique_ptr<net::HostGame> host_;
     std::unique_ptr<QTcpServer> server_;
+    // Opens the hosting port on the router while hosting; at exit, its end
+    // removes the mapping.
+    std::unique_ptr<RouterPorts> router_;
     std::unique_ptr<net::JoinSession> join_;
     QPointer<JoinView> view_;
     // What the host's window shows beside the addresses.
