@@ -22,7 +22,8 @@
 
 namespace tessarin::net {
 
-constexpr uint8_t kProtocolVersion = 2;
+// Version 3 runs inside TLS 1.3 (the messages are those of version 2).
+constexpr uint8_t kProtocolVersion = 3;
 constexpr std::size_t kHeaderSize = 6;
 constexpr std::size_t kMaxPayload = 16384;
 constexpr std::size_t kJoinCodeLength = 6;

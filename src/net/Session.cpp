@@ -54,6 +54,16 @@ public:
             owner_->channelClosed();
         }
     }
+    void linkAsking() override {
+        if (!closed_)
+            owner_->channelAsking();
+    }
+    void linkFailed(LinkFailure failure) override {
+        if (!closed_) {
+            closed_ = true;
+            owner_->channelFailed(failure);
+        }
+    }
 
 private:
     std::unique_ptr<Link> link_;
@@ -100,6 +110,16 @@ public:
     void channelFault(const DecodeError& e) override { host_.candidateFault(*this, e); }
     void channelClosed() override {
         host_.turnAway(*this, std::nullopt, "A connection closed before it asked to join.");
+    }
+    // Encrypted: a joiner who typed the address has its player compare the
+    // host's key before it says Hello.
+    void channelConnected() override { deadline_->setInterval(kKeyCheckMs); }
+    void channelFailed(LinkFailure failure) override {
+        if (failure != LinkFailure::OlderPeer)
+            return channelClosed();
+        host_.turnAway(*this, std::nullopt,
+                       "An older version of Tessarin tried to join, without encryption, and was "
+                       "told so. Both players need the same version of Tessarin.");
     }
 
     const std::string& from() const { return from_; }
@@ -463,6 +483,31 @@ void JoinSession::channelClosed() {
         end(EndReason::Disconnected, EndText(EndReason::Disconnected), std::nullopt);
 }
 
+void JoinSession::channelAsking() {
+    if (state_ == State::Connecting)
+        deadline_->setInterval(kKeyCheckMs);
+}
+
+void JoinSession::channelFailed(LinkFailure failure) {
+    if (state_ == State::Ended)
+        return;
+    EndReason reason = EndReason::OlderHost;
+    switch (failure) {
+    case LinkFailure::OlderPeer:
+        break;
+    case LinkFailure::WrongKey:
+        reason = EndReason::WrongKey;
+        break;
+    case LinkFailure::KeyNotValid:
+        reason = EndReason::KeyNotValid;
+        break;
+    case LinkFailure::Declined:
+        reason = EndReason::Declined;
+        break;
+    }
+    end(reason, EndText(reason), std::nullopt);
+}
+
 void JoinSession::silent() {
     if (state_ == State::Connecting)
         end(EndReason::CouldNotConnect, EndText(EndReason::CouldNotConnect), std::nullopt);
@@ -525,6 +570,16 @@ std::string EndText(JoinSession::EndReason reason, const std::string& detail) {
     case R::BadMessage:
         return "The host sent a message this program cannot accept" +
                (detail.empty() ? std::string() : " (" + detail + ")") + ".";
+    case R::OlderHost:
+        return "The host's program is older than yours, or it is not a Tessarin game. Both "
+               "players need the same version of Tessarin.";
+    case R::WrongKey:
+        return "This is not the game the link was made for: the host's key is different.";
+    case R::KeyNotValid:
+        return "The host's key is out of date, or one of the two computers has the wrong date. "
+               "Check both clocks; the host makes a new key when it hosts again.";
+    case R::Declined:
+        return {}; // the player chose: nothing to tell them
     }
     return {};
 }

@@ -26,7 +26,10 @@
 namespace tessarin::net {
 
 constexpr int kHeartbeatMs = 1000;
-constexpr int kSilenceMs = 10000;        // also the time a new connection has to say Hello
+constexpr int kSilenceMs = 10000; // also the time a new connection has to say Hello
+// The time a joiner's player has to compare the host's key, once the
+// connection is encrypted (the host waits as long for its Hello).
+constexpr int kKeyCheckMs = 60000;
 constexpr int kFirstRetryDelayMs = 1000; // after a failed try, doubling up to the last
 constexpr int kLastRetryDelayMs = 64000;
 constexpr int kMaxActionsPerSecond = 100; // more are dropped
@@ -42,6 +45,8 @@ public:
     virtual void channelMessage(const Message& m) = 0;
     virtual void channelFault(const DecodeError& e) = 0;
     virtual void channelClosed() = 0;
+    virtual void channelAsking() {}
+    virtual void channelFailed(LinkFailure) { channelClosed(); }
 
 protected:
     ~ChannelOwner() = default;
@@ -159,6 +164,10 @@ public:
         HostSilent,
         Disconnected,
         BadMessage,
+        OlderHost,   // the host speaks the older, unencrypted protocol (or is not a game of ours)
+        WrongKey,    // the host's key is not the one of the join link
+        KeyNotValid, // the host's certificate has expired or is not valid yet
+        Declined,    // the player did not recognise the host's key
     };
     struct Events {
         std::function<void(const Welcome&)> welcomed;
@@ -192,6 +201,8 @@ private:
     void channelMessage(const Message& m) override;
     void channelFault(const DecodeError& e) override;
     void channelClosed() override;
+    void channelAsking() override;
+    void channelFailed(LinkFailure failure) override;
     void silent();
     void send(const Message& m);
     void end(EndReason reason, const std::string& text, std::optional<ByeReason> bye);

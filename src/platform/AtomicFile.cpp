@@ -77,15 +77,22 @@ fs::path TemporaryFor(const fs::path& target) {
 // The replace itself; `fill` writes the new content into an open descriptor
 // and answers 0 or an error.
 bool Replace(const fs::path& target, const std::function<int(int)>& fill, bool sync,
-             std::string* reason) {
+             std::string* reason, Access access = Access::LikeTarget) {
     const fs::path temp = TemporaryFor(target);
-    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666));
+    const bool secret = access == Access::OwnerOnly;
+    // A secret goes into a file of its own making, never into one left
+    // behind with other permissions.
+    if (secret)
+        ::unlink(temp.c_str());
+    Fd fd(::open(temp.c_str(),
+                 O_WRONLY | O_CREAT | (secret ? O_EXCL : O_TRUNC) | O_NOFOLLOW | O_CLOEXEC,
+                 secret ? 0600 : 0666));
     if (!fd.valid()) {
         SetReason(reason, errno);
         return false;
     }
     struct stat old {};
-    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+    if (!secret && ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode))
         ::fchmod(fd.get(), old.st_mode & 07777);
     int err = fill(fd.get());
     if (err == 0 && sync && ::fsync(fd.get()) != 0)
@@ -152,9 +159,11 @@ int ReadOnlyError(const fs::path& path) {
     return 0;
 }
 
-bool ReplaceFile(const fs::path& target, std::string_view bytes, bool sync, std::string* reason) {
+bool ReplaceFile(const fs::path& target, std::string_view bytes, bool sync, std::string* reason,
+                 Access access) {
     return Replace(
-        target, [&](int fd) { return WriteAll(fd, bytes.data(), bytes.size()); }, sync, reason);
+        target, [&](int fd) { return WriteAll(fd, bytes.data(), bytes.size()); }, sync, reason,
+        access);
 }
 
 bool CopyFile(const fs::path& source, const fs::path& target, bool sync, std::string* reason) {

@@ -30,11 +30,14 @@ int ReadOnlyError(const std::filesystem::path& path);
 // "<target>.<pid>.tmp" in the same folder is written, flushed to the disk
 // when `sync` (with the folder after the rename), and renamed over the
 // target, so the target is at every moment either the old file or the
-// whole new one. The new file keeps the old one's permissions. On failure
-// the temporary is removed, the target is untouched and the answer is
-// false with the reason in `reason` (if not null).
+// whole new one. The new file keeps the old one's permissions, or with
+// Access::OwnerOnly is readable and writable by its owner only from the
+// moment it is made (a secret). On failure the temporary is removed, the
+// target is untouched and the answer is false with the reason in `reason`
+// (if not null).
+enum class Access { LikeTarget, OwnerOnly };
 bool ReplaceFile(const std::filesystem::path& target, std::string_view bytes, bool sync,
-                 std::string* reason);
+                 std::string* reason, Access access = Access::LikeTarget);
 bool CopyFile(const std::filesystem::path& source, const std::filesystem::path& target, bool sync,
               std::string* reason);
 

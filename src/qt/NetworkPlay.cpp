@@ -7,6 +7,7 @@
 #include "net/Capture.h"
 #include "net/Protocol.h"
 #include "net/Text.h"
+#include "qt/HostKey.h"
 #include "qt/KeyMapping.h"
 #include "qt/Looks.h"
 #include "qt/MainWindow.h"
@@ -16,6 +17,7 @@
 #include "qt/SurfaceWidget.h"
 #include "qt/TcpLink.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDialog>
@@ -33,8 +35,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QTcpServer>
-#include <QTcpSocket>
+#include <QSslSocket>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -219,7 +221,20 @@ void NetworkPlay::afterEvent() {
 
 bool NetworkPlay::startHosting(int16_t mode, quint16 port, QString* error) {
     stopHosting();
-    auto server = std::make_unique<QTcpServer>();
+    if (hostKey_.isNull()) {
+        // Made once, kept in the player's data folder.
+        std::string note;
+        hostKey_ = LoadHostKey(
+            QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString(), &note);
+        if (!note.empty())
+            std::fprintf(stderr, "tessarin: %s\n", note.c_str());
+        if (hostKey_.isNull()) {
+            if (error)
+                *error = QStringLiteral("no key for encryption could be made");
+            return false;
+        }
+    }
+    auto server = std::make_unique<TlsServer>();
     // Any: IPv4 and IPv6 alike.
     if (!server->listen(QHostAddress::Any, port)) {
         if (error)
@@ -245,20 +260,21 @@ bool NetworkPlay::startHosting(int16_t mode, quint16 port, QString* error) {
                               },
                               [this] { window_.afterEvent(); }});
     // For the player's log and for scripts that drive the program.
-    std::fprintf(stderr, "tessarin: hosting on port %u, join code %s\n",
-                 static_cast<unsigned>(server_->serverPort()), host_->session().joinCode().c_str());
+    std::fprintf(stderr, "tessarin: hosting on port %u, join code %s, key %s\n",
+                 static_cast<unsigned>(server_->serverPort()), host_->session().joinCode().c_str(),
+                 hostKey_.shortForm().c_str());
     router_->start(server_->serverPort());
     setRouterStatus(router_->text(), router_->externalAddress());
     connect(server_.get(), &QTcpServer::newConnection, this, [this] {
         while (server_ && server_->hasPendingConnections()) {
-            QTcpSocket* socket = server_->nextPendingConnection();
+            auto* socket = qobject_cast<QSslSocket*>(server_->nextPendingConnection());
             if (!host_ || !host_->session().wantsListening()) {
                 socket->abort();
                 socket->deleteLater();
                 continue;
             }
             const std::string from = CallerKey(socket->peerAddress());
-            host_->accept(std::make_unique<TcpLink>(socket), from);
+            host_->accept(TcpLink::host(socket, hostKey_), from);
         }
     });
     return true;
@@ -482,11 +498,34 @@ void NetworkPlay::startJoin(net::JoinSession::Events events, const QString& addr
                             const std::string& code, const std::string& name,
                             std::optional<std::string> keyHex) {
     // The host's key from a link, for the encrypted connection to check.
-    joinKeyHex_ = std::move(keyHex);
-    auto* socket = new QTcpSocket;
-    socket->connectToHost(address, port);
-    join_ = std::make_unique<net::JoinSession>(
-        game_.services().timers, std::make_unique<TcpLink>(socket), code, name, std::move(events));
+    joinKeyHex_ = keyHex;
+    TcpLink::HostCheck check;
+    if (keyHex) {
+        // A key that is not 64 hex digits matches no host.
+        const QByteArray hex = QByteArray::fromStdString(*keyHex).toLower();
+        const bool whole = hex.size() == 64 && std::all_of(hex.begin(), hex.end(), [](char c) {
+                               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
+                           });
+        check.expected = whole ? QByteArray::fromHex(hex) : QByteArray("-");
+    } else {
+        // Typed by hand: the player compares the key with the host's window.
+        check.ask = [this](const QString& shortForm, QObject* gone) {
+            QWidget* over = QApplication::activeModalWidget();
+            QMessageBox box(QMessageBox::Question, QStringLiteral("Tessarin"),
+                            QStringLiteral("The host's key begins with\n\n%1\n\nDoes the host's "
+                                           "window show the same? If it does not, someone else "
+                                           "may be answering in the host's place.")
+                                .arg(shortForm),
+                            QMessageBox::Yes | QMessageBox::No, over ? over : &window_);
+            box.setTextFormat(Qt::PlainText);
+            box.setDefaultButton(QMessageBox::No);
+            connect(gone, &QObject::destroyed, &box, [&box] { box.done(QMessageBox::No); });
+            return box.exec() == QMessageBox::Yes;
+        };
+    }
+    join_ = std::make_unique<net::JoinSession>(game_.services().timers,
+                                               TcpLink::join(address, port, std::move(check)), code,
+                                               name, std::move(events));
 }
 
 void NetworkPlay::joinLink(const QString& link) {

@@ -14,6 +14,7 @@
 #include "net/HostGame.h"
 #include "net/JoinLink.h"
 #include "net/Session.h"
+#include "qt/HostKey.h"
 
 #include <QObject>
 #include <QPointer>
@@ -88,6 +89,9 @@ public:
     bool startHosting(int16_t mode, quint16 port, QString* error = nullptr);
     const net::HostGame* host() const { return host_.get(); }
     quint16 port() const;
+    // The host's key, once hosting has started: its fingerprint (hex()) goes
+    // into join links, its short form (shortForm()) into the host's window.
+    const HostKey& hostKey() const { return hostKey_; }
     JoinView* joinView() const { return view_; }
     // The host's key the last join expects (from a link), if any.
     const std::optional<std::string>& joinKey() const { return joinKeyHex_; }
@@ -107,6 +111,8 @@ private:
     void joinDialog(const QString& link = {});
     net::JoinSession::Events joinEvents(QDialog* dlg, QLabel* status, QPushButton* join);
     void stopHosting();
+    // keyHex: the host's key from a join link (64 hex digits), any other
+    // refused; without one, the player is asked once encrypted.
     void startJoin(net::JoinSession::Events events, const QString& address, quint16 port,
                    const std::string& code, const std::string& name,
                    std::optional<std::string> keyHex = std::nullopt);
@@ -121,6 +127,7 @@ private:
     // Opens the hosting port on the router while hosting; at exit, its end
     // removes the mapping.
     std::unique_ptr<RouterPorts> router_;
+    HostKey hostKey_;
     std::unique_ptr<net::JoinSession> join_;
     QPointer<JoinView> view_;
     // What the host's window shows beside the addresses.

@@ -72,7 +72,7 @@ TEST(Protocol, MessagesSurviveTheWireInAnyPieces) {
     }
     // The header: magic, version, type, big-endian length.
     EXPECT_EQ(Encode(Action{KeyAction::Down, 0x0102}),
-              std::string("TN\x02\x04\x00\x03\x02\x01\x02", 9));
+              std::string("TN\x03\x04\x00\x03\x02\x01\x02", 9));
 }
 
 TEST(Protocol, HeaderFaultsShowAsSoonAsTheHeaderIsIn) {
@@ -83,7 +83,7 @@ TEST(Protocol, HeaderFaultsShowAsSoonAsTheHeaderIsIn) {
     } cases[] = {
         {Frame(6, "", 1, "HT"), Kind::NotOurs, "does not speak the Tessarin network protocol"},
         {Frame(1, "", 1), Kind::VersionMismatch,
-         "the other side speaks version 1 of the network protocol, this program version 2"},
+         "the other side speaks version 1 of the network protocol, this program version 3"},
         {Frame(0, ""), Kind::UnknownType, "unknown message type 0"},
         {Frame(9, ""), Kind::UnknownType, "unknown message type 9"},
         {Frame(4, "").substr(0, 4) + "\x00\x04"s, Kind::TooLong, "(4 bytes for type 4)"},

@@ -279,24 +279,24 @@ TEST_F(SessionTest, OneJoinerOnly) {
 TEST_F(SessionTest, VersionMismatchIsExplainedOnBothSides) {
     // A newer joiner at this host.
     auto newer = raw();
-    newer->sendBytes(Frame(1, Field(code) + Field("Bea"), 3));
+    newer->sendBytes(Frame(1, Field(code) + Field("Bea"), 4));
     net.pump();
     ASSERT_EQ(newer->messages().size(), 1u);
     EXPECT_EQ(newer->messages()[0], Message(Refused{RefusedReason::VersionMismatch}));
     EXPECT_TRUE(newer->closed);
-    EXPECT_THAT(notices.back(), HasSubstr("speaks version 3 of the network protocol, this "
-                                          "program version 2"));
+    EXPECT_THAT(notices.back(), HasSubstr("speaks version 4 of the network protocol, this "
+                                          "program version 3"));
     EXPECT_THAT(notices.back(), HasSubstr("same version"));
 
     // This joiner at a newer host: whatever the host answers is in its version.
     auto j = joinRaw();
     net.pump();
-    j->host->sendBytes(Frame(3, "\x03", 3));
+    j->host->sendBytes(Frame(3, "\x03", 4));
     net.pump();
     EXPECT_EQ(j->ended, End::VersionMismatch);
     EXPECT_EQ(j->endText,
-              "The host runs another version of Tessarin (the other side speaks version 3 "
-              "of the network protocol, this program version 2). Both players need the "
+              "The host runs another version of Tessarin (the other side speaks version 4 "
+              "of the network protocol, this program version 3). Both players need the "
               "same version.");
 }
 

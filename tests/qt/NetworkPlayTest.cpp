@@ -1,7 +1,7 @@
 // The window's network play against another program played by hand: a
-// peer that speaks the protocol over a real socket on the loopback, plays
-// along or misbehaves at every phase, while the windows a person answers
-// are open. The sessions' timers run on virtual time; only the sockets
+// peer that speaks the protocol over a real encrypted socket on the
+// loopback, plays along or misbehaves at every phase, while the windows a
+// person answers are open. The sessions' timers run on virtual time; only the sockets
 // need the loop.
 #include "qt/NetworkPlay.h"
 
@@ -10,6 +10,7 @@
 #include "qt/Looks.h"
 #include "qt/MessageWindow.h"
 #include "qt/RecordsWindow.h"
+#include "qt/TcpLink.h"
 
 #include <QClipboard>
 #include <QHostAddress>
@@ -18,8 +19,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTcpServer>
-#include <QTcpSocket>
+#include <QSslConfiguration>
+#include <QSslSocket>
+#include <QStandardPaths>
 #include <gmock/gmock.h>
 
 using namespace tessarin;
@@ -29,13 +31,24 @@ using ::testing::HasSubstr;
 
 namespace {
 
-// The other program, played by hand over a socket.
+QSslConfiguration tls(const HostKey* key = nullptr) {
+    QSslConfiguration c = QSslConfiguration::defaultConfiguration();
+    c.setProtocol(QSsl::TlsV1_3OrLater);
+    c.setPeerVerifyMode(QSslSocket::VerifyNone);
+    if (key) {
+        c.setLocalCertificate(key->certificate);
+        c.setPrivateKey(key->privateKey);
+    }
+    return c;
+}
+
+// The other program, played by hand over an encrypted socket.
 struct Peer {
-    std::unique_ptr<QTcpSocket> socket;
+    std::unique_ptr<QSslSocket> socket;
     net::Decoder decoder;
     std::vector<net::Message> got;
 
-    explicit Peer(QTcpSocket* s) : socket(s) {
+    explicit Peer(QSslSocket* s) : socket(s) {
         QObject::connect(socket.get(), &QTcpSocket::readyRead, [this] {
             const QByteArray bytes = socket->readAll();
             decoder.feed(std::string_view(bytes.constData(), bytes.size()));
@@ -45,10 +58,11 @@ struct Peer {
     }
     // A connection from an address of the loopback.
     static std::unique_ptr<Peer> to(quint16 port, const char* from = "127.0.0.1") {
-        auto peer = std::make_unique<Peer>(new QTcpSocket);
+        auto peer = std::make_unique<Peer>(new QSslSocket);
         EXPECT_TRUE(peer->socket->bind(QHostAddress(QString::fromLatin1(from))));
-        peer->socket->connectToHost(QHostAddress::LocalHost, port);
-        EXPECT_TRUE(until([&] { return peer->socket->state() == QTcpSocket::ConnectedState; }));
+        peer->socket->setSslConfiguration(tls());
+        peer->socket->connectToHostEncrypted(QStringLiteral("127.0.0.1"), port);
+        EXPECT_TRUE(until([&] { return peer->socket->isEncrypted(); }));
         return peer;
     }
     void send(const net::Message& m) { sendBytes(net::Encode(m)); }
@@ -243,16 +257,25 @@ TEST(NetworkPlay, CallersAreKeyedByMachineOrNetwork) {
 
 // ---- The joiner's side
 
+HostKey dataFolderKey() {
+    return LoadHostKey(
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString());
+}
+
 // A host played by hand: it welcomes whoever says Hello and shows a
 // small window.
 struct FakeHost {
-    QTcpServer server;
+    TlsServer server;
+    HostKey key = dataFolderKey();
     std::unique_ptr<Peer> peer;
     FakeHost() {
         EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0));
         QObject::connect(&server, &QTcpServer::newConnection, [this] {
-            peer = std::make_unique<Peer>(server.nextPendingConnection());
-            QObject::connect(peer->socket.get(), &QTcpSocket::readyRead, [this] {
+            auto* socket = qobject_cast<QSslSocket*>(server.nextPendingConnection());
+            socket->setSslConfiguration(tls(&key));
+            socket->startServerEncryption();
+            peer = std::make_unique<Peer>(socket);
+            QObject::connect(peer->socket.get(), &QSslSocket::readyRead, [this] {
                 if (peer->last<net::Hello>() && !peer->last<net::Heartbeat>()) {
                     peer->send(net::Welcome{Tessarin::kDuel, "Dana", "Bea"});
                     net::ViewState v;
@@ -271,9 +294,21 @@ struct Joiner {
     Shown w{rig.game};
     NetworkPlay network{rig.game, w, 1};
     Answers answers;
+    // The question of the host's key, answered with keyAnswer once it shows.
+    QMessageBox::StandardButton keyAnswer = QMessageBox::Yes;
+    std::vector<std::string> keyAsked;
+    QTimer keyWatch;
     Joiner() {
         w.setCommandHook([this](const std::string& name) { return network.command(name); });
         answers.attach(rig, w, "Bea");
+        QObject::connect(&keyWatch, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (box && box->text().startsWith(QStringLiteral("The host's key"))) {
+                keyAsked.push_back(box->text().toStdString());
+                box->button(keyAnswer)->click();
+            }
+        });
+        keyWatch.start(5);
     }
     // Join a Network Game, filled in and Join pressed, as a person does.
     void join(quint16 port) {
@@ -306,7 +341,7 @@ TEST(NetworkPlay, TheJoinerSurvivesEveryEndingThatComesThroughTheConnection) {
              p.send(net::Welcome{Tessarin::kDuel, "Dana", "Bea"});
          },
          "The host sent a message this program cannot accept"},
-        {[](Peer& p) { p.sendBytes(std::string("TN\x02\x63\x00\x00", 6)); },
+        {[](Peer& p) { p.sendBytes(std::string("TN\x03\x63\x00\x00", 6)); },
          "unknown message type 99"},
     };
     Joiner joiner;
@@ -316,10 +351,12 @@ TEST(NetworkPlay, TheJoinerSurvivesEveryEndingThatComesThroughTheConnection) {
         joiner.answers.messages.clear();
         joiner.join(host.server.serverPort());
         ASSERT_TRUE(joiner.network.joined());
-        ASSERT_TRUE(until(
-            [&] { return joiner.network.joinView() && joiner.network.joinView()->isVisible(); }));
-        EXPECT_EQ(joiner.network.joinView()->windowTitle().toStdString(),
-                  "Tessarin (Duel) - with Dana");
+        ASSERT_TRUE(until([&] {
+            return joiner.network.joinView() && joiner.network.joinView()->isVisible() &&
+                   joiner.network.joinView()->windowTitle() == "Tessarin (Duel) - with Dana";
+        }));
+        ASSERT_FALSE(joiner.keyAsked.empty()); // typed by hand: the key was compared
+        EXPECT_THAT(joiner.keyAsked.back(), HasSubstr(host.key.shortForm()));
         e.act(*host.peer);
         ASSERT_TRUE(until([&] { return !joiner.answers.messages.empty(); }));
         ASSERT_TRUE(until([&] { return !joiner.network.joined() && joiner.w.isEnabled(); }));

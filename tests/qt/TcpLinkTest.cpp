@@ -9,7 +9,6 @@
 #include "platform/VirtualTimerHost.h"
 
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <gtest/gtest.h>
 
 using namespace tessarin;
@@ -25,13 +24,11 @@ TEST(TcpLink, NobodyListeningEndsTheTryWithoutWaiting) {
     ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
     const quint16 port = server.serverPort();
     server.close();
-    auto* socket = new QTcpSocket;
-    socket->connectToHost(QHostAddress::LocalHost, port);
     std::vector<std::string> saw;
-    JoinSession joiner(timers, std::make_unique<TcpLink>(socket), "ABCDEF", "Bea",
-                       {nullptr, nullptr,
-                        [&](JoinSession::EndReason, const std::string& t) { saw.push_back(t); },
-                        nullptr});
+    JoinSession joiner(
+        timers, TcpLink::join(QStringLiteral("127.0.0.1"), port, {}), "ABCDEF", "Bea",
+        {nullptr, nullptr, [&](JoinSession::EndReason, const std::string& t) { saw.push_back(t); },
+         nullptr});
     ASSERT_TRUE(until([&] { return !saw.empty(); }));
     EXPECT_EQ(saw, std::vector<std::string>{EndText(JoinSession::EndReason::CouldNotConnect)});
     EXPECT_EQ(timers.now(), 0); // no virtual time passed: the socket said so
