@@ -147,7 +147,8 @@ public:
     void broken() {
         if (encrypted_) {
             // Whatever is still buffered is delivered first.
-            received_.append(socket_->readAll());
+            if (socket_->isOpen())
+                received_.append(socket_->readAll());
             closedPending_ = true;
         } else if (!server_ && tcpConnected_ && !failed_) {
             // The host answered the handshake with something else, or
@@ -199,7 +200,6 @@ public:
         const QPointer<Impl> self(this);
         if (failed_) {
             over_ = true;
-            socket_->readAll();
             events_->linkFailed(*failed_);
             return;
         }

@@ -22,6 +22,7 @@
 #include <QSslConfiguration>
 #include <QSslSocket>
 #include <QStandardPaths>
+#include <QTcpSocket>
 #include <gmock/gmock.h>
 
 using namespace tessarin;
@@ -40,6 +41,12 @@ QSslConfiguration tls(const HostKey* key = nullptr) {
         c.setPrivateKey(key->privateKey);
     }
     return c;
+}
+
+// The key this run's host finds in the data folder.
+HostKey dataFolderKey() {
+    return LoadHostKey(
+        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString());
 }
 
 // The other program, played by hand over an encrypted socket.
@@ -243,6 +250,61 @@ TEST(NetworkPlay, OneStrangerDoesNotKeepTheFriendOut) {
     EXPECT_EQ(silent->last<net::Refused>()->Reason, net::RefusedReason::Busy);
 }
 
+// A caller over plain TCP from address `from`: sends bytes, and hears
+// what the host answers until it closes.
+std::vector<net::Message> plainCall(quint16 port, const char* from, const std::string& bytes) {
+    QTcpSocket socket;
+    EXPECT_TRUE(socket.bind(QHostAddress(QString::fromLatin1(from))));
+    socket.connectToHost(QHostAddress::LocalHost, port);
+    socket.write(bytes.data(), static_cast<qint64>(bytes.size()));
+    net::Decoder decoder;
+    EXPECT_TRUE(until([&] {
+        const QByteArray got = socket.readAll();
+        decoder.feed(std::string_view(got.constData(), got.size()));
+        return socket.state() == QAbstractSocket::UnconnectedState;
+    }));
+    std::vector<net::Message> heard;
+    while (auto m = decoder.next())
+        heard.push_back(*m);
+    return heard;
+}
+
+TEST(NetworkPlay, AnOlderJoinerIsToldAndNoneJoinsUnencrypted) {
+    Host host;
+    ASSERT_TRUE(host.network.startHosting(Tessarin::kDuel, 0));
+    EXPECT_EQ(host.network.hostKey().hex(), dataFolderKey().hex());
+    QStringList notices;
+    QObject::connect(&host.network, &NetworkPlay::hostNotice,
+                     [&](const QString& text) { notices << text; });
+    const std::string code = host.network.host()->session().joinCode();
+    const std::string hello = net::Encode(net::Hello{code, "Bea"});
+    std::string older = hello;
+    older[2] = 2; // the version before encryption
+    const std::vector<net::Message> refused{net::Refused{net::RefusedReason::VersionMismatch}};
+    EXPECT_EQ(plainCall(host.network.port(), "127.0.0.3", older), refused);
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_THAT(notices[0].toStdString(), HasSubstr("An older version of Tessarin tried to join"));
+    // This version's Hello with the right code, unencrypted: the same answer.
+    EXPECT_EQ(plainCall(host.network.port(), "127.0.0.4", hello), refused);
+    EXPECT_EQ(host.network.host()->session().state(), net::HostSession::State::Waiting);
+}
+
+TEST(NetworkPlay, ACallerStuckInTheHandshakeKeepsNoFriendOut) {
+    Host host;
+    ASSERT_TRUE(host.network.startHosting(Tessarin::kDuel, 0));
+    QTcpSocket stuck;
+    ASSERT_TRUE(stuck.bind(QHostAddress(QStringLiteral("127.0.0.7"))));
+    stuck.connectToHost(QHostAddress::LocalHost, host.network.port());
+    // A handshake record of 512 bytes, of which a few come.
+    stuck.write(QByteArray("\x16\x03\x01\x02\x00\x01\x00\x01\xfc\x03\x03", 11));
+    ASSERT_TRUE(until([&] { return host.network.host()->session().checking() == 1; }));
+
+    auto friendly = Peer::to(host.network.port(), "127.0.0.2");
+    friendly->send(net::Hello{host.network.host()->session().joinCode(), "Bea"});
+    ASSERT_TRUE(friendly->waitFor<net::Welcome>());
+    ASSERT_TRUE(until([&] { return stuck.state() == QAbstractSocket::UnconnectedState; }));
+}
+
 TEST(NetworkPlay, CallersAreKeyedByMachineOrNetwork) {
     EXPECT_EQ(CallerKey(QHostAddress(QStringLiteral("192.0.2.7"))), "192.0.2.7");
     EXPECT_EQ(CallerKey(QHostAddress(QStringLiteral("::ffff:192.0.2.7"))), "192.0.2.7");
@@ -256,11 +318,6 @@ TEST(NetworkPlay, CallersAreKeyedByMachineOrNetwork) {
 }
 
 // ---- The joiner's side
-
-HostKey dataFolderKey() {
-    return LoadHostKey(
-        QStandardPaths::writableLocation(QStandardPaths::AppDataLocation).toStdString());
-}
 
 // A host played by hand: it welcomes whoever says Hello and shows a
 // small window.
