@@ -18,6 +18,8 @@ network_setup() {
     x_close=$(readlink -f "$3")
     work=$(mktemp -d)
     xvfb_at_exit 'rm -rf "$work"'
+    # The players' data folder (the host's key) is the run's own.
+    export XDG_DATA_HOME=$work/data
     port=$(($1 + $$ % 400 * 10))
     # Nothing leaves the machine: no router is asked unless a script starts
     # its own on the loopback, and the host's key is kept in the run's folder.
@@ -150,7 +152,8 @@ host_game() {
     xvfb_until 10 hosted || fail "the host did not listen (hosting $n)"
 }
 # Joiner $1 fills in the Join window with the code of the host's last
-# hosting and presses Join.
+# hosting and presses Join; asked whether the host's key is the one the
+# host's window shows, its player says yes.
 join_game() {
     local pid=$1 code w
     two_players_menu "$pid" j
@@ -165,6 +168,8 @@ join_game() {
     key Tab
     xdotool type --delay 20 "$code"
     key Return
+    w=$(wait_message "$pid" 10) || fail "the joiner was not asked about the host's key"
+    answer "$pid" "$w" y
 }
 # The host's name window for player 1 once a joiner is in.
 name_window() { xvfb_wait_window '^Input Name--Player1$' 10 "$host"; }
