@@ -90,6 +90,8 @@ source "$top/scripts/xvfb.sh"
 work=$(mktemp -d)
 # shellcheck disable=SC2016 # expanded at exit
 xvfb_at_exit 'rm -rf "$work"'
+# The players' data folder (the host's key) is the run's own.
+export XDG_DATA_HOME=$work/data
 
 start_display() {
     xvfb_start 1280x1024x24 || exit 1
@@ -235,6 +237,14 @@ network_duel() {
     keys_to "$w" Tab
     type_to "$w" "$code"
     keys_to "$w" Return
+    # A joiner who typed the address is asked whether the host's key is the
+    # one the host's window shows (a program of before encryption is not).
+    asked() { xdotool search --all --pid "$joiner" --onlyvisible --name '^Tessarin$' 2>/dev/null | grep -vx "$win"; }
+    named() { xdotool search --all --pid "$host" --onlyvisible --name '^Input Name--Player1$' >/dev/null 2>&1; }
+    question() { asked >/dev/null || named; }
+    xvfb_until 20 question || fail "the joiner was neither asked about the key nor let in"
+    w=$(asked | head -1 || true)
+    [ -z "$w" ] || keys_to "$w" y
     w=$(wait_window "$host" '^Input Name--Player1$' "the host's name window")
     keys_to "$w" Return
     hw=$(wait_window "$host" '^Tessarin \(Duel\)$' "the host's Duel")

@@ -138,7 +138,7 @@ fs::path HostKeyFile(const fs::path& folder) {
 HostKey LoadHostKey(const fs::path& folder, std::string* note) {
     const fs::path file = HostKeyFile(folder);
     std::string pem;
-    if (files::ReadPrefix(file, kMaxFile + 1, pem) == 0) {
+    if (!folder.empty() && files::ReadPrefix(file, kMaxFile + 1, pem) == 0) {
         if (HostKey key = fromPem(pem); !key.isNull()) {
             struct stat st {};
             if (::stat(file.c_str(), &st) == 0 && (st.st_mode & 077) != 0)
@@ -149,10 +149,13 @@ HostKey LoadHostKey(const fs::path& folder, std::string* note) {
     const std::string made = makePem();
     HostKey key = fromPem(made);
     std::error_code ec;
-    fs::create_directories(folder, ec);
+    if (!folder.empty())
+        fs::create_directories(folder, ec);
     std::string why;
     if (made.empty())
         why = "no key could be made";
+    else if (folder.empty())
+        why = "the player has no data folder";
     else if (ec)
         why = ec.message();
     else
