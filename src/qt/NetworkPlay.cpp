@@ -233,6 +233,7 @@ bool NetworkPlay::startHosting(int16_t mode, quint16 port, QString* error) {
                 *error = QStringLiteral("no key for encryption could be made");
             return false;
         }
+        setHostKey(hostKey_.hex(), q(hostKey_.shortForm()));
     }
     auto server = std::make_unique<TlsServer>();
     // Any: IPv4 and IPv6 alike.
@@ -594,8 +595,9 @@ JoinWindow makeJoinWindow(QDialog& dlg, const std::string& name) {
     for (const char* address : {"", "-", "a:0"})
         statuses << q(net::ParseHostPort(address).Error);
     using R = net::JoinSession::EndReason;
-    for (R r : {R::CouldNotConnect, R::WrongCode, R::Busy, R::TryLater, R::VersionMismatch,
-                R::HostLeft, R::HostSilent, R::Disconnected, R::BadMessage})
+    for (R r :
+         {R::CouldNotConnect, R::WrongCode, R::Busy, R::TryLater, R::VersionMismatch, R::HostLeft,
+          R::HostSilent, R::Disconnected, R::BadMessage, R::OlderHost, R::WrongKey, R::KeyNotValid})
         statuses << q(net::EndText(r, "a message out of place (type 99)"));
     sizeForTexts(w.status, statuses, QFontMetrics(w.status->font()).averageCharWidth() * 48);
     w.link->setMinimumWidth(w.status->width());
