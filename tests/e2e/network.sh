@@ -18,8 +18,6 @@ network_setup() {
     x_close=$(readlink -f "$3")
     work=$(mktemp -d)
     xvfb_at_exit 'rm -rf "$work"'
-    # The players' data folder (the host's key) is the run's own.
-    export XDG_DATA_HOME=$work/data
     port=$(($1 + $$ % 400 * 10))
     # Nothing leaves the machine: no router is asked unless a script starts
     # its own on the loopback, and the host's key is kept in the run's folder.
