@@ -3,7 +3,7 @@
 #include "platform/AtomicFile.h"
 
 #include <QCryptographicHash>
-#include <ctime>
+#include <QDateTime>
 #include <memory>
 #include <openssl/bio.h>
 #include <openssl/bn.h>
@@ -20,8 +20,9 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t kMaxFile = 16384; // a key and a certificate take about 1 KiB
-constexpr int kValidDays = 3653;        // ten years
-constexpr int kRenewDays = 30;          // a key that runs out sooner is replaced
+constexpr long kDay = 24L * 3600;
+constexpr long kValidDays = 3653; // ten years
+constexpr int kRenewDays = 30;    // a key that runs out sooner is replaced
 
 template <class T, void (*Free)(T*)> struct Freer {
     void operator()(T* p) const { Free(p); }
@@ -42,8 +43,9 @@ std::string bioText(BIO* bio) {
     return n > 0 ? std::string(data, static_cast<std::size_t>(n)) : std::string();
 }
 
-// A new key and its certificate, in PEM: the key first.
-std::string makePem() {
+} // namespace
+
+std::string MakeHostKeyPem(long from, long to) {
     PKey key(EVP_PKEY_Q_keygen(nullptr, nullptr, "EC", "P-256"));
     Cert cert(X509_new());
     if (!key || !cert)
@@ -55,11 +57,10 @@ std::string makePem() {
     Big number(BN_bin2bn(serial, sizeof serial, nullptr));
     X509_NAME* name = X509_get_subject_name(cert.get());
     const auto* common = reinterpret_cast<const unsigned char*>("Tessarin host");
-    // Valid from a day ago: a friend's clock may be a little behind.
     if (!number || !BN_to_ASN1_INTEGER(number.get(), X509_get_serialNumber(cert.get())) ||
         X509_set_version(cert.get(), X509_VERSION_3) != 1 ||
-        !X509_gmtime_adj(X509_getm_notBefore(cert.get()), -24L * 3600) ||
-        !X509_time_adj_ex(X509_getm_notAfter(cert.get()), kValidDays, 0, nullptr) ||
+        !X509_gmtime_adj(X509_getm_notBefore(cert.get()), from) ||
+        !X509_gmtime_adj(X509_getm_notAfter(cert.get()), to) ||
         X509_set_pubkey(cert.get(), key.get()) != 1 ||
         X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, common, -1, -1, 0) != 1 ||
         X509_set_issuer_name(cert.get(), name) != 1 ||
@@ -74,9 +75,7 @@ std::string makePem() {
     return bioText(out.get());
 }
 
-// The key of a file's text, if it is whole, the key and the certificate
-// belong together, and the certificate is valid now and for a while yet.
-HostKey fromPem(const std::string& pem) {
+HostKey ParseHostKey(const std::string& pem) {
     if (pem.empty() || pem.size() > kMaxFile)
         return HostKey();
     Bio keyIn(BIO_new_mem_buf(pem.data(), static_cast<int>(pem.size())));
@@ -86,10 +85,6 @@ HostKey fromPem(const std::string& pem) {
     PKey key(PEM_read_bio_PrivateKey(keyIn.get(), nullptr, noPassword, nullptr));
     Cert cert(PEM_read_bio_X509(certIn.get(), nullptr, noPassword, nullptr));
     if (!key || !cert || X509_check_private_key(cert.get(), key.get()) != 1)
-        return HostKey();
-    time_t renewBy = std::time(nullptr) + kRenewDays * 24L * 3600;
-    if (X509_cmp_current_time(X509_get0_notBefore(cert.get())) >= 0 ||
-        X509_cmp_time(X509_get0_notAfter(cert.get()), &renewBy) <= 0)
         return HostKey();
     // Qt is given what OpenSSL read, written out again one part at a time.
     Bio keyOut(BIO_new(BIO_s_mem()));
@@ -108,8 +103,6 @@ HostKey fromPem(const std::string& pem) {
     out.fingerprint = Fingerprint(out.certificate);
     return out;
 }
-
-} // namespace
 
 std::string HostKey::hex() const {
     return fingerprint.toHex().toStdString();
@@ -138,16 +131,21 @@ fs::path HostKeyFile(const fs::path& folder) {
 HostKey LoadHostKey(const fs::path& folder, std::string* note) {
     const fs::path file = HostKeyFile(folder);
     std::string pem;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
     if (!folder.empty() && files::ReadPrefix(file, kMaxFile + 1, pem) == 0) {
-        if (HostKey key = fromPem(pem); !key.isNull()) {
+        // Kept while valid now and for a while yet.
+        if (HostKey key = ParseHostKey(pem);
+            !key.isNull() && key.certificate.effectiveDate() <= now &&
+            key.certificate.expiryDate() > now.addDays(kRenewDays)) {
             struct stat st {};
             if (::stat(file.c_str(), &st) == 0 && (st.st_mode & 077) != 0)
                 ::chmod(file.c_str(), 0600); // widened by hand: the owner's again
             return key;
         }
     }
-    const std::string made = makePem();
-    HostKey key = fromPem(made);
+    // Valid from a day ago: a friend's clock may be a little behind.
+    const std::string made = MakeHostKeyPem(-kDay, kValidDays * kDay);
+    HostKey key = ParseHostKey(made);
     std::error_code ec;
     if (!folder.empty())
         fs::create_directories(folder, ec);

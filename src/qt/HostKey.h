@@ -35,6 +35,13 @@ std::filesystem::path HostKeyFile(const std::filesystem::path& folder);
 // this program's run only, and note (if given) says why.
 HostKey LoadHostKey(const std::filesystem::path& folder, std::string* note = nullptr);
 
+// A new key and a certificate of it valid from `from` to `to` seconds from
+// now, in PEM, the key first (empty if none could be made).
+std::string MakeHostKeyPem(long from, long to);
+// The key and certificate of such a text, whatever their dates; null
+// unless whole and belonging together.
+HostKey ParseHostKey(const std::string& pem);
+
 // The SHA-256 of a certificate, and its short form for people.
 QByteArray Fingerprint(const QSslCertificate& certificate);
 std::string ShortForm(const QByteArray& fingerprint);

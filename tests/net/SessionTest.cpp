@@ -482,4 +482,34 @@ TEST_F(SessionTest, SessionsMayBeDestroyedInsideTheirCallbacks) {
     net.advance(20000);
 }
 
+// A link whose events the test gives, as the encrypted socket does.
+struct HandLink final : Link {
+    explicit HandLink(Link::Events** events) : events(events) {}
+    void setEvents(Events* e) override { *events = e; }
+    void send(std::string_view) override {}
+    void close() override {}
+    Link::Events** events;
+};
+
+TEST_F(SessionTest, AHostsKeyBeingComparedIsWaitedForAMinuteOnBothSides) {
+    // At the host: an encrypted caller has a minute to say Hello.
+    Link::Events* caller = nullptr;
+    host->accept(std::make_unique<HandLink>(&caller), "typed");
+    caller->linkConnected();
+    net.advance(kKeyCheckMs - 1);
+    EXPECT_EQ(host->checking(), 1);
+    net.advance(1);
+    EXPECT_EQ(host->checking(), 0);
+
+    // At the joiner: its player compares; then it is let in, and says Hello.
+    Link::Events* link = nullptr;
+    JoinSession j(net.timers, std::make_unique<HandLink>(&link), code, "Bea", {});
+    net.advance(kSilenceMs / 2);
+    link->linkAsking();
+    net.advance(kKeyCheckMs - 1);
+    EXPECT_EQ(j.state(), JoinState::Connecting);
+    link->linkConnected();
+    EXPECT_EQ(j.state(), JoinState::HelloSent);
+}
+
 } // namespace

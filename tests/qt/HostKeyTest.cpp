@@ -3,20 +3,20 @@
 // hosting.
 #include "qt/HostKey.h"
 
-#include "TestKeys.h"
 #include "support/TempFolder.h"
 
+#include <QRegularExpression>
 #include <fstream>
 #include <gmock/gmock.h>
 #include <sys/stat.h>
 
 using namespace tessarin::qt;
-using namespace tessarin::qt::testing;
 using ::testing::MatchesRegex;
 
 namespace {
 
 namespace fs = std::filesystem;
+constexpr long kDay = 24L * 3600;
 
 unsigned modeOf(const fs::path& file) {
     struct stat st {};
@@ -24,71 +24,54 @@ unsigned modeOf(const fs::path& file) {
     return st.st_mode & 0777;
 }
 
-void write(const fs::path& file, const std::string& text) {
-    std::ofstream(file, std::ios::binary) << text;
-}
-
-TEST(HostKey, IsMadeOnceForItsOwnerOnlyAndKept) {
+TEST(HostKey, IsMadeOnceForItsOwnerOnlyAndReplacedWhenItCannotServe) {
     tessarin::testing::TempFolder temp;
     const fs::path folder = temp.path() / "Tessarin"; // made when missing
-    const mode_t umaskWas = ::umask(0);               // the key's own mode, whatever the umask
+    const fs::path file = HostKeyFile(folder);
+    const mode_t umaskWas = ::umask(0); // the key's own mode, whatever the umask
     std::string note;
     const HostKey key = LoadHostKey(folder, &note);
     ::umask(umaskWas);
     ASSERT_FALSE(key.isNull());
     EXPECT_EQ(note, "");
-    EXPECT_EQ(modeOf(HostKeyFile(folder)), 0600u);
+    EXPECT_EQ(modeOf(file), 0600u);
     EXPECT_THAT(key.hex(), MatchesRegex("[0-9a-f]{64}"));
-    std::string digits = key.shortForm();
-    std::erase(digits, ' ');
-    EXPECT_THAT(key.shortForm(), MatchesRegex("[0-9A-F]{4} [0-9A-F]{4} [0-9A-F]{4} [0-9A-F]{4}"));
-    EXPECT_EQ(QString::fromStdString(digits).toLower().toStdString(), key.hex().substr(0, 16));
+    EXPECT_EQ(key.shortForm(), QString::fromStdString(key.hex().substr(0, 16))
+                                   .toUpper()
+                                   .replace(QRegularExpression("(.{4})(?!$)"), "\\1 ")
+                                   .toStdString()); // "3F2A 91C0 7B1E 44D2"
     EXPECT_EQ(LoadHostKey(folder).hex(), key.hex());
     EXPECT_EQ(key.certificate.expiryDate().date().year(),
               QDateTime::currentDateTimeUtc().date().year() + 10);
-}
 
-TEST(HostKey, AKeyThatCannotServeIsReplaced) {
-    tessarin::testing::TempFolder temp;
-    const fs::path file = HostKeyFile(temp.path());
-    const std::string valid = KeyPem(-kDay, 400 * kDay);
-    const std::string otherCert = KeyPem(-kDay, 400 * kDay);
-    struct Case {
-        const char* what;
-        std::string text;
-    } cases[] = {
-        {"garbage", "not a key at all\n"},
-        {"cut short", valid.substr(0, valid.size() / 2)},
-        {"a key with another's certificate",
-         valid.substr(0, valid.find("-----BEGIN CERTIFICATE")) +
-             otherCert.substr(otherCert.find("-----BEGIN CERTIFICATE"))},
-        {"expired", KeyPem(-400 * kDay, -kDay)},
-        {"running out within a month", KeyPem(-400 * kDay, 20 * kDay)},
-        {"not valid yet", KeyPem(kDay, 400 * kDay)},
+    const std::string valid = MakeHostKeyPem(-kDay, 400 * kDay);
+    const std::string other = MakeHostKeyPem(-kDay, 400 * kDay);
+    const std::string cert = "-----BEGIN CERTIFICATE";
+    const std::string damaged[] = {
+        "not a key at all\n",
+        valid.substr(0, valid.size() / 2),
+        valid.substr(0, valid.find(cert)) + other.substr(other.find(cert)), // not a pair
+        MakeHostKeyPem(-400 * kDay, -kDay),                                 // expired
+        MakeHostKeyPem(-400 * kDay, 20 * kDay), // running out within a month
+        MakeHostKeyPem(kDay, 400 * kDay),       // not valid yet
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        write(file, c.text);
-        ::chmod(file.c_str(), 0644);
-        const HostKey key = LoadHostKey(temp.path());
-        ASSERT_FALSE(key.isNull());
-        EXPECT_NE(key.hex(), KeyOf(c.text).hex());
-        EXPECT_EQ(modeOf(file), 0600u);
-        EXPECT_EQ(LoadHostKey(temp.path()).hex(), key.hex()); // kept
+    for (const std::string& text : damaged) {
+        SCOPED_TRACE(text);
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
+        const HostKey made = LoadHostKey(folder);
+        ASSERT_FALSE(made.isNull());
+        EXPECT_NE(made.hex(), ParseHostKey(text).hex());
+        EXPECT_EQ(LoadHostKey(folder).hex(), made.hex());
     }
     // A good pair is kept as it is, and made the owner's again.
-    write(file, valid);
+    std::ofstream(file, std::ios::binary | std::ios::trunc) << valid;
     ::chmod(file.c_str(), 0644);
-    EXPECT_EQ(LoadHostKey(temp.path()).hex(), KeyOf(valid).hex());
+    EXPECT_EQ(LoadHostKey(folder).hex(), ParseHostKey(valid).hex());
     EXPECT_EQ(modeOf(file), 0600u);
-}
 
-TEST(HostKey, AFolderThatCannotBeWrittenDoesNotStopHosting) {
-    tessarin::testing::TempFolder temp;
-    write(temp.path() / "file", "");
-    std::string note;
-    const HostKey key = LoadHostKey(temp.path() / "file" / "Tessarin", &note);
-    EXPECT_FALSE(key.isNull());
+    // Where nothing can be written, the key serves this run only.
+    const HostKey kept = LoadHostKey(file / "Tessarin", &note);
+    EXPECT_FALSE(kept.isNull());
     EXPECT_THAT(note, ::testing::HasSubstr("cannot be kept in"));
 }
 

@@ -6,9 +6,9 @@
 #include "qt/TcpLink.h"
 
 #include "Rig.h"
-#include "TestKeys.h"
 #include "net/Session.h"
 #include "platform/VirtualTimerHost.h"
+#include "qt/HostKey.h"
 
 #include <QSslConfiguration>
 #include <QSslSocket>
@@ -18,12 +18,12 @@
 
 using namespace tessarin;
 using namespace tessarin::net;
-using namespace tessarin::qt::testing;
-using tessarin::qt::HostKey;
-using tessarin::qt::TcpLink;
-using tessarin::qt::TlsServer;
+using namespace tessarin::qt;
+using tessarin::qt::testing::until;
 
 namespace {
+
+constexpr long kDay = 24L * 3600;
 
 TEST(TcpLink, NobodyListeningEndsTheTryWithoutWaiting) {
     VirtualTimerHost timers;
@@ -81,10 +81,10 @@ struct TlsHost {
 };
 
 TEST(TcpLink, TheJoinerTakesOnlyTheHostsKey) {
-    const HostKey valid = KeyOf(KeyPem(-kDay, 400 * kDay));
-    const HostKey other = KeyOf(KeyPem(-kDay, 400 * kDay));
-    const HostKey expired = KeyOf(KeyPem(-400 * kDay, -kDay));
-    const HostKey early = KeyOf(KeyPem(kDay, 400 * kDay));
+    const HostKey valid = ParseHostKey(MakeHostKeyPem(-kDay, 400 * kDay));
+    const HostKey other = ParseHostKey(MakeHostKeyPem(-kDay, 400 * kDay));
+    const HostKey expired = ParseHostKey(MakeHostKeyPem(-400 * kDay, -kDay));
+    const HostKey early = ParseHostKey(MakeHostKeyPem(kDay, 400 * kDay));
     std::vector<QString> asked;
     const auto answer = [&asked](bool yes) {
         return [&asked, yes](const QString& shortForm, QObject*) {
