@@ -36,7 +36,7 @@ by_link() {
     mapped() { grep -q "^added .*$port" "$work/router.txt"; }
     xvfb_until 15 mapped || fail "the host's port was not mapped: $(cat "$work/router.txt")"
     link=$(sed -n 's/^tessarin: join link //p' "$(log "$host")" | tail -1)
-    [[ $link == tessarin://* ]] || fail "the host wrote no link with its key: '$link'"
+    [[ $link == tessarin://*key=* ]] || fail "the host wrote no link with its key: '$link'"
     link=$(sed -E "s#^tessarin://(\[[^]]*\]|[^/]*)/#tessarin://[::1]:$port/#" <<<"$link")
     step "the joiner is started as: tessarin $link"
     start joiner "$link"
