@@ -32,17 +32,6 @@ using ::testing::HasSubstr;
 
 namespace {
 
-QSslConfiguration tls(const HostKey* key = nullptr) {
-    QSslConfiguration c = QSslConfiguration::defaultConfiguration();
-    c.setProtocol(QSsl::TlsV1_3OrLater);
-    c.setPeerVerifyMode(QSslSocket::VerifyNone);
-    if (key) {
-        c.setLocalCertificate(key->certificate);
-        c.setPrivateKey(key->privateKey);
-    }
-    return c;
-}
-
 // The key this run's host finds in the data folder.
 HostKey dataFolderKey() {
     return LoadHostKey(
@@ -523,10 +512,7 @@ TEST(NetworkPlay, AJoinLinkFillsTheJoinWindowAndItsKeyGoesWithTheJoin) {
 
 TEST(NetworkPlay, TheHostsWindowCopiesTheLinkOfTheRoutersAddressAndTheKey) {
     Host host;
-    QTcpServer probe; // a port free for the test
-    ASSERT_TRUE(probe.listen(QHostAddress::Any, 0));
-    const quint16 port = probe.serverPort();
-    probe.close();
+    const quint16 port = freePort();
     const std::string key(64, 'e');
     QTimer::singleShot(0, qApp, [&] {
         QWidget* dlg = QApplication::activeModalWidget();

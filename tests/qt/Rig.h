@@ -5,6 +5,7 @@
 #include "driver/Tessarin.h"
 #include "platform/VirtualTimerHost.h"
 #include "qt/FormDialog.h"
+#include "qt/HostKey.h"
 #include "qt/InputWindow.h"
 #include "qt/MainWindow.h"
 #include "qt/QtDialogs.h"
@@ -13,6 +14,9 @@
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QScreen>
+#include <QSslConfiguration>
+#include <QSslSocket>
+#include <QTcpServer>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -60,6 +64,26 @@ inline bool until(const std::function<bool()>& done) {
     while (!done() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     return done();
+}
+
+// A port nobody listens on now.
+inline quint16 freePort() {
+    QTcpServer probe;
+    EXPECT_TRUE(probe.listen(QHostAddress::Any, 0));
+    return probe.serverPort();
+}
+
+// TLS 1.3 as the game speaks it, with a certificate when key is given; the
+// other side's certificate is not checked (the tests check keys themselves).
+inline QSslConfiguration tls(const HostKey* key = nullptr) {
+    QSslConfiguration c = QSslConfiguration::defaultConfiguration();
+    c.setProtocol(QSsl::TlsV1_3OrLater);
+    c.setPeerVerifyMode(QSslSocket::VerifyNone);
+    if (key) {
+        c.setLocalCertificate(key->certificate);
+        c.setPrivateKey(key->privateKey);
+    }
+    return c;
 }
 
 // Runs f inside the next modal loop; a window f leaves open fails the test, and closes.

@@ -10,7 +10,6 @@
 #include "platform/VirtualTimerHost.h"
 #include "qt/HostKey.h"
 
-#include <QSslConfiguration>
 #include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -19,6 +18,8 @@
 using namespace tessarin;
 using namespace tessarin::net;
 using namespace tessarin::qt;
+using tessarin::qt::testing::freePort;
+using tessarin::qt::testing::tls;
 using tessarin::qt::testing::until;
 
 namespace {
@@ -27,10 +28,7 @@ constexpr long kDay = 24L * 3600;
 
 TEST(TcpLink, NobodyListeningEndsTheTryWithoutWaiting) {
     VirtualTimerHost timers;
-    QTcpServer server;
-    ASSERT_TRUE(server.listen(QHostAddress::LocalHost, 0));
-    const quint16 port = server.serverPort();
-    server.close();
+    const quint16 port = freePort();
     std::vector<std::string> saw;
     JoinSession joiner(
         timers, TcpLink::join(QStringLiteral("127.0.0.1"), port, {}), "ABCDEF", "Bea",
@@ -64,11 +62,7 @@ struct TlsHost {
         EXPECT_TRUE(server.listen(QHostAddress::LocalHost, 0));
         QObject::connect(&server, &QTcpServer::newConnection, [this] {
             socket.reset(qobject_cast<QSslSocket*>(server.nextPendingConnection()));
-            QSslConfiguration c = QSslConfiguration::defaultConfiguration();
-            c.setProtocol(QSsl::TlsV1_3OrLater);
-            c.setLocalCertificate(this->key.certificate);
-            c.setPrivateKey(this->key.privateKey);
-            socket->setSslConfiguration(c);
+            socket->setSslConfiguration(tls(&this->key));
             QObject::connect(socket.get(), &QSslSocket::readyRead,
                              [this] { got += socket->readAll(); });
             socket->startServerEncryption();

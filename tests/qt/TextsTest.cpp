@@ -305,10 +305,7 @@ TEST(Texts, EveryCaptionLabelAndButtonShowsWholeInEveryWindowAtScalesOneToFour) 
             const auto modal = [] { return QApplication::activeModalWidget(); };
             walkModal(walk, modal, "Host a Network Game", [&] {
                 QWidget* dlg = modal();
-                QTcpServer probe; // a port free for the test
-                ASSERT_TRUE(probe.listen(QHostAddress::Any, 0));
-                dlg->findChild<QSpinBox*>()->setValue(probe.serverPort());
-                probe.close();
+                dlg->findChild<QSpinBox*>()->setValue(freePort());
                 for (auto* b : dlg->findChildren<QPushButton*>())
                     if (b->text() == "&Start")
                         b->click();
