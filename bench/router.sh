@@ -17,9 +17,11 @@ fake=$build/tools/fake_router
 export QT_QPA_PLATFORM=offscreen
 
 log=$(mktemp)
+# The host's key made once, in a folder of the run's own.
+export XDG_DATA_HOME=$(mktemp -d)
 "$fake" --mode silent >"$log" &
 fake_pid=$!
-trap 'kill $fake_pid 2>/dev/null; rm -f "$log"' EXIT
+trap 'kill $fake_pid 2>/dev/null; rm -rf "$log" "$XDG_DATA_HOME"' EXIT
 for _ in $(seq 50); do grep -q ready "$log" && break; sleep 0.1; done
 
 # The median of column $1 of the lines that follow.

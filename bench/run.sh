@@ -62,30 +62,26 @@ done | tee "$out/latency.txt"
 echo "== the router step at hosting"
 bash bench/router.sh build/bench 5 | tee "$out/router.txt"
 
-echo "== score file fuzzing (${fuzz_seconds} s)"
+echo "== fuzzing"
 cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DTESSARIN_BENCH=ON -DTESSARIN_GUI=OFF -DTESSARIN_TESTS=OFF >/dev/null
 cmake --build build/fuzz -j "$jobs" --target score_file_fuzz protocol_fuzz join_link_fuzz router_fuzz
-mkdir -p build/fuzz/corpus build/fuzz/protocol-corpus build/fuzz/link-corpus build/fuzz/router-corpus
-fuzz_status=0
-(cd build/fuzz && bench/score_file_fuzz -max_total_time="$fuzz_seconds" -print_final_stats=1 \
-    corpus "$top/bench/fuzz/corpus") >"$out/fuzz.txt" 2>&1 || fuzz_status=$?
-tail -8 "$out/fuzz.txt"
-echo "== protocol fuzzing (${fuzz_seconds} s)"
-protocol_status=0
-(cd build/fuzz && bench/protocol_fuzz -max_total_time="$fuzz_seconds" -print_final_stats=1 \
-    protocol-corpus "$top/bench/fuzz/protocol") >"$out/protocol-fuzz.txt" 2>&1 || protocol_status=$?
-tail -8 "$out/protocol-fuzz.txt"
-echo "== join link fuzzing (${fuzz_seconds} s)"
-link_status=0
-(cd build/fuzz && bench/join_link_fuzz -max_total_time="$fuzz_seconds" -print_final_stats=1 \
-    link-corpus "$top/bench/fuzz/link") >"$out/link-fuzz.txt" 2>&1 || link_status=$?
-tail -8 "$out/link-fuzz.txt"
-echo "== router answers fuzzing (${fuzz_seconds} s)"
-router_status=0
-(cd build/fuzz && bench/router_fuzz -max_total_time="$fuzz_seconds" -print_final_stats=1 \
-    router-corpus "$top/bench/fuzz/router") >"$out/router-fuzz.txt" 2>&1 || router_status=$?
-tail -8 "$out/router-fuzz.txt"
+# fuzz NAME PROGRAM SEEDS: libFuzzer's PROGRAM for the set time from the
+# seeds in bench/fuzz/SEEDS, its output in $out/NAME.txt, its status in
+# fuzz_status[NAME].
+declare -A fuzz_status=()
+fuzz() {
+    echo "== $1 (${fuzz_seconds} s)"
+    mkdir -p "build/fuzz/$1-corpus"
+    fuzz_status[$1]=0
+    (cd build/fuzz && "bench/$2" -max_total_time="$fuzz_seconds" -print_final_stats=1 \
+        "$1-corpus" "$top/bench/fuzz/$3") >"$out/$1.txt" 2>&1 || fuzz_status[$1]=$?
+    tail -8 "$out/$1.txt"
+}
+fuzz fuzz score_file_fuzz corpus
+fuzz protocol-fuzz protocol_fuzz protocol
+fuzz link-fuzz join_link_fuzz link
+fuzz router-fuzz router_fuzz router
 
 echo "== program measurements"
 game_args=()
@@ -99,6 +95,21 @@ fi
 
 # ---- RESULTS.md
 stat() { awk -v k="$1" '$1 == k":" { print $2 }' "${2:-$out/fuzz.txt}" | tail -1; }
+# fuzz_report TITLE NAME FROM: a fuzzer's section of RESULTS.md.
+fuzz_report() {
+    local p=$out/$2.txt
+    echo "## $1"
+    echo
+    if [ "${fuzz_status[$2]}" = 0 ]; then
+        echo "libFuzzer (clang, AddressSanitizer and UndefinedBehaviorSanitizer) ran for" \
+            "$fuzz_seconds s from $3: $(stat stat::number_of_executed_units "$p") inputs," \
+            "$(stat stat::average_exec_per_sec "$p") per second, $(stat stat::new_units_added "$p")" \
+            "new units found, no failure."
+    else
+        echo "**The fuzzer failed (status ${fuzz_status[$2]})**; see \`$p\`."
+    fi
+    echo
+}
 {
     echo "# Benchmark results"
     echo
@@ -193,58 +204,10 @@ stat() { awk -v k="$1" '$1 == k":" { print $2 }' "${2:-$out/fuzz.txt}" | tail -1
     echo
     echo "Goal: the host window appears as fast as without the router step (within a frame)."
     echo
-    echo "## Score file fuzzing"
-    echo
-    if [ "$fuzz_status" = 0 ]; then
-        echo "libFuzzer (clang, AddressSanitizer and UndefinedBehaviorSanitizer) ran for" \
-            "$fuzz_seconds s from the seed corpus in \`bench/fuzz/corpus\`: $(stat stat::number_of_executed_units)" \
-            "inputs, $(stat stat::average_exec_per_sec) per second, $(stat stat::new_units_added) new" \
-            "units found, no failure."
-    else
-        echo "**The fuzzer failed (status $fuzz_status)**; see \`$out/fuzz.txt\`."
-    fi
-    echo
-    echo "## Network protocol fuzzing"
-    echo
-    if [ "$protocol_status" = 0 ]; then
-        p=$out/protocol-fuzz.txt
-        echo "libFuzzer (clang, AddressSanitizer and UndefinedBehaviorSanitizer) ran for" \
-            "$fuzz_seconds s from the captured streams in \`bench/fuzz/protocol\`: any bytes" \
-            "through the decoder and into a host's or a joiner's session, then ten seconds" \
-            "of silence: $(stat stat::number_of_executed_units "$p") inputs," \
-            "$(stat stat::average_exec_per_sec "$p") per second, $(stat stat::new_units_added "$p")" \
-            "new units found, no failure."
-    else
-        echo "**The fuzzer failed (status $protocol_status)**; see \`$out/protocol-fuzz.txt\`."
-    fi
-    echo
-    echo "## Join link fuzzing"
-    echo
-    if [ "$link_status" = 0 ]; then
-        p=$out/link-fuzz.txt
-        echo "libFuzzer (clang, AddressSanitizer and UndefinedBehaviorSanitizer) ran for" \
-            "$fuzz_seconds s from the links in \`bench/fuzz/link\`: any bytes as a join link" \
-            "and as the Join window's address: $(stat stat::number_of_executed_units "$p") inputs," \
-            "$(stat stat::average_exec_per_sec "$p") per second, $(stat stat::new_units_added "$p")" \
-            "new units found, no failure."
-    else
-        echo "**The fuzzer failed (status $link_status)**; see \`$out/link-fuzz.txt\`."
-    fi
-    echo
-    echo "## Router answers fuzzing"
-    echo
-    if [ "$router_status" = 0 ]; then
-        p=$out/router-fuzz.txt
-        echo "libFuzzer (clang, AddressSanitizer and UndefinedBehaviorSanitizer) ran for" \
-            "$fuzz_seconds s from the seeds in \`bench/fuzz/router\`: any answers of a router" \
-            "through the port mapping, and any address text:" \
-            "$(stat stat::number_of_executed_units "$p") inputs," \
-            "$(stat stat::average_exec_per_sec "$p") per second, $(stat stat::new_units_added "$p")" \
-            "new units found, no failure."
-    else
-        echo "**The fuzzer failed (status $router_status)**; see \`$out/router-fuzz.txt\`."
-    fi
-    echo
+    fuzz_report "Score file fuzzing" fuzz "the seed corpus in \`bench/fuzz/corpus\`"
+    fuzz_report "Network protocol fuzzing" protocol-fuzz "the captured streams in \`bench/fuzz/protocol\`: any bytes through the decoder and into a host's or a joiner's session, then ten seconds of silence"
+    fuzz_report "Join link fuzzing" link-fuzz "the links in \`bench/fuzz/link\`: any bytes as a join link and as the Join window's address"
+    fuzz_report "Router answers fuzzing" router-fuzz "the seeds in \`bench/fuzz/router\`: any answers of a router through the port mapping, and any address text"
     echo "## Program (Xvfb)"
     echo
     cat "$out/program.txt"
@@ -257,5 +220,4 @@ stat() { awk -v k="$1" '$1 == k":" { print $2 }' "${2:-$out/fuzz.txt}" | tail -1
     fi
 } >"$results"
 echo "== wrote $results"
-[ "$fuzz_status" = 0 ] && [ "$protocol_status" = 0 ] && [ "$link_status" = 0 ] &&
-    [ "$router_status" = 0 ] && [ "$strength_status" = 0 ]
+[ "${fuzz_status[*]}" = "0 0 0 0" ] && [ "$strength_status" = 0 ]

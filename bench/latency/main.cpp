@@ -1,5 +1,5 @@
 // The time from a key of the joiner to the changed pixels in the joiner's
-// window, over a real TCP connection on the loopback: the host's game (its
+// window, over a real, encrypted TCP connection on the loopback: the host's game (its
 // timers in real time), its HostGame behind a listening socket, and the
 // joiner's session and window, in one process on Qt's event loop. Each key
 // (Left and Right in turn, so that player 2's piece moves each time) is
@@ -8,22 +8,19 @@
 //
 //   QT_QPA_PLATFORM=offscreen net_latency [keys]
 
-#include "bot/Bot.h"
-#include "driver/Tessarin.h"
+#include "QtBenchGame.h"
 #include "net/HostGame.h"
+#include "qt/HostKey.h"
 #include "qt/NetworkPlay.h"
-#include "qt/QtTimerHost.h"
 #include "qt/TcpLink.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QSslSocket>
 #include <QTcpServer>
-#include <QTcpSocket>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <unistd.h>
 #include <vector>
 
 using namespace tessarin;
@@ -32,41 +29,36 @@ using Steady = std::chrono::steady_clock;
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int keys = argc > 1 ? std::clamp(std::atoi(argv[1]), 10, 10000) : 400;
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("net-latency-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-
-    qt::QtTimerHost timers;
-    SilentSound sound;
-    DefaultRandom random;
-    SystemClock clock;
-    bot::BotDialogs dialogs(1);
-    Tessarin game({timers, sound, random, clock, dialogs, {15360, 11520}, folder});
-    game.Form_Load();
+    bench::QtBenchGame b("net-latency");
+    auto& timers = b.timers;
+    auto& game = b.game;
 
     net::HostGame host(game, timers, Tessarin::kDuel, {});
-    QTcpServer server;
+    const qt::HostKey key = qt::LoadHostKey(b.folder);
+    qt::TlsServer server;
     if (!server.listen(QHostAddress::LocalHost, 0))
         return 1;
     QObject::connect(&server, &QTcpServer::newConnection, [&] {
         while (server.hasPendingConnections())
-            host.accept(std::make_unique<qt::TcpLink>(server.nextPendingConnection()));
+            host.accept(
+                qt::TcpLink::host(qobject_cast<QSslSocket*>(server.nextPendingConnection()), key));
     });
     timers.setAfterTick([&] { host.afterEvent(); });
 
-    qt::JoinView view(game.Controls.Keys[0], 1);
+    qt::JoinView view(game.Controls.Keys[0], game.services(), 1);
     std::vector<double> ms;
     uint16_t waiting = 0;
     Steady::time_point sentAt;
     std::unique_ptr<net::JoinSession> joiner;
-    auto* socket = new QTcpSocket;
-    socket->connectToHost(QHostAddress::LocalHost, server.serverPort());
     joiner = std::make_unique<net::JoinSession>(
-        timers, std::make_unique<qt::TcpLink>(socket), host.session().joinCode(), "Bea",
+        timers,
+        qt::TcpLink::join(QStringLiteral("127.0.0.1"), server.serverPort(),
+                          {key.fingerprint, nullptr}),
+        host.session().joinCode(), "Bea",
         net::JoinSession::Events{
             nullptr,
             [&] {
-                view.show(joiner->view());
+                view.showView(joiner->view(), "Host");
                 view.repaint(); // drawn now, as the screen will show it
                 if (waiting && joiner->ack() >= waiting) {
                     ms.push_back(
@@ -74,7 +66,7 @@ int main(int argc, char** argv) {
                     waiting = 0;
                 }
             },
-            nullptr});
+            nullptr, nullptr});
     const auto until = [](const std::function<bool()>& done, int limitMs) {
         QDeadlineTimer deadline(limitMs);
         while (!done() && !deadline.hasExpired())
@@ -106,6 +98,5 @@ int main(int argc, char** argv) {
     std::printf("| %zu | %.2f ms | %.2f ms | %.2f ms | %d |\n", ms.size(), at(0.5), at(0.99),
                 ms.back(), lost);
     joiner.reset();
-    std::filesystem::remove_all(folder);
     return 0;
 }
