@@ -104,7 +104,10 @@ private:
     bool findIgd() {
         if (igd_)
             return true;
-        const char* types[] = {"urn:schemas-upnp-org:device:InternetGatewayDevice:1", nullptr};
+        // Version 1 first, which most routers answer; then version 2, for
+        // those that answer only that (the search waits once more).
+        const char* types[] = {"urn:schemas-upnp-org:device:InternetGatewayDevice:1",
+                               "urn:schemas-upnp-org:device:InternetGatewayDevice:2", nullptr};
         int error = 0;
         const char* interface = where_.gateway.empty() ? nullptr : where_.gateway.c_str();
         // A forced router is looked for on the network only, not through a
