@@ -20,9 +20,8 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::size_t kMaxFile = 16384; // a key and a certificate take about 1 KiB
-constexpr long kDay = 24L * 3600;
-constexpr long kValidDays = 3653; // ten years
-constexpr int kRenewDays = 30;    // a key that runs out sooner is replaced
+constexpr long kValidDays = 3653;       // ten years
+constexpr int kRenewDays = 30;          // a key that runs out sooner is replaced
 
 template <class T, void (*Free)(T*)> struct Freer {
     void operator()(T* p) const { Free(p); }

@@ -36,7 +36,8 @@ std::filesystem::path HostKeyFile(const std::filesystem::path& folder);
 HostKey LoadHostKey(const std::filesystem::path& folder, std::string* note = nullptr);
 
 // A new key and a certificate of it valid from `from` to `to` seconds from
-// now, in PEM, the key first (empty if none could be made).
+// now (kDay a day), in PEM, the key first (empty if none could be made).
+constexpr long kDay = 24L * 3600;
 std::string MakeHostKeyPem(long from, long to);
 // The key and certificate of such a text, whatever their dates; null
 // unless whole and belonging together.

@@ -5,7 +5,6 @@
 
 #include "support/TempFolder.h"
 
-#include <QRegularExpression>
 #include <fstream>
 #include <gmock/gmock.h>
 #include <sys/stat.h>
@@ -16,7 +15,6 @@ using ::testing::MatchesRegex;
 namespace {
 
 namespace fs = std::filesystem;
-constexpr long kDay = 24L * 3600;
 
 unsigned modeOf(const fs::path& file) {
     struct stat st {};
@@ -36,10 +34,9 @@ TEST(HostKey, IsMadeOnceForItsOwnerOnlyAndReplacedWhenItCannotServe) {
     EXPECT_EQ(note, "");
     EXPECT_EQ(modeOf(file), 0600u);
     EXPECT_THAT(key.hex(), MatchesRegex("[0-9a-f]{64}"));
-    EXPECT_EQ(key.shortForm(), QString::fromStdString(key.hex().substr(0, 16))
-                                   .toUpper()
-                                   .replace(QRegularExpression("(.{4})(?!$)"), "\\1 ")
-                                   .toStdString()); // "3F2A 91C0 7B1E 44D2"
+    EXPECT_THAT(key.shortForm(), MatchesRegex("([0-9A-F]{4} ){3}[0-9A-F]{4}"));
+    EXPECT_EQ(QString::fromStdString(key.shortForm()).remove(' ').toLower().toStdString(),
+              key.hex().substr(0, 16));
     EXPECT_EQ(LoadHostKey(folder).hex(), key.hex());
     EXPECT_EQ(key.certificate.expiryDate().date().year(),
               QDateTime::currentDateTimeUtc().date().year() + 10);

@@ -366,9 +366,7 @@ struct Joiner {
             dlg->findChild<QSpinBox*>(QStringLiteral("joinPort"))->setValue(port);
             dlg->findChild<QLineEdit*>(QStringLiteral("joinCode"))
                 ->setText(QStringLiteral("K7QM2X"));
-            for (auto* b : dlg->findChildren<QPushButton*>())
-                if (b->text() == QStringLiteral("&Join"))
-                    b->click();
+            button(dlg, QStringLiteral("&Join"))->click();
         });
         w.action("mnuJoinNet")->trigger();
     }
@@ -454,14 +452,6 @@ TEST(NetworkPlay, TheJoinerSeesTheHostsMessageAndResultsWindows) {
 }
 
 // ---- The join link
-
-QPushButton* button(QWidget* window, const QString& text) {
-    for (auto* b : window->findChildren<QPushButton*>())
-        if (b->text() == text)
-            return b;
-    ADD_FAILURE() << "no button " << text.toStdString();
-    return nullptr;
-}
 
 TEST(NetworkPlay, AJoinLinkFillsTheJoinWindowAndItsKeyGoesWithTheJoin) {
     Joiner joiner;

@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QPushButton>
 #include <QScreen>
 #include <QSslConfiguration>
 #include <QSslSocket>
@@ -71,6 +72,15 @@ inline quint16 freePort() {
     QTcpServer probe;
     EXPECT_TRUE(probe.listen(QHostAddress::Any, 0));
     return probe.serverPort();
+}
+
+// The button of window with this text.
+inline QPushButton* button(QWidget* window, const QString& text) {
+    for (auto* b : window->findChildren<QPushButton*>())
+        if (b->text() == text)
+            return b;
+    ADD_FAILURE() << "no button " << text.toStdString();
+    return nullptr;
 }
 
 // TLS 1.3 as the game speaks it, with a certificate when key is given; the

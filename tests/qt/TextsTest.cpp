@@ -306,9 +306,7 @@ TEST(Texts, EveryCaptionLabelAndButtonShowsWholeInEveryWindowAtScalesOneToFour) 
             walkModal(walk, modal, "Host a Network Game", [&] {
                 QWidget* dlg = modal();
                 dlg->findChild<QSpinBox*>()->setValue(freePort());
-                for (auto* b : dlg->findChildren<QPushButton*>())
-                    if (b->text() == "&Start")
-                        b->click();
+                button(dlg, QStringLiteral("&Start"))->click();
                 network.setHostKey(std::string(64, 'a'), "3F2A 91C0 7B1E 44D2");
                 network.setRouterStatus(
                     QString("Your router is behind another router. ").repeated(8), "203.0.113.5");
