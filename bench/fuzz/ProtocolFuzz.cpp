@@ -84,8 +84,7 @@ void receive(std::string_view stream, std::size_t piece, bool host) {
         pipe.pump();
     }
     if (h)
-        check(h->state() != HostSession::State::Playing &&
-              h->state() != HostSession::State::Checking);
+        check(h->state() != HostSession::State::Playing && h->checking() == 0);
     else
         check(j->state() == JoinSession::State::Ended && IsWithinBounds(j->view()));
     far->setEvents(nullptr);
