@@ -5,6 +5,7 @@
 // Seeds (bench/fuzz/link): links of an IPv4 address, an IPv6 address and a
 // host name.
 
+#include "net/AddressScope.h"
 #include "net/JoinLink.h"
 
 #include <cstddef>

@@ -8,6 +8,7 @@ namespace tessarin::net {
 namespace {
 
 constexpr std::size_t kMaxText = 64;
+constexpr std::size_t kMaxIpv6Text = 45; // eight groups, the last two as IPv4
 
 bool isDigit(char c) {
     return c >= '0' && c <= '9';
@@ -151,6 +152,14 @@ bool isZone(std::string_view zone) {
 }
 
 } // namespace
+
+bool IsIPv4Address(std::string_view text) {
+    return parseIpv4(text).has_value();
+}
+
+bool IsIPv6Address(std::string_view text) {
+    return text.size() <= kMaxIpv6Text && parseIpv6(text).has_value();
+}
 
 std::optional<AddressScope> ScopeOf(std::string_view text) {
     if (text.empty() || text.size() > kMaxText)

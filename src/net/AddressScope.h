@@ -25,4 +25,10 @@ enum class AddressScope {
 // looked at.
 std::optional<AddressScope> ScopeOf(std::string_view numericAddress);
 
+// Whether text is an IPv4 address in dotted decimal (four parts of 0 to 255,
+// without leading zeros), or an IPv6 address in one of its text forms
+// (without brackets or a zone).
+bool IsIPv4Address(std::string_view text);
+bool IsIPv6Address(std::string_view text);
+
 } // namespace tessarin::net

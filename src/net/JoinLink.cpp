@@ -1,5 +1,6 @@
 #include "net/JoinLink.h"
 
+#include "net/AddressScope.h"
 #include "net/Protocol.h"
 
 #include <algorithm>
@@ -99,63 +100,6 @@ Parsed<JoinLink> refused(std::string text) {
 }
 
 } // namespace
-
-bool IsIPv4Address(std::string_view text) {
-    int parts = 0;
-    while (true) {
-        const std::size_t dot = text.find('.');
-        const std::string_view part = text.substr(0, dot);
-        const std::optional<unsigned long> n = number(part, 3);
-        // No leading zeros: some programs read them as octal.
-        if (!n || *n > 255 || (part.size() > 1 && part.front() == '0') || ++parts > 4)
-            return false;
-        if (dot == std::string_view::npos)
-            break;
-        text.remove_prefix(dot + 1);
-    }
-    return parts == 4;
-}
-
-bool IsIPv6Address(std::string_view text) {
-    if (text.size() < 2 || text.size() > 45)
-        return false;
-    int groups = 0;
-    bool gap = false;
-    std::size_t at = 0;
-    if (text.substr(0, 2) == "::") {
-        gap = true;
-        at = 2;
-    } else if (text.front() == ':') {
-        return false;
-    }
-    while (at < text.size()) {
-        const std::size_t colon = std::min(text.find(':', at), text.size());
-        const std::string_view group = text.substr(at, colon - at);
-        if (group.find('.') != std::string_view::npos) {
-            // An IPv4 address in the last 32 bits.
-            if (colon != text.size() || !IsIPv4Address(group))
-                return false;
-            groups += 2;
-            break;
-        }
-        if (group.empty() || group.size() > 4 || !allOf(group, isHex))
-            return false;
-        ++groups;
-        if (colon == text.size())
-            break;
-        if (colon + 1 < text.size() && text[colon + 1] == ':') {
-            if (gap)
-                return false;
-            gap = true;
-            at = colon + 2;
-        } else {
-            at = colon + 1;
-            if (at == text.size())
-                return false; // one colon at the end
-        }
-    }
-    return gap ? groups <= 7 : groups == 8;
-}
 
 bool IsHostName(std::string_view text) {
     if (text.empty() || text.size() > 253)

@@ -68,8 +68,8 @@ Parsed<HostPort> ParseHostPort(std::string_view text);
 // HOST:PORT as a friend types it, an IPv6 address in brackets.
 std::string PrintHostPort(std::string_view host, uint16_t port);
 
-bool IsIPv4Address(std::string_view text);
-bool IsIPv6Address(std::string_view text); // without brackets or zone
+// Letters, digits and hyphens in dot-separated labels, not all digits at the
+// end (IsIPv4Address and IsIPv6Address are in AddressScope.h).
 bool IsHostName(std::string_view text);
 
 // A join code as the windows show it: "K7QM2X" as "K7Q-M2X".
