@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileSystemWatcher>
 #include <QTimer>
+#include <optional>
 #define SDL_MAIN_HANDLED
 #include <SDL.h>
 #include <cstdio>
@@ -95,6 +96,25 @@ int PadDevices::pollInterval() const {
     return pollTimer_->interval();
 }
 
+namespace {
+
+// The game's control on a game controller's button, if it has one.
+std::optional<PadControl> controlOf(uint8_t button) {
+    static const std::pair<uint8_t, PadControl> kButtons[] = {
+        {SDL_CONTROLLER_BUTTON_DPAD_LEFT, PadControl::Left},
+        {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, PadControl::Right},
+        {SDL_CONTROLLER_BUTTON_DPAD_DOWN, PadControl::Down},
+        {SDL_CONTROLLER_BUTTON_A, PadControl::Turn},
+        {SDL_CONTROLLER_BUTTON_START, PadControl::Start},
+    };
+    for (const auto& [b, control] : kButtons)
+        if (b == button)
+            return control;
+    return std::nullopt;
+}
+
+} // namespace
+
 void PadDevices::poll() {
     // A message window opened by a pad's event runs its own loop, which
     // brings the timer back here: the outer call reads on afterwards.
@@ -116,27 +136,8 @@ void PadDevices::poll() {
             break;
         case SDL_CONTROLLERBUTTONDOWN:
         case SDL_CONTROLLERBUTTONUP: {
-            const bool down = e.type == SDL_CONTROLLERBUTTONDOWN;
-            const int32_t id = e.cbutton.which;
-            switch (e.cbutton.button) {
-            case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
-                pads_.button(id, PadControl::Left, down);
-                break;
-            case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
-                pads_.button(id, PadControl::Right, down);
-                break;
-            case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
-                pads_.button(id, PadControl::Down, down);
-                break;
-            case SDL_CONTROLLER_BUTTON_A:
-                pads_.button(id, PadControl::Turn, down);
-                break;
-            case SDL_CONTROLLER_BUTTON_START:
-                pads_.button(id, PadControl::Start, down);
-                break;
-            default:
-                break;
-            }
+            if (const auto control = controlOf(e.cbutton.button))
+                pads_.button(e.cbutton.which, *control, e.type == SDL_CONTROLLERBUTTONDOWN);
             acted = true;
             break;
         }
