@@ -31,6 +31,18 @@ message_window() {
 focus() { xdotool windowfocus --sync "$1"; }
 
 key() { xdotool key --clearmodifiers "$@"; }
+# Game > Two Players > Duel with Ctrl+D in window $main, both names taken as
+# offered; $main is then the Duel's window. (fail is the caller's.)
+start_duel_window() {
+    focus "$main"
+    key ctrl+d
+    xvfb_until 10 window_named '^Input Name--Player1$' || fail "no name window for player 1"
+    key Return
+    xvfb_until 10 window_named '^Input Name--Player2$' || fail "no name window for player 2"
+    key Return
+    xvfb_until 10 window_named '^Tessarin \(Duel\)$' || fail "Duel did not come up"
+    main=$(main_window)
+}
 shoot() { import -window root "$work/shot.png"; }
 # The colour (RRGGBB) of the centre of cell (cx, cy) of a field surface at
 # (left, top) twips in window $1 whose client area is $2 pixels high, in the

@@ -55,14 +55,7 @@ pad "plug Virtual Pad Two"
 
 step "Duel, started by pad 1's Start"
 main=$(main_window)
-focus "$main"
-key ctrl+d
-xvfb_until 10 window_named '^Input Name--Player1$' || fail "no name window for player 1"
-key Return
-xvfb_until 10 window_named '^Input Name--Player2$' || fail "no name window for player 2"
-key Return
-xvfb_until 10 window_named '^Tessarin \(Duel\)$' || fail "Duel did not come up"
-main=$(main_window)
+start_duel_window
 tap 1 start
 # Pad 1 takes its piece to the left wall, pad 2 to the right; both drop.
 for _ in 1 2 3 4 5; do

@@ -98,14 +98,7 @@ xvfb_until 10 field_empty || fail "the curtain did not empty the field"
 cmp -s "$expected" "$work/Tessarin.ini" || fail "a game without a record changed Tessarin.ini"
 
 step "Duel"
-focus "$main"
-key ctrl+d
-xvfb_until 10 window_named '^Input Name--Player1$' || fail "no name window for player 1"
-key Return
-xvfb_until 10 window_named '^Input Name--Player2$' || fail "no name window for player 2"
-key Return
-xvfb_until 10 window_named '^Tessarin \(Duel\)$' || fail "Duel did not come up"
-main=$(main_window)
+start_duel_window
 focus "$main"
 key F2
 # Player 1 takes the first piece to the left wall, player 2 to the right.
