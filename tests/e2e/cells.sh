@@ -31,6 +31,15 @@ message_window() {
 focus() { xdotool windowfocus --sync "$1"; }
 
 key() { xdotool key --clearmodifiers "$@"; }
+# Return on the game's message window, which then closes. (fail is the caller's.)
+answer_message() {
+    local msg
+    msg=$(message_window) || fail "no message window"
+    focus "$msg"
+    key Return
+    message_gone() { ! message_window; }
+    xvfb_until 5 message_gone || fail "Enter did not close the message"
+}
 # Game > Two Players > Duel with Ctrl+D in window $main, both names taken as
 # offered; $main is then the Duel's window. (fail is the caller's.)
 start_duel_window() {

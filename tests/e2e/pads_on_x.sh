@@ -74,11 +74,7 @@ until message_window >/dev/null 2>&1; do
     tap 1 down
     tap 2 down
 done
-msg=$(message_window)
-focus "$msg"
-key Return
-message_gone() { ! message_window; }
-xvfb_until 5 message_gone || fail "Enter did not close the duel's message"
+answer_message
 
 step "pad 2 pulled out mid-game pauses it"
 # The curtain runs out; then Start of pad 2 begins the next duel.

@@ -81,11 +81,7 @@ until game_over >/dev/null 2>&1; do
     key s
     sleep 0.1
 done
-msg=$(message_window)
-focus "$msg"
-key Return
-message_gone() { ! message_window; }
-xvfb_until 5 message_gone || fail "Enter did not close the message"
+answer_message
 # The curtain fills the field with red, then empties it.
 field_empty() {
     shoot
