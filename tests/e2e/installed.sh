@@ -35,11 +35,19 @@ stopped() { ! kill -0 "$1"; }
 
 # Runs the installed game from the desktop's way until its window shows,
 # then ends it with Exit.
+# Tried again when the game could not reach the display: Xvfb now and then
+# closes a new connection at once while other clients come and go.
 run_once() {
-    (cd "$work/elsewhere" && exec "$prefix/bin/tessarin" --user-data >"$work/game.log" 2>&1) &
-    local pid=$! main
-    xvfb_track "$pid"
-    main=$(xvfb_wait_window '^Tessarin$' 20 "$pid") || fail "the installed game did not show its window"
+    local pid main tries
+    for tries in 1 2 3; do
+        (cd "$work/elsewhere" && exec "$prefix/bin/tessarin" --user-data >"$work/game.log" 2>&1) &
+        pid=$!
+        xvfb_track "$pid"
+        main=$(xvfb_wait_window '^Tessarin$' 20 "$pid") && break
+        wait "$pid" 2>/dev/null || true
+        grep -q "could not connect to display" "$work/game.log" || break
+    done
+    [ -n "$main" ] || fail "the installed game did not show its window: $(tail -n 3 "$work/game.log")"
     xdotool windowfocus --sync "$main"
     xdotool key --clearmodifiers ctrl+x
     xvfb_until 10 stopped "$pid" || fail "Exit did not end the installed game"
