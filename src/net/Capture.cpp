@@ -11,7 +11,7 @@ namespace tessarin::net {
 
 namespace {
 
-static_assert(CellImages::kSize == 16);
+static_assert(CellImages::kSize == Surface::kCellPixels);
 constexpr int kCell = CellImages::kSize;
 
 // The code of the cell image a 16 x 16 block shows pixel for pixel.
@@ -108,18 +108,29 @@ ViewState Capturer::capture(const Tessarin& game) {
             sv.Visible = s->Visible();
             sv.Columns = std::min(s->PixelWidth() / kCell, kMaxColumns);
             sv.Rows = std::min(s->PixelHeight() / kCell, kMaxRows);
-            // A revision is never shared by two surfaces' contents, so a
-            // surface that took the place of one read before is read anew.
+            // A surface that took the place of one read before is another
+            // one (or has gone back to older pixels), and is read anew.
             Read& read = reads[s];
             if (const auto before = reads_.find(s);
-                before != reads_.end() && before->second.revision == s->Revision()) {
+                before != reads_.end() && before->second.id == s->Id() &&
+                before->second.revision <= s->Revision() && before->second.columns == sv.Columns &&
+                before->second.rows == sv.Rows) {
                 read = std::move(before->second);
+                if (read.revision != s->Revision())
+                    for (int y = 0; y < sv.Rows; ++y)
+                        for (int x = 0; x < sv.Columns; ++x)
+                            if (s->CellRevision(x, y) > read.revision)
+                                read.cells[static_cast<std::size_t>(y) * sv.Columns + x] =
+                                    cells.read(*s, x, y);
             } else {
-                read.revision = s->Revision();
+                read.id = s->Id();
+                read.columns = sv.Columns;
+                read.rows = sv.Rows;
                 for (int y = 0; y < sv.Rows; ++y)
                     for (int x = 0; x < sv.Columns; ++x)
                         read.cells.push_back(cells.read(*s, x, y));
             }
+            read.revision = s->Revision();
             sv.Cells = read.cells;
             v.Surfaces.push_back(std::move(sv));
             order.push_back(s);

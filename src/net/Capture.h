@@ -22,15 +22,18 @@ namespace tessarin::net {
 // the capture exactly.
 ViewState CaptureView(const Tessarin& game);
 
-// The same, capture after capture: a surface whose pixels have not changed
-// since the last capture is not read again.
+// The same, capture after capture: of a surface read before, only the cells
+// whose pixels changed since are read again.
 class Capturer {
 public:
     ViewState capture(const Tessarin& game);
 
 private:
     struct Read {
+        uint64_t id = 0;
         uint64_t revision = 0;
+        int columns = 0;
+        int rows = 0;
         std::vector<uint8_t> cells;
     };
     std::map<const Surface*, Read> reads_;

@@ -51,9 +51,8 @@ void Surface::fill(uint32_t rgb) {
 }
 
 void Surface::blitCell(const Surface& src, int dstX, int dstY) {
-    constexpr int kCell = 16;
-    const int w = std::min(kCell, src.pixelWidth_);
-    const int h = std::min(kCell, src.pixelHeight_);
+    const int w = std::min(kCellPixels, src.pixelWidth_);
+    const int h = std::min(kCellPixels, src.pixelHeight_);
     const int x0 = std::max(0, dstX);
     const int y0 = std::max(0, dstY);
     const int x1 = std::min(pixelWidth_, dstX + w);
@@ -99,6 +98,22 @@ void Surface::ZOrder() {
 void Surface::markDirty(const PixelRect& r) {
     dirty_ = dirty_.united(r);
     revision_ = newRevision();
+    if (r.empty())
+        return;
+    const int x0 = std::max(0, r.x) / kCellPixels;
+    const int y0 = std::max(0, r.y) / kCellPixels;
+    const int x1 = std::min(pixelWidth_, r.x + r.w);
+    const int y1 = std::min(pixelHeight_, r.y + r.h);
+    for (int row = y0; row * kCellPixels < y1; ++row)
+        for (int column = x0; column * kCellPixels < x1; ++column)
+            cellRevisions_[static_cast<size_t>(row) * cellColumns_ + column] = revision_;
+}
+
+uint64_t Surface::CellRevision(int column, int row) const {
+    if (column < 0 || row < 0 || column >= cellColumns_)
+        return revision_;
+    const size_t k = static_cast<size_t>(row) * cellColumns_ + column;
+    return k < cellRevisions_.size() ? cellRevisions_[k] : revision_;
 }
 
 void Surface::refitBuffer() {
@@ -120,6 +135,9 @@ void Surface::resizeBuffer(int w, int h) {
     pixelHeight_ = h;
     dirty_ = {0, 0, w, h};
     revision_ = newRevision();
+    cellColumns_ = (w + kCellPixels - 1) / kCellPixels;
+    cellRevisions_.assign(static_cast<size_t>(cellColumns_) * ((h + kCellPixels - 1) / kCellPixels),
+                          revision_);
 }
 
 } // namespace tessarin

@@ -74,6 +74,12 @@ public:
     // content of any surface has had: a reader that keeps it knows whether
     // the pixels it read are still these. A copy shares its original's.
     uint64_t Revision() const { return revision_; }
+    // The revision at which the pixels of one 16 x 16 cell (column, row:
+    // the block at pixel 16 * column, 16 * row) last changed, so that a
+    // reader of cells reads again only those changed since its reading.
+    // Outside the buffer, Revision().
+    static constexpr int kCellPixels = 16;
+    uint64_t CellRevision(int column, int row) const;
     // Which surface this is: a number no other surface made has had (a
     // copy takes its original's), for those who keep something per surface.
     uint64_t Id() const { return id_; }
@@ -95,6 +101,8 @@ private:
     long stacking_ = 0;
     PixelRect dirty_;
     uint64_t revision_ = newRevision();
+    int cellColumns_ = 0;                 // cells across, the last one maybe cut off
+    std::vector<uint64_t> cellRevisions_; // row by row
     uint64_t id_ = newRevision();
 };
 

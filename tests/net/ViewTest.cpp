@@ -231,10 +231,37 @@ TEST_F(Capture, ViewShowsTheWindowAsItIs) {
     EXPECT_EQ(capturer.capture(*game).Surfaces[0].Cells[7 * 11 + 3], kCellNone);
 }
 
+// Each change of pixels dates the 16 x 16 cells it touched, and only those.
+TEST(SurfaceCells, ChangesDateTheCellsTheyTouch) {
+    Surface s(40, 40); // 3 x 3 cells, the last column and row cut off
+    Surface block(16, 16);
+    const auto dates = [&s] {
+        std::string d;
+        for (int row = 0; row < 3; ++row)
+            for (int column = 0; column < 3; ++column)
+                d += s.CellRevision(column, row) == s.Revision() ? 'N' : '.';
+        return d;
+    };
+    s.blitCell(block, 8, 20);
+    EXPECT_EQ(dates(), "...NN.NN.");
+    s.setPixel(39, 0, 0xFF123456);
+    EXPECT_EQ(dates(), "..N......");
+    const uint64_t before = s.Revision();
+    s.blitCell(block, 40, 0); // wholly outside: nothing changes
+    EXPECT_EQ(s.Revision(), before);
+    EXPECT_EQ(s.CellRevision(3, 0), s.Revision());
+    EXPECT_EQ(s.CellRevision(-1, 0), s.Revision());
+    s.fill(Surface::kBlack);
+    EXPECT_EQ(dates(), "NNNNNNNNN");
+    s.setBorder(1); // a new size: every cell anew
+    EXPECT_EQ(dates(), "NNNNNNNNN");
+}
+
 TEST_F(Capture, PaintedViewHasTheHostsPixels) {
     start(Tessarin::kCooperation, {"Ann", "Bea"});
     std::mt19937 rng(5);
     ViewPainter painter;
+    Capturer capturer; // reads only the cells that changed: sees what a fresh capture sees
     ViewState joiner;
     std::size_t fullBytes = 0, tickBytes = 0, ticks = 0;
     for (int n = 0; n < 400; ++n) {
@@ -243,6 +270,7 @@ TEST_F(Capture, PaintedViewHasTheHostsPixels) {
         press(key[rng() % 7]);
         advance(50);
         const ViewState host = CaptureView(*game);
+        ASSERT_EQ(capturer.capture(*game), host) << n;
         const std::optional<ViewDelta> d =
             joiner.Surfaces.empty() ? FullView(host) : Diff(joiner, host);
         if (!d)
