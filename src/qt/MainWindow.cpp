@@ -15,6 +15,7 @@
 #include <QWindow>
 #include <algorithm>
 #include <set>
+#include <utility>
 
 namespace tessarin::qt {
 
@@ -63,7 +64,10 @@ void MainWindow::addItems(QMenu* menu, const std::vector<MenuItem>& items) {
                                             QKeySequence::PortableText));
             const std::string name = item.Name;
             const int index = item.Index;
-            connect(a, &QAction::triggered, this, [this, name, index] { runCommand(name, index); });
+            connect(a, &QAction::triggered, this, [this, name, index] {
+                menusTouched_ = true;
+                runCommand(name, index);
+            });
             bind(item, a);
         }
     }
@@ -74,7 +78,7 @@ void MainWindow::bind(const MenuItem& item, QAction* action) {
     if (item.Index >= 0)
         objectName += QStringLiteral("(%1)").arg(item.Index);
     action->setObjectName(objectName);
-    actions_.push_back({item.Name, item.Index, action});
+    actions_.push_back({item.Name, item.Index, action, &item, std::nullopt});
 }
 
 QAction* MainWindow::action(const std::string& name, int index) const {
@@ -190,10 +194,12 @@ void MainWindow::sync() {
 }
 
 void MainWindow::syncMenus() {
-    for (const Bound& b : actions_) {
-        const MenuItem* item = game_.Menus.find(b.name, b.index);
-        if (!item)
+    const bool all = std::exchange(menusTouched_, false);
+    for (Bound& b : actions_) {
+        const MenuItem* item = b.item;
+        if (!all && b.shown && b.shown->of(*item))
             continue;
+        b.shown = Bound::Shown{item->Enabled, item->Visible, item->Checked, item->Caption};
         QAction* a = b.action;
         if (a->isEnabled() != item->Enabled)
             a->setEnabled(item->Enabled);

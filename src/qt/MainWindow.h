@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,10 +65,23 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // A menu item and its action. The tree of items never changes shape,
+    // only their states; what the action was last set to show is kept, so
+    // that an event that changed no item costs a few comparisons.
     struct Bound {
         std::string name;
         int index;
         QAction* action;
+        const MenuItem* item;
+        struct Shown {
+            bool Enabled, Visible, Checked;
+            std::string Caption;
+            bool of(const MenuItem& i) const {
+                return Enabled == i.Enabled && Visible == i.Visible && Checked == i.Checked &&
+                       Caption == i.Caption;
+            }
+        };
+        std::optional<Shown> shown;
     };
     void addItems(QMenu* menu, const std::vector<MenuItem>& items);
     void bind(const MenuItem& item, QAction* action);
@@ -84,6 +98,7 @@ private:
     int scale_;
     QWidget* client_;
     std::vector<Bound> actions_;
+    bool menusTouched_ = false; // Qt toggled a checkable action it triggered
     std::map<const Label*, ElementLabel*> labels_;
     std::map<uint64_t, SurfaceWidget*> surfaces_; // by the surface's Id()
     std::function<void()> endRequest_;

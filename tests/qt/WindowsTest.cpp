@@ -216,6 +216,9 @@ TEST(MainWindow, TwoPlayersLetsTheComputerTakePlayer2sSeat) {
                       two->actionGeometry(w.action("mnuSeat", Seat::ComputerHard)).center());
     EXPECT_EQ(game.Player2Seat.kind, Seat::ComputerHard);
     EXPECT_EQ(captions(true), "Computer, &Hard");
+    // Chosen again, it stays checked, though Qt unchecks the checked item it triggers.
+    w.action("mnuSeat", Seat::ComputerHard)->trigger();
+    EXPECT_EQ(captions(true), "Computer, &Hard");
 
     std::vector<std::string> asked;
     answerNames(rig, w, "Ann", &asked);
