@@ -17,7 +17,6 @@
 #include <QSslSocket>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
