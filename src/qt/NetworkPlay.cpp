@@ -502,12 +502,7 @@ void NetworkPlay::startJoin(net::JoinSession::Events events, const QString& addr
     joinKeyHex_ = keyHex;
     TcpLink::HostCheck check;
     if (keyHex) {
-        // A key that is not 64 hex digits matches no host.
-        const QByteArray hex = QByteArray::fromStdString(*keyHex).toLower();
-        const bool whole = hex.size() == 64 && std::all_of(hex.begin(), hex.end(), [](char c) {
-                               return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f');
-                           });
-        check.expected = whole ? QByteArray::fromHex(hex) : QByteArray("-");
+        check.expected = QByteArray::fromHex(QByteArray::fromStdString(*keyHex));
     } else {
         // Typed by hand: the player compares the key with the host's window.
         check.ask = [this](const QString& shortForm, QObject* gone) {

@@ -111,8 +111,8 @@ private:
     void joinDialog(const QString& link = {});
     net::JoinSession::Events joinEvents(QDialog* dlg, QLabel* status, QPushButton* join);
     void stopHosting();
-    // keyHex: the host's key from a join link (64 hex digits), any other
-    // refused; without one, the player is asked once encrypted.
+    // keyHex: the host's key from a join link (64 hex digits, as the link's
+    // parser leaves it); without one, the player is asked once encrypted.
     void startJoin(net::JoinSession::Events events, const QString& address, quint16 port,
                    const std::string& code, const std::string& name,
                    std::optional<std::string> keyHex = std::nullopt);
